@@ -1,0 +1,7 @@
+#include "Cancelamento.h"
+
+void TCancelamento::Verificar() const
+{
+    if (Solicitado())
+        throw EOperacaoCancelada();
+}

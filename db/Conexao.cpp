@@ -1,0 +1,177 @@
+#include "Conexao.h"
+
+#include "Consulta.h"
+#include "Firebird.h"
+#include "ObservadorOcupado.h"
+#include "Texto.h"
+
+using namespace Firebird;
+
+struct TConexao::TEstado {
+    fb::TAnexo Anexo;
+    fb::TTransacao Transacao;
+};
+
+namespace {
+
+// Read-write, no waiting on lock conflicts, no isolation level named: the server's default.
+const unsigned char ParametrosTransacao[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_nowait};
+
+} // namespace
+
+TConexao::TConexao(TPerfilConexao perfil)
+    : FPerfil(std::move(perfil)), FEstado(std::make_unique<TEstado>())
+{
+}
+
+TConexao::~TConexao()
+{
+    FecharConsultas();
+    if (FEstado->Transacao) {
+        // A destructor cannot report a failed commit; the owner's deleter rolls back then.
+        IStatus* bruto = fb::Master()->getStatus();
+        CheckStatusWrapper status(bruto);
+        FEstado->Transacao->commit(&status);
+        if (!(status.getState() & IStatus::STATE_ERRORS))
+            FEstado->Transacao.release();
+        bruto->dispose();
+        FEstado->Transacao.reset();
+    }
+    FEstado->Anexo.reset();
+}
+
+void TConexao::DefinirBanco(const std::string& caminho)
+{
+    Desconectar();
+    FBanco = caminho;
+}
+
+void TConexao::Desconectar()
+{
+    FecharConsultas();
+    if (!FEstado->Anexo)
+        return;
+    fb::TStatus status;
+    try {
+        if (FEstado->Transacao)
+            fb::Commit(FEstado->Transacao, status);
+    } catch (...) {
+        FEstado->Transacao.reset();
+        FEstado->Anexo.reset();
+        throw;
+    }
+    FEstado->Anexo->detach(&status);
+    FEstado->Anexo.release();
+}
+
+bool TConexao::Conectado() const noexcept
+{
+    return static_cast<bool>(FEstado->Anexo);
+}
+
+IAttachment* TConexao::Anexo()
+{
+    if (FEstado->Anexo)
+        return FEstado->Anexo.get();
+
+    fb::TStatus status;
+    fb::TConstrutorXpb dpb(fb::Util()->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0));
+    dpb->insertString(&status, isc_dpb_user_name, FPerfil.Usuario.c_str());
+    dpb->insertString(&status, isc_dpb_password, FPerfil.Senha.c_str());
+    dpb->insertString(&status, isc_dpb_lc_ctype, ConjuntoCaracteres);
+    dpb->insertInt(&status, isc_dpb_sql_dialect, Dialeto);
+
+    const std::string porta = FPerfil.Porta.empty() ? "" : "/" + FPerfil.Porta;
+    const std::string destino = FPerfil.Servidor + porta + ":" + ConverterParaBanco(FBanco);
+    FEstado->Anexo.reset(fb::Master()->getDispatcher()->attachDatabase(
+        &status, destino.c_str(), dpb->getBufferLength(&status), dpb->getBuffer(&status)));
+    return FEstado->Anexo.get();
+}
+
+ITransaction* TConexao::Transacao() const noexcept
+{
+    return FEstado->Transacao.get();
+}
+
+void TConexao::Executar(const std::string& sql)
+{
+    TTrabalhoBanco trabalho;
+    const std::string texto = ConverterParaBanco(sql);
+    TEscopoTransacao escopo(*this);
+    fb::TStatus status;
+    Anexo()->execute(&status, FEstado->Transacao.get(), static_cast<unsigned>(texto.size()),
+                     texto.c_str(), Dialeto, nullptr, nullptr, nullptr, nullptr);
+    escopo.Concluir();
+}
+
+void TConexao::IniciarTransacao()
+{
+    if (FEstado->Transacao)
+        throw EBancoDados::DaCamada("Já existe uma transação aberta nesta conexão.");
+    IAttachment* anexo = Anexo();
+    fb::TStatus status;
+    FEstado->Transacao.reset(
+        anexo->startTransaction(&status, sizeof ParametrosTransacao, ParametrosTransacao));
+}
+
+void TConexao::Commit()
+{
+    if (!FEstado->Transacao)
+        return;
+    TTrabalhoBanco trabalho;
+    fb::TStatus status;
+    fb::Commit(FEstado->Transacao, status);
+}
+
+void TConexao::Rollback()
+{
+    if (!FEstado->Transacao)
+        return;
+    TTrabalhoBanco trabalho;
+    fb::TStatus status;
+    fb::Rollback(FEstado->Transacao, status);
+}
+
+bool TConexao::EmTransacao() const noexcept
+{
+    return FEstado->Anexo && FEstado->Transacao;
+}
+
+void TConexao::RegistrarConsulta(TConsulta* consulta)
+{
+    FConsultas.insert(consulta);
+}
+
+void TConexao::RemoverConsulta(TConsulta* consulta) noexcept
+{
+    FConsultas.erase(consulta);
+}
+
+void TConexao::FecharConsultas() noexcept
+{
+    auto consultas = std::move(FConsultas);
+    FConsultas.clear();
+    for (TConsulta* consulta : consultas)
+        consulta->Fechar();
+}
+
+TConexao::TEscopoTransacao::TEscopoTransacao(TConexao& conexao)
+    : FConexao(conexao), FAutomatica(!conexao.FEstado->Transacao)
+{
+    if (FAutomatica)
+        FConexao.IniciarTransacao();
+}
+
+TConexao::TEscopoTransacao::~TEscopoTransacao()
+{
+    if (FAutomatica && FConexao.FEstado->Transacao)
+        FConexao.FEstado->Transacao.reset();
+}
+
+void TConexao::TEscopoTransacao::Concluir()
+{
+    if (!FAutomatica)
+        return;
+    FAutomatica = false;
+    FConexao.Commit();
+}

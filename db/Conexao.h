@@ -1,0 +1,87 @@
+#pragma once
+
+#include <memory>
+#include <set>
+#include <string>
+
+namespace Firebird {
+class IAttachment;
+class ITransaction;
+}
+
+class TConsulta;
+
+// Where and as whom a connection attaches. The tool always uses the defaults; tests point a
+// connection elsewhere to see how it fails.
+struct TPerfilConexao {
+    std::string Servidor = "127.0.0.1";
+    std::string Porta; // empty: the client library's default port
+    std::string Usuario = "SYSDBA";
+    std::string Senha = "pinecrest";
+};
+
+// One attachment to one Firebird database with the tool's fixed profile: server 127.0.0.1 on
+// the default port, SYSDBA, character set WIN1252, dialect 3, no prompt. It attaches on
+// demand, holds at most one transaction, and stays attached until the file changes or it is
+// destroyed. Used from one thread at a time.
+class TConexao {
+public:
+    explicit TConexao(TPerfilConexao perfil = {});
+    ~TConexao();
+    TConexao(const TConexao&) = delete;
+    TConexao& operator=(const TConexao&) = delete;
+
+    static constexpr const char* ConjuntoCaracteres = "WIN1252";
+    static constexpr int Dialeto = 3;
+
+    // Stores the path of the database file. An attached connection is closed first: its open
+    // transaction is committed and its open queries are closed.
+    void DefinirBanco(const std::string& caminho);
+    const std::string& Banco() const noexcept { return FBanco; }
+    bool Conectado() const noexcept;
+
+    // Runs one statement that returns no rows, sent exactly as written. Outside an explicit
+    // transaction it runs in its own, committed on success and rolled back on failure.
+    void Executar(const std::string& sql);
+
+    // Explicit transactions, used by the row copy.
+    void IniciarTransacao();
+    void Commit();   // does nothing when no transaction is open
+    void Rollback(); // does nothing when no transaction is open
+    bool EmTransacao() const noexcept;
+
+    // Closes the attachment (committing an open transaction). The next operation attaches anew.
+    void Desconectar();
+
+    // For the database layer: the attachment (attached on demand) and the open transaction.
+    Firebird::IAttachment* Anexo();
+    Firebird::ITransaction* Transacao() const noexcept;
+
+    // Keeps a transaction open for one operation: starts an automatic one when none is open,
+    // and ends it with the operation (committed by Concluir, rolled back otherwise). Inside
+    // an explicit transaction it does nothing.
+    class TEscopoTransacao {
+    public:
+        explicit TEscopoTransacao(TConexao& conexao);
+        ~TEscopoTransacao();
+        TEscopoTransacao(const TEscopoTransacao&) = delete;
+        TEscopoTransacao& operator=(const TEscopoTransacao&) = delete;
+        void Concluir();
+
+    private:
+        TConexao& FConexao;
+        bool FAutomatica;
+    };
+
+private:
+    friend class TConsulta;
+    void RegistrarConsulta(TConsulta* consulta);
+    void RemoverConsulta(TConsulta* consulta) noexcept;
+    void FecharConsultas() noexcept;
+
+    struct TEstado;
+    TPerfilConexao FPerfil;
+    std::string FBanco;
+    std::unique_ptr<TEstado> FEstado;
+    std::set<TConsulta*> FConsultas;
+};

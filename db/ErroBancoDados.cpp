@@ -1,0 +1,83 @@
+#include "ErroBancoDados.h"
+
+#include "Texto.h"
+
+#include <firebird/Interface.h>
+
+namespace {
+
+// Copies the status vector so that the codes outlive the client's status object. String
+// arguments are not kept: only the codes are read back later.
+std::vector<std::intptr_t> CopiarCodigos(const ISC_STATUS* vetor)
+{
+    std::vector<std::intptr_t> codigos;
+    for (const ISC_STATUS* p = vetor; *p != isc_arg_end;) {
+        const ISC_STATUS tipo = *p++;
+        if (tipo == isc_arg_cstring) {
+            p += 2;
+            continue;
+        }
+        if (tipo == isc_arg_gds || tipo == isc_arg_number) {
+            codigos.push_back(tipo);
+            codigos.push_back(*p);
+        }
+        ++p;
+    }
+    codigos.push_back(isc_arg_end);
+    return codigos;
+}
+
+} // namespace
+
+EBancoDados::EBancoDados(const std::string& mensagem, int codigoSql,
+                         std::vector<std::intptr_t> vetorStatus)
+    : std::runtime_error(mensagem), FCodigoSql(codigoSql), FVetorStatus(std::move(vetorStatus))
+{
+}
+
+EBancoDados EBancoDados::DoStatus(const std::intptr_t* vetorStatus)
+{
+    const auto* vetor = reinterpret_cast<const ISC_STATUS*>(vetorStatus);
+    std::string mensagem = Prefixo;
+
+    // fb_interpret walks the vector and advances the pointer past each message it formats.
+    const ISC_STATUS* cursor = vetor;
+    char linha[1024];
+    bool primeira = true;
+    while (fb_interpret(linha, sizeof linha, &cursor) > 0) {
+        if (!primeira)
+            mensagem += "\r\n";
+        mensagem += ConverterMensagemDoBanco(linha);
+        primeira = false;
+    }
+
+    const int codigoSql = static_cast<int>(isc_sqlcode(vetor));
+    if (codigoSql != 0 && codigoSql != -999) {
+        char texto[1024];
+        isc_sql_interprete(static_cast<short>(codigoSql), texto, sizeof texto);
+        mensagem += "\r\n";
+        mensagem += ConverterMensagemDoBanco(texto);
+    }
+    return EBancoDados(mensagem, codigoSql, CopiarCodigos(vetor));
+}
+
+EBancoDados EBancoDados::DaCamada(const std::string& texto)
+{
+    return EBancoDados(std::string(Prefixo) + texto);
+}
+
+std::intptr_t EBancoDados::CodigoMotor() const noexcept
+{
+    for (std::size_t i = 0; i + 1 < FVetorStatus.size(); i += 2)
+        if (FVetorStatus[i] == isc_arg_gds)
+            return FVetorStatus[i + 1];
+    return 0;
+}
+
+bool EBancoDados::TemCodigo(std::intptr_t codigo) const noexcept
+{
+    for (std::size_t i = 0; i + 1 < FVetorStatus.size(); i += 2)
+        if (FVetorStatus[i] == isc_arg_gds && FVetorStatus[i + 1] == codigo)
+            return true;
+    return false;
+}
