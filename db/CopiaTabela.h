@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class TCancelamento;
+class TConexao;
+
+// One side of the row copy: the connection it works on and the select text it runs.
+class TLadoCopia {
+public:
+    explicit TLadoCopia(TConexao& conexao) : FConexao(conexao) {}
+    TConexao& Conexao() const noexcept { return FConexao; }
+    void DefinirSQLLeitura(std::string sql) { FSQLLeitura = std::move(sql); }
+    const std::string& SQLLeitura() const noexcept { return FSQLLeitura; }
+
+private:
+    TConexao& FConexao;
+    std::string FSQLLeitura;
+};
+
+// Copies every row of one table from the source connection into the table of the same name
+// on the destination, given a select text "select <columns> from <table>" set on both sides.
+// Rows are written in transactions of at most 10000 rows, each committed as it fills; on any
+// failure the open transaction is rolled back, both sides are closed and the error is passed
+// on, so the destination keeps exactly the batches committed before it.
+class TCopiaTabela {
+public:
+    static constexpr int LinhasPorCommit = 10000;
+
+    TCopiaTabela(TConexao& origem, TConexao& destino);
+    ~TCopiaTabela();
+    TCopiaTabela(const TCopiaTabela&) = delete;
+    TCopiaTabela& operator=(const TCopiaTabela&) = delete;
+
+    TLadoCopia& Leitor() noexcept { return FLeitor; }   // reads on the source
+    TLadoCopia& Escritor() noexcept { return FEscritor; } // writes on the destination
+
+    // Copies the table; returns the number of rows written.
+    std::int64_t Executar();
+
+    // Told the rows written so far during a copy, at most a few times a second, and once at
+    // its end.
+    void DefinirObservadorProgresso(std::function<void(std::int64_t)> observador);
+    // Polled between two batches; a requested stop ends the copy like a failure would.
+    void DefinirCancelamento(const TCancelamento* cancelamento) noexcept;
+
+private:
+    TLadoCopia FLeitor;
+    TLadoCopia FEscritor;
+    std::function<void(std::int64_t)> FObservador;
+    const TCancelamento* FCancelamento = nullptr;
+};
