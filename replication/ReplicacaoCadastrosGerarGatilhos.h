@@ -1,0 +1,21 @@
+#pragma once
+
+#include "ReplicacaoCadastros.h"
+
+class IRelatorioFalhaGatilho;
+
+// Installs the replication trigger of every catalogued table on the catalogue's connection.
+class TReplicacaoCadastrosGerarGatilhos : public TReplicacaoCadastros {
+public:
+    // Without a report, failed triggers are written to the standard error stream.
+    explicit TReplicacaoCadastrosGerarGatilhos(TConexao& conexao,
+                                               IReceptorReplicacao* receptor = nullptr,
+                                               IRelatorioFalhaGatilho* relatorio = nullptr);
+
+    // Runs one statement per table, in catalogue order. A table whose trigger fails is
+    // reported and skipped; the run always reaches the last table.
+    void Execute();
+
+private:
+    IRelatorioFalhaGatilho* FRelatorio;
+};
