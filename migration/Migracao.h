@@ -1,0 +1,54 @@
+#pragma once
+
+#include "RelatorioMigracao.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// How a Start command ended.
+enum class TResultadoMigracao {
+    Abandonada, // a validation message or a version mismatch: nothing was touched
+    Concluida,  // the log ends with "Importação concluída."
+    Falhou,     // the log ends with the error line and is red
+    Ocupada,    // another run of this engine was under way; nothing was done
+};
+
+class TExecucaoMigracao;
+
+// The migration engine: what the main window owns for a run (the two connections, the
+// catalogue queries, the row copy, the table lists) and the Start command that drives it.
+// It shows everything through the given report, which must outlive it.
+//
+// One run at a time: Iniciar may be called from a worker thread; SolicitarParada, EmExecucao,
+// Posicao, Maximo and ChavesEstrangeirasPendentes may be called from any thread meanwhile.
+class TMigracao {
+public:
+    explicit TMigracao(IRelatorioMigracao& relatorio);
+    ~TMigracao();
+    TMigracao(const TMigracao&) = delete;
+    TMigracao& operator=(const TMigracao&) = delete;
+
+    // The Start command on two database files. A database that cannot be reached while the
+    // versions are compared throws EBancoDados (nothing is logged then); every failure of the
+    // steps is caught, logged in red and reported as Falhou.
+    TResultadoMigracao Iniciar(const std::string& arquivoOrigem,
+                               const std::string& arquivoDestino);
+
+    // Asks a run under way to stop at its next safe point (between two statements or two
+    // batches of a row copy); the run then ends as a failure with its error line.
+    void SolicitarParada() noexcept;
+    bool EmExecucao() const noexcept;
+
+    // The bars as the engine last set them.
+    int Posicao(TBarra barra) const noexcept;
+    int Maximo(TBarra barra) const noexcept;
+
+    // The statements of the foreign keys a run dropped from that destination and that were
+    // not recreated (a run that failed between dropping and recreating them). The next run on
+    // the same destination recreates those it no longer finds there.
+    std::vector<std::string> ChavesEstrangeirasPendentes(const std::string& arquivoDestino) const;
+
+private:
+    std::unique_ptr<TExecucaoMigracao> FExecucao;
+};
