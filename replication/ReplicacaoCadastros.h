@@ -8,8 +8,6 @@
 class TConexao;
 class IReceptorReplicacao;
 
-using TListaTabelas = std::vector<std::unique_ptr<TReplicacaoTabela>>;
-
 // The catalogue of replicated master-data tables, with their columns and keys as the database
 // behind the connection has them. The metadata is loaded once, by the constructor; a query
 // that fails (no EXCECOES_REPLICACAO, a lost connection) fails the construction with

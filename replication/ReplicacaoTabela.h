@@ -49,7 +49,7 @@ protected:
 private:
     friend class TReplicacaoCadastros;
 
-    std::string GetSQLWhere(const std::string& prefixo) const;
+    std::string GetSQLWhere(std::size_t espacos) const;
     std::string GetSQLDelete() const;
     std::string GetSQLContarRegistros() const;
     std::string GetSQLInsert() const;
@@ -59,3 +59,5 @@ private:
     TListaCampos FCamposChavePrimaria;
     std::vector<std::string> FCamposIgnorar;
 };
+
+using TListaTabelas = std::vector<std::unique_ptr<TReplicacaoTabela>>;
