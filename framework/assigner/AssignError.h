@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+// A copy the assigner could not carry out: a property that would not take its value, or an
+// object graph that leads back to a copy already under way.
+class EAssignError : public std::runtime_error {
+public:
+    explicit EAssignError(const QString& AMessage) : std::runtime_error(AMessage.toStdString()) {}
+};

@@ -1,0 +1,6 @@
+#include "CollectionItem.h"
+
+int TCollectionItem::Index() const noexcept
+{
+    return FCollection != nullptr ? FCollection->IndexOf(*this) : -1;
+}
