@@ -64,8 +64,14 @@ void Commit(TTransacao& transacao, TStatus& status)
 
 void Rollback(TTransacao& transacao, TStatus& status)
 {
-    transacao->rollback(&status);
-    transacao.release();
+    // A transaction that cannot even be rolled back is gone for good: let go of it either way.
+    ITransaction* bruta = transacao.release();
+    try {
+        bruta->rollback(&status);
+    } catch (...) {
+        bruta->release();
+        throw;
+    }
 }
 
 void Fechar(TCursor& cursor, TStatus& status)

@@ -1,0 +1,197 @@
+#include "CopiaTabela.h"
+
+#include "Cancelamento.h"
+#include "Conexao.h"
+#include "Consulta.h"
+#include "EscritorTabela.h"
+#include "Firebird.h"
+#include "LeitorTabela.h"
+#include "ObservadorOcupado.h"
+#include "Texto.h"
+
+#include <chrono>
+
+using namespace Firebird;
+
+namespace {
+
+using TRelogio = std::chrono::steady_clock;
+constexpr auto IntervaloProgresso = std::chrono::milliseconds(250);
+
+TConjuntosCaracteres LerConjuntos(TConexao& conexao)
+{
+    TConsulta consulta(&conexao, "select RDB$CHARACTER_SET_ID, RDB$CHARACTER_SET_NAME, "
+                                 "RDB$BYTES_PER_CHARACTER from RDB$CHARACTER_SETS");
+    consulta.Abrir();
+    TConjuntosCaracteres conjuntos;
+    for (; !consulta.Eof(); consulta.Proximo())
+        conjuntos[static_cast<unsigned>(consulta.Campo(0).ComoInteiro())] = {
+            consulta.Campo(1).ComoTexto(),
+            static_cast<unsigned>(std::max(1, consulta.Campo(2).ComoInteiro()))};
+    return conjuntos;
+}
+
+// The destination's own description of the select: the table the rows go to and each
+// column's name, as the server spells them. Preparing it also proves that the destination has
+// every column of the select.
+void DescreverDestino(TConexao& destino, const std::string& sql, std::string& tabela,
+                      std::vector<std::string>& colunas)
+{
+    fb::TStatus status;
+    fb::TComando comando(destino.Anexo()->prepare(&status, destino.Transacao(),
+                                                  static_cast<unsigned>(sql.size()), sql.c_str(),
+                                                  TConexao::Dialeto,
+                                                  IStatement::PREPARE_PREFETCH_METADATA));
+    fb::TMetadados meta(comando->getOutputMetadata(&status));
+    const unsigned total = meta->getCount(&status);
+    for (unsigned i = 0; i < total; ++i) {
+        const char* relacao = meta->getRelation(&status, i);
+        if (!relacao || !*relacao)
+            throw EBancoDados::DaCamada("A coluna " + std::to_string(i + 1) +
+                                        " da leitura não é uma coluna de tabela.");
+        if (tabela.empty())
+            tabela = relacao;
+        else if (tabela != relacao)
+            throw EBancoDados::DaCamada("A leitura junta colunas de mais de uma tabela.");
+        colunas.emplace_back(meta->getField(&status, i));
+    }
+    fb::Liberar(comando, status);
+}
+
+} // namespace
+
+TCopiaTabela::TCopiaTabela(TConexao& origem, TConexao& destino)
+    : FLeitor(origem), FEscritor(destino)
+{
+}
+
+TCopiaTabela::~TCopiaTabela() = default;
+
+void TCopiaTabela::DefinirObservadorProgresso(std::function<void(std::int64_t)> observador)
+{
+    FObservador = std::move(observador);
+}
+
+void TCopiaTabela::DefinirCancelamento(const TCancelamento* cancelamento) noexcept
+{
+    FCancelamento = cancelamento;
+}
+
+std::int64_t TCopiaTabela::Executar()
+{
+    TTrabalhoBanco trabalho;
+    TConexao& origem = FLeitor.Conexao();
+    TConexao& destino = FEscritor.Conexao();
+    std::int64_t gravadas = 0;
+
+    const std::string sqlLeitura = ConverterParaBanco(FLeitor.SQLLeitura());
+    const std::string sqlEscrita = ConverterParaBanco(FEscritor.SQLLeitura());
+
+    TConexao::TEscopoTransacao escopoOrigem(origem);
+    TLeitorTabela leitor(origem.Anexo(), origem.Transacao(), sqlLeitura);
+
+    try {
+        const TConjuntosCaracteres conjuntos = LerConjuntos(destino);
+        if (!destino.EmTransacao())
+            destino.IniciarTransacao();
+        std::string tabela;
+        std::vector<std::string> colunas;
+        DescreverDestino(destino, sqlEscrita, tabela, colunas);
+        if (colunas.size() != leitor.Formato().Colunas.size())
+            throw EBancoDados::DaCamada("A leitura da origem e a do destino não têm as mesmas "
+                                        "colunas.");
+        TEscritorTabela escritor(destino, leitor.Formato(), tabela, colunas, conjuntos);
+
+        auto ultimoAviso = TRelogio::now();
+        auto avisar = [&](bool sempre) {
+            if (!FObservador)
+                return;
+            const auto agora = TRelogio::now();
+            if (sempre || agora - ultimoAviso >= IntervaloProgresso) {
+                ultimoAviso = agora;
+                FObservador(gravadas);
+            }
+        };
+        // Sends what is pending; commits when the count reaches a multiple of the batch size.
+        auto enviar = [&] {
+            const auto pendentes = static_cast<std::int64_t>(escritor.Pendentes());
+            if (pendentes == 0)
+                return;
+            if (!destino.EmTransacao())
+                destino.IniciarTransacao();
+            escritor.Enviar();
+            gravadas += pendentes;
+            if (gravadas % LinhasPorCommit == 0)
+                destino.Commit();
+            avisar(false);
+            if (FCancelamento)
+                FCancelamento->Verificar();
+        };
+
+        leitor.Iniciar();
+        const std::size_t tamanho = leitor.Formato().TamanhoMensagem;
+        const std::size_t blobsPorLinha = [&] {
+            std::size_t n = 0;
+            for (const auto& coluna : leitor.Formato().Colunas)
+                n += coluna.Blob();
+            return n;
+        }();
+
+        for (bool fim = false; !fim;) {
+            TItemFila item = leitor.Fila().Retirar();
+            switch (item.Tipo) {
+            case TItemFila::TTipo::Erro:
+                std::rethrow_exception(item.Erro);
+            case TItemFila::TTipo::Fim:
+                fim = true;
+                break;
+            case TItemFila::TTipo::Segmento:
+            case TItemFila::TTipo::FimBlob:
+                throw EBancoDados::DaCamada("Um blob longo chegou sem a sua linha.");
+            case TItemFila::TTipo::Bloco:
+                for (std::size_t r = 0; r < item.Bloco.Linhas; ++r) {
+                    const unsigned char* linha = item.Bloco.Dados.data() + r * tamanho;
+                    const TValorBlob* blobs =
+                        blobsPorLinha ? item.Bloco.Blobs.data() + r * blobsPorLinha : nullptr;
+                    bool temLongo = false;
+                    for (std::size_t b = 0; b < blobsPorLinha; ++b)
+                        temLongo = temLongo || blobs[b].Estado == TValorBlob::TEstado::Longo;
+                    if (temLongo) {
+                        enviar();
+                        if (!destino.EmTransacao())
+                            destino.IniciarTransacao();
+                        escritor.InserirComBlobsLongos(linha, blobs, leitor.Fila());
+                        ++gravadas;
+                        if (gravadas % LinhasPorCommit == 0)
+                            destino.Commit();
+                        continue;
+                    }
+                    if (!escritor.Cabe(blobs))
+                        enviar();
+                    escritor.Adicionar(linha, blobs);
+                    // A chunk never crosses a batch boundary, so each commit closes a batch.
+                    const auto ateCommit = LinhasPorCommit - gravadas % LinhasPorCommit;
+                    if (static_cast<std::int64_t>(escritor.Pendentes()) >= ateCommit)
+                        enviar();
+                }
+                break;
+            }
+        }
+        enviar();
+        destino.Commit();
+        escritor.Liberar();
+        leitor.Fechar();
+        escopoOrigem.Concluir();
+        avisar(true);
+    } catch (...) {
+        // The copy's own failure is what the caller must see; a connection that also fails
+        // to roll back or close (the server is gone, say) has nothing to add to it.
+        try {
+            destino.Rollback();
+        } catch (const EBancoDados&) {
+        }
+        leitor.Descartar();
+        throw;
+    }
+    return gravadas;
+}

@@ -1,0 +1,287 @@
+#include "EscritorTabela.h"
+
+#include "Conexao.h"
+#include "NomeSql.h"
+
+#include <cstring>
+
+using namespace Firebird;
+
+namespace {
+
+// What a row's parameters take in a message beyond the fixed layout, rounded for alignment.
+constexpr std::size_t FolgaAlinhamento = 8;
+
+// Rows whose parameters pass this size go alone and write their blobs through the blob
+// interface: a message may not grow past 64 KB.
+constexpr std::size_t MaxBytesLinhaUnica = 60000;
+
+unsigned TamanhoCampo(const TColunaMensagem& coluna)
+{
+    return coluna.Tipo == SQL_VARYING ? coluna.Tamanho + 2 : coluna.Tamanho;
+}
+
+} // namespace
+
+TEscritorTabela::TEscritorTabela(TConexao& destino, const TFormatoLinha& formato,
+                                 const std::string& tabela,
+                                 const std::vector<std::string>& colunas,
+                                 const TConjuntosCaracteres& conjuntos)
+    : FDestino(destino), FFormato(formato)
+{
+    for (unsigned i = 0; i < formato.Colunas.size(); ++i) {
+        if (formato.Colunas[i].Blob())
+            FColunasBlob.push_back(i);
+        FDeclaracoes.push_back(DeclaracaoTipo(formato.Colunas[i], conjuntos));
+    }
+
+    FInsercao = "insert into " + NomeSql(tabela) + " (";
+    for (std::size_t i = 0; i < colunas.size(); ++i)
+        FInsercao += (i ? "," : "") + NomeSql(colunas[i]);
+    FInsercao += ") values (";
+
+    std::size_t capacidade = MaxLinhasPedaco;
+    if (!formato.TemBlob)
+        capacidade = std::min(capacidade,
+                              MaxBytesPedaco / (formato.TamanhoMensagem + FolgaAlinhamento));
+    while (capacidade > 1 && TextoPedaco(capacidade).size() > MaxTextoPedaco)
+        --capacidade;
+    FCapacidade = std::max<std::size_t>(1, capacidade);
+}
+
+std::string TEscritorTabela::TextoPedaco(std::size_t linhas) const
+{
+    const std::size_t colunas = FDeclaracoes.size();
+    if (linhas == 1) {
+        std::string texto = FInsercao;
+        for (std::size_t c = 0; c < colunas; ++c)
+            texto += c ? ",?" : "?";
+        return texto + ")";
+    }
+    std::string texto = "execute block (";
+    for (std::size_t p = 0; p < linhas * colunas; ++p)
+        texto += (p ? ",p" : "p") + std::to_string(p) + " " + FDeclaracoes[p % colunas] + " = ?";
+    texto += ")\nas\nbegin\n";
+    for (std::size_t r = 0; r < linhas; ++r) {
+        texto += FInsercao;
+        for (std::size_t c = 0; c < colunas; ++c)
+            texto += (c ? ",:p" : ":p") + std::to_string(r * colunas + c);
+        texto += ");\n";
+    }
+    return texto + "end";
+}
+
+IStatement* TEscritorTabela::Comando(std::size_t linhas)
+{
+    auto& comando = FComandos[linhas];
+    if (!comando) {
+        const std::string texto = TextoPedaco(linhas);
+        fb::TStatus status;
+        comando.reset(FDestino.Anexo()->prepare(&status, FDestino.Transacao(),
+                                                static_cast<unsigned>(texto.size()),
+                                                texto.c_str(), TConexao::Dialeto, 0));
+    }
+    return comando.get();
+}
+
+std::size_t TEscritorTabela::BytesLinha(const TValorBlob* blobs) const
+{
+    std::size_t bytes = FFormato.TamanhoMensagem + FolgaAlinhamento;
+    for (std::size_t b = 0; b < FColunasBlob.size(); ++b)
+        bytes += blobs[b].Conteudo.size() + 2 + FolgaAlinhamento;
+    return bytes;
+}
+
+bool TEscritorTabela::Cabe(const TValorBlob* blobs) const
+{
+    return FPendentes.empty() || (FPendentes.size() < FCapacidade &&
+                                  FBytesPendentes + BytesLinha(blobs) <= MaxBytesPedaco);
+}
+
+void TEscritorTabela::Adicionar(const unsigned char* linha, const TValorBlob* blobs)
+{
+    const std::size_t bytes = BytesLinha(blobs);
+    TLinhaPendente pendente;
+    pendente.Dados.assign(linha, linha + FFormato.TamanhoMensagem);
+    pendente.Blobs.assign(blobs, blobs + FColunasBlob.size());
+    pendente.Bytes = bytes;
+    FBytesPendentes += bytes;
+    FPendentes.push_back(std::move(pendente));
+}
+
+void TEscritorTabela::Enviar()
+{
+    if (FPendentes.empty())
+        return;
+    std::vector<const TLinhaPendente*> linhas;
+    for (const TLinhaPendente& pendente : FPendentes)
+        linhas.push_back(&pendente);
+    std::vector<ISC_QUAD> ids;
+    if (linhas.size() == 1 && linhas[0]->Bytes > MaxBytesLinhaUnica) {
+        // Too wide for one message with its blobs inline: write them as blobs first.
+        TLinhaPendente larga = *linhas[0];
+        for (std::size_t b = 0; b < FColunasBlob.size(); ++b) {
+            TValorBlob& valor = larga.Blobs[b];
+            if (valor.Estado != TValorBlob::TEstado::Curto)
+                continue;
+            bool entregue = false;
+            ids.push_back(GravarBlob(FFormato.Colunas[FColunasBlob[b]], [&]() -> const std::string* {
+                if (entregue)
+                    return nullptr;
+                entregue = true;
+                return &valor.Conteudo;
+            }));
+            valor.Estado = TValorBlob::TEstado::Longo;
+            valor.Conteudo.clear();
+        }
+        Executar(1, {&larga}, ids);
+    } else {
+        Executar(linhas.size(), linhas, ids);
+    }
+    FPendentes.clear();
+    FBytesPendentes = 0;
+}
+
+void TEscritorTabela::InserirComBlobsLongos(const unsigned char* linha, const TValorBlob* blobs,
+                                           TFilaLinhas& fila)
+{
+    TLinhaPendente pendente;
+    pendente.Dados.assign(linha, linha + FFormato.TamanhoMensagem);
+    pendente.Blobs.assign(blobs, blobs + FColunasBlob.size());
+
+    std::vector<ISC_QUAD> ids;
+    for (std::size_t b = 0; b < FColunasBlob.size(); ++b) {
+        if (pendente.Blobs[b].Estado != TValorBlob::TEstado::Longo)
+            continue;
+        TItemFila item;
+        ids.push_back(GravarBlob(FFormato.Colunas[FColunasBlob[b]], [&]() -> const std::string* {
+            item = fila.Retirar();
+            if (item.Tipo == TItemFila::TTipo::Erro)
+                std::rethrow_exception(item.Erro);
+            if (item.Tipo == TItemFila::TTipo::FimBlob)
+                return nullptr;
+            if (item.Tipo != TItemFila::TTipo::Segmento)
+                throw EBancoDados::DaCamada("A leitura de um blob longo terminou antes do fim.");
+            return &item.Segmento;
+        }));
+    }
+    Executar(1, {&pendente}, ids);
+}
+
+ISC_QUAD TEscritorTabela::GravarBlob(const TColunaMensagem& coluna,
+                                      const std::function<const std::string*()>& proximo)
+{
+    // The blob takes the column's own kind and character set, so the insert stores it as is.
+    const auto subTipo = static_cast<unsigned char>(coluna.SubTipo);
+    const auto conjunto = static_cast<unsigned char>(coluna.ConjuntoCaracteres);
+    const unsigned char bpb[] = {isc_bpb_version1,
+                                 isc_bpb_source_type, 1, subTipo,
+                                 isc_bpb_target_type, 1, subTipo,
+                                 isc_bpb_source_interp, 1, conjunto,
+                                 isc_bpb_target_interp, 1, conjunto};
+    fb::TStatus status;
+    ISC_QUAD id;
+    fb::TBlob blob(
+        FDestino.Anexo()->createBlob(&status, FDestino.Transacao(), &id, sizeof bpb, bpb));
+    while (const std::string* pedaco = proximo()) {
+        for (std::size_t feito = 0; feito < pedaco->size();) {
+            const auto parte =
+                static_cast<unsigned>(std::min<std::size_t>(65535, pedaco->size() - feito));
+            blob->putSegment(&status, parte, pedaco->data() + feito);
+            feito += parte;
+        }
+    }
+    fb::Fechar(blob, status);
+    return id;
+}
+
+fb::TMetadados TEscritorTabela::Metadados(const std::vector<const TLinhaPendente*>& linhas) const
+{
+    const std::size_t colunas = FFormato.Colunas.size();
+    fb::TStatus status;
+    fb::TConstrutorMetadados construtor(fb::Master()->getMetadataBuilder(
+        &status, static_cast<unsigned>(linhas.size() * colunas)));
+    for (std::size_t r = 0; r < linhas.size(); ++r) {
+        std::size_t blob = 0;
+        for (std::size_t c = 0; c < colunas; ++c) {
+            const TColunaMensagem& coluna = FFormato.Colunas[c];
+            const auto campo = static_cast<unsigned>(r * colunas + c);
+            unsigned tipo = coluna.Tipo;
+            unsigned tamanho = coluna.Tamanho;
+            unsigned conjunto = coluna.ConjuntoCaracteres;
+            if (coluna.Blob()) {
+                const TValorBlob& valor = linhas[r]->Blobs[blob++];
+                if (valor.Estado != TValorBlob::TEstado::Longo) {
+                    // The server turns the text back into a blob of the column's kind.
+                    tipo = SQL_VARYING;
+                    tamanho = std::max<unsigned>(1, static_cast<unsigned>(valor.Conteudo.size()));
+                    if (coluna.SubTipo != isc_blob_text)
+                        conjunto = 1; // OCTETS
+                }
+            }
+            construtor->setType(&status, campo, tipo | 1);
+            construtor->setSubType(&status, campo, tipo == SQL_VARYING ? 0 : coluna.SubTipo);
+            construtor->setLength(&status, campo, tamanho);
+            construtor->setScale(&status, campo, coluna.Escala);
+            construtor->setCharSet(&status, campo, conjunto);
+        }
+    }
+    return fb::TMetadados(construtor->getMetadata(&status));
+}
+
+void TEscritorTabela::Executar(std::size_t linhas, const std::vector<const TLinhaPendente*>& origem,
+                               const std::vector<ISC_QUAD>& idsLongos)
+{
+    fb::TStatus status;
+    IStatement* comando = Comando(linhas);
+
+    fb::TMetadados proprios;
+    IMessageMetadata* meta;
+    if (FColunasBlob.empty()) {
+        auto& fixo = FMetadadosFixos[linhas];
+        if (!fixo)
+            fixo = Metadados(origem);
+        meta = fixo.get();
+    } else {
+        proprios = Metadados(origem);
+        meta = proprios.get();
+    }
+
+    const std::size_t colunas = FFormato.Colunas.size();
+    FBuffer.assign(meta->getMessageLength(&status), 0);
+    std::size_t longo = 0;
+    for (std::size_t r = 0; r < linhas; ++r) {
+        const unsigned char* linha = origem[r]->Dados.data();
+        std::size_t blob = 0;
+        for (std::size_t c = 0; c < colunas; ++c) {
+            const TColunaMensagem& coluna = FFormato.Colunas[c];
+            const auto campo = static_cast<unsigned>(r * colunas + c);
+            unsigned char* destino = FBuffer.data() + meta->getOffset(&status, campo);
+            auto* nulo = reinterpret_cast<short*>(FBuffer.data() + meta->getNullOffset(&status, campo));
+            *nulo = *reinterpret_cast<const short*>(linha + coluna.DeslocamentoNulo) ? -1 : 0;
+            if (!coluna.Blob()) {
+                if (!*nulo)
+                    std::memcpy(destino, linha + coluna.Deslocamento, TamanhoCampo(coluna));
+                continue;
+            }
+            const TValorBlob& valor = origem[r]->Blobs[blob++];
+            if (valor.Estado == TValorBlob::TEstado::Longo) {
+                std::memcpy(destino, &idsLongos[longo++], sizeof(ISC_QUAD));
+            } else if (valor.Estado == TValorBlob::TEstado::Curto) {
+                const auto tamanho = static_cast<unsigned short>(valor.Conteudo.size());
+                std::memcpy(destino, &tamanho, sizeof tamanho);
+                std::memcpy(destino + 2, valor.Conteudo.data(), tamanho);
+            }
+        }
+    }
+    comando->execute(&status, FDestino.Transacao(), meta, FBuffer.data(), nullptr, nullptr);
+}
+
+void TEscritorTabela::Liberar()
+{
+    fb::TStatus status;
+    for (auto& [linhas, comando] : FComandos)
+        if (comando)
+            fb::Liberar(comando, status);
+    FComandos.clear();
+}

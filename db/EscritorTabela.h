@@ -1,0 +1,74 @@
+#pragma once
+
+#include "Firebird.h"
+#include "FilaLinhas.h"
+#include "FormatoLinha.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+class TConexao;
+
+// The writing side of the row copy. Rows wait in a pending chunk and go to the server as one
+// multi-row execute block (at most 255 rows, 32768 bytes of parameter data, 32700 characters
+// of text); a chunk of one row goes as the plain insert. Statements are prepared once per row
+// count and reused, since every full chunk has the same count.
+class TEscritorTabela {
+public:
+    static constexpr std::size_t MaxLinhasPedaco = 255;
+    static constexpr std::size_t MaxBytesPedaco = 32768;
+    static constexpr std::size_t MaxTextoPedaco = 32700;
+
+    // tabela and colunas are names as the server spells them (WIN1252), in select-list order.
+    TEscritorTabela(TConexao& destino, const TFormatoLinha& formato, const std::string& tabela,
+                    const std::vector<std::string>& colunas, const TConjuntosCaracteres& conjuntos);
+
+    // Whether one more row fits in the pending chunk.
+    bool Cabe(const TValorBlob* blobs) const;
+    // Takes a copy of one row for the pending chunk.
+    void Adicionar(const unsigned char* linha, const TValorBlob* blobs);
+    // Sends the pending chunk, if any.
+    void Enviar();
+    std::size_t Pendentes() const noexcept { return FPendentes.size(); }
+
+    // Inserts one row on its own, writing each long blob from the segments that the reader
+    // queued after the row; the pending chunk must have been sent before.
+    void InserirComBlobsLongos(const unsigned char* linha, const TValorBlob* blobs,
+                               TFilaLinhas& fila);
+
+    // Statements are tied to the transaction's attachment, not to the transaction: they
+    // survive the commits between batches. Releases them.
+    void Liberar();
+
+private:
+    struct TLinhaPendente {
+        std::vector<unsigned char> Dados;
+        std::vector<TValorBlob> Blobs;
+        std::size_t Bytes = 0;
+    };
+
+    std::string TextoPedaco(std::size_t linhas) const;
+    Firebird::IStatement* Comando(std::size_t linhas);
+    // Writes a blob of the column's kind from the pieces proximo gives until it gives none.
+    ISC_QUAD GravarBlob(const TColunaMensagem& coluna,
+                        const std::function<const std::string*()>& proximo);
+    std::size_t BytesLinha(const TValorBlob* blobs) const;
+    // Describes the rows' parameters: blob columns as text (short) or blob ids (long).
+    fb::TMetadados Metadados(const std::vector<const TLinhaPendente*>& linhas) const;
+    void Executar(std::size_t linhas, const std::vector<const TLinhaPendente*>& origem,
+                  const std::vector<ISC_QUAD>& idsLongos);
+
+    TConexao& FDestino;
+    const TFormatoLinha& FFormato;
+    std::vector<unsigned> FColunasBlob;
+    std::string FInsercao;     // "insert into T (A,B) values ("
+    std::vector<std::string> FDeclaracoes; // the type of each column's parameter
+    std::size_t FCapacidade = 1;
+    std::vector<TLinhaPendente> FPendentes;
+    std::size_t FBytesPendentes = 0;
+    std::map<std::size_t, fb::TComando> FComandos;
+    std::map<std::size_t, fb::TMetadados> FMetadadosFixos; // by row count, tables without blobs
+    std::vector<unsigned char> FBuffer;
+};

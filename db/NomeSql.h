@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+// A table, column, constraint or sequence name as it must be written into a statement: as it
+// is when it is an ordinary upper-case identifier, between double quotes (inner quotes
+// doubled) when it is not (lower case, blanks, quotes, a leading digit, a reserved word). So
+// ordinary names keep the statements' usual text and no name can change a statement.
+std::string NomeSql(const std::string& nome);
+
+// The name as a single-quoted literal, inner quotes doubled.
+std::string LiteralSql(const std::string& texto);
