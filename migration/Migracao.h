@@ -1,8 +1,18 @@
 #pragma once
 
+#include "AcompanhamentoMigracao.h"
+#include "Cancelamento.h"
+#include "Conexao.h"
+#include "ContextoMigracao.h"
+#include "PassoReplicacao.h"
+#include "PassosChavesEstrangeiras.h"
+#include "PassosGatilhos.h"
+#include "PassosSequenciadores.h"
+#include "PassosTabelas.h"
 #include "RelatorioMigracao.h"
+#include "VerificacoesIniciais.h"
 
-#include <memory>
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -13,8 +23,6 @@ enum class TResultadoMigracao {
     Falhou,     // the log ends with the error line and is red
     Ocupada,    // another run of this engine was under way; nothing was done
 };
-
-class TExecucaoMigracao;
 
 // The migration engine: what the main window owns for a run (the two connections, the
 // catalogue queries, the row copy, the table lists) and the Start command that drives it.
@@ -50,5 +58,19 @@ public:
     std::vector<std::string> ChavesEstrangeirasPendentes(const std::string& arquivoDestino) const;
 
 private:
-    std::unique_ptr<TExecucaoMigracao> FExecucao;
+    bool ValidarArquivos(const std::string& arquivoOrigem, const std::string& arquivoDestino);
+    void ExecutarPassos();
+
+    TAcompanhamentoMigracao FAcompanhamento;
+    TCancelamento FCancelamento;
+    std::atomic<bool> FEmExecucao{false};
+    TConexao ConexaoOrigem;
+    TConexao ConexaoDestino;
+    TContextoMigracao FContexto;
+    TVerificacoesIniciais FVerificacoes;
+    TPassosGatilhos FGatilhos;
+    TPassosChavesEstrangeiras FChavesEstrangeiras;
+    TPassosTabelas FPassosTabelas;
+    TPassoReplicacao FReplicacao;
+    TPassosSequenciadores FSequenciadores;
 };

@@ -1,0 +1,65 @@
+#include "AcompanhamentoMigracao.h"
+
+#include <algorithm>
+#include <locale.h>
+
+namespace {
+
+// The user's time format, whatever the process's global locale: a library must not depend on
+// its host having called setlocale, nor change it. An environment naming a locale that is not
+// installed falls back to the C locale's "%X", which reads the same as pt_BR's.
+locale_t LocaleHora()
+{
+    static const locale_t local = [] {
+        locale_t l = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
+        return l ? l : newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(nullptr));
+    }();
+    return local;
+}
+
+} // namespace
+
+std::string TAcompanhamentoMigracao::FormatarLinha(std::time_t instante, const std::string& texto)
+{
+    std::tm partes{};
+    localtime_r(&instante, &partes);
+    char hora[64];
+    const std::size_t tamanho = strftime_l(hora, sizeof hora, "%X", &partes, LocaleHora());
+    return std::string(hora, tamanho) + " - " + texto;
+}
+
+void TAcompanhamentoMigracao::AdicionarLog(const std::string& Texto)
+{
+    FRelatorio.AcrescentarLinhaLog(FormatarLinha(std::time(nullptr), Texto));
+}
+
+void TAcompanhamentoMigracao::DefinirMaximo(TBarra barra, int maximo)
+{
+    TEstadoBarra& estado = Estado(barra);
+    maximo = std::max(maximo, 0);
+    estado.Maximo.store(maximo);
+    FRelatorio.DefinirMaximo(barra, maximo);
+    if (estado.Posicao.load() > maximo) {
+        estado.Posicao.store(maximo);
+        FRelatorio.DefinirPosicao(barra, maximo);
+    }
+}
+
+void TAcompanhamentoMigracao::DefinirPosicao(TBarra barra, int posicao)
+{
+    TEstadoBarra& estado = Estado(barra);
+    posicao = std::clamp(posicao, 0, estado.Maximo.load());
+    estado.Posicao.store(posicao);
+    FRelatorio.DefinirPosicao(barra, posicao);
+}
+
+void TAcompanhamentoMigracao::Avancar(TBarra barra)
+{
+    DefinirPosicao(barra, Posicao(barra) + 1);
+}
+
+void TAcompanhamentoMigracao::Reiniciar(TBarra barra, int maximo)
+{
+    DefinirPosicao(barra, 0);
+    DefinirMaximo(barra, maximo);
+}

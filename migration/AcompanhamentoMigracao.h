@@ -1,0 +1,56 @@
+#pragma once
+
+#include "RelatorioMigracao.h"
+
+#include <atomic>
+#include <ctime>
+#include <string>
+
+// The engine's side of the run's displays: builds the time-stamped log lines and keeps the
+// two bars' positions and maxima, so that reading a bar never depends on a widget. Every bar
+// move of the engine goes through here, which is what keeps a position from ever passing its
+// maximum. The bars may be read from any thread while a run moves them.
+class TAcompanhamentoMigracao {
+public:
+    explicit TAcompanhamentoMigracao(IRelatorioMigracao& relatorio) : FRelatorio(relatorio) {}
+    TAcompanhamentoMigracao(const TAcompanhamentoMigracao&) = delete;
+    TAcompanhamentoMigracao& operator=(const TAcompanhamentoMigracao&) = delete;
+
+    // Appends the log line for Texto, stamped with the current time of day.
+    void AdicionarLog(const std::string& Texto);
+    void LimparLog() { FRelatorio.LimparLog(); }
+    void MarcarFalha() { FRelatorio.MarcarFalha(); }
+
+    // A maximum below the current position pulls the position down to it; a position is
+    // kept between 0 and the maximum.
+    void DefinirMaximo(TBarra barra, int maximo);
+    void DefinirPosicao(TBarra barra, int posicao);
+    // Position plus one; a bar at its maximum stays there.
+    void Avancar(TBarra barra);
+    // Position 0 and the given maximum, the way each step opens.
+    void Reiniciar(TBarra barra, int maximo);
+
+    int Posicao(TBarra barra) const noexcept { return Estado(barra).Posicao.load(); }
+    int Maximo(TBarra barra) const noexcept { return Estado(barra).Maximo.load(); }
+
+    IRelatorioMigracao& Relatorio() noexcept { return FRelatorio; }
+
+    // The line as the log shows it: the time of day in the user's own long time format
+    // (the C library's "%X" for the locale the environment names, no time zone), " - ", text.
+    static std::string FormatarLinha(std::time_t instante, const std::string& texto);
+
+private:
+    struct TEstadoBarra {
+        std::atomic<int> Posicao{0};
+        std::atomic<int> Maximo{100};
+    };
+    TEstadoBarra& Estado(TBarra barra) noexcept { return barra == TBarra::Total ? FTotal : FAtual; }
+    const TEstadoBarra& Estado(TBarra barra) const noexcept
+    {
+        return barra == TBarra::Total ? FTotal : FAtual;
+    }
+
+    IRelatorioMigracao& FRelatorio;
+    TEstadoBarra FTotal;
+    TEstadoBarra FAtual;
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+// Which file a database path names, so that two different texts for the same file (a symbolic
+// link, "dir/./x.fdb", a hard link, another letter case on a file system that ignores it) are
+// known as one. The server runs on this machine, so the file system seen here is its own.
+
+// Whether the two paths name the same file: same device and inode when both can be examined
+// here, otherwise the same path once made absolute and normalised.
+bool MesmoArquivo(const std::string& a, const std::string& b);
+
+// A text that is equal for every path naming the same file, for keeping things per database.
+std::string ChaveArquivo(const std::string& caminho);

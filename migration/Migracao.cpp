@@ -1,0 +1,145 @@
+#include "Migracao.h"
+
+#include "IdentidadeArquivo.h"
+
+#include <exception>
+
+namespace {
+
+// Marks the engine busy for the length of one Start command.
+class TMarcaExecucao {
+public:
+    explicit TMarcaExecucao(std::atomic<bool>& emExecucao)
+        : FEmExecucao(emExecucao), FAdquirida(!emExecucao.exchange(true))
+    {
+    }
+    ~TMarcaExecucao()
+    {
+        if (FAdquirida)
+            FEmExecucao.store(false);
+    }
+    TMarcaExecucao(const TMarcaExecucao&) = delete;
+    TMarcaExecucao& operator=(const TMarcaExecucao&) = delete;
+    bool Adquirida() const noexcept { return FAdquirida; }
+
+private:
+    std::atomic<bool>& FEmExecucao;
+    bool FAdquirida;
+};
+
+} // namespace
+
+TMigracao::TMigracao(IRelatorioMigracao& relatorio)
+    : FAcompanhamento(relatorio),
+      FContexto{ConexaoOrigem, ConexaoDestino, FAcompanhamento, FCancelamento},
+      FVerificacoes(FContexto),
+      FGatilhos(FContexto),
+      FChavesEstrangeiras(FContexto),
+      FPassosTabelas(FContexto),
+      FReplicacao(FContexto),
+      FSequenciadores(FContexto)
+{
+}
+
+TMigracao::~TMigracao() = default;
+
+// The Start command. Validation and the version check end it quietly through the report's
+// abandonment; from the reset of the displays on, one trap catches every failure, turns the
+// log red and writes the error line. Nothing is undone: every statement has committed itself.
+TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
+                                      const std::string& arquivoDestino)
+{
+    TMarcaExecucao marca(FEmExecucao);
+    if (!marca.Adquirida())
+        return TResultadoMigracao::Ocupada;
+    FCancelamento.Limpar();
+
+    if (!ValidarArquivos(arquivoOrigem, arquivoDestino))
+        return TResultadoMigracao::Abandonada;
+    ConexaoOrigem.DefinirBanco(arquivoOrigem);
+    ConexaoDestino.DefinirBanco(arquivoDestino);
+    if (!FVerificacoes.ValidarVersao())
+        return TResultadoMigracao::Abandonada;
+
+    FAcompanhamento.LimparLog();
+    FAcompanhamento.DefinirPosicao(TBarra::Total, 0);
+    FAcompanhamento.DefinirMaximo(TBarra::Total, 11);
+    try {
+        ExecutarPassos();
+    } catch (const std::exception& erro) {
+        FAcompanhamento.MarcarFalha();
+        FAcompanhamento.AdicionarLog(std::string("Ocorreu um erro: \r\n") + erro.what());
+        return TResultadoMigracao::Falhou;
+    }
+    return TResultadoMigracao::Concluida;
+}
+
+// The texts are compared first, then the files they name: two texts for one file would make
+// the run empty the very database it copies from.
+bool TMigracao::ValidarArquivos(const std::string& arquivoOrigem,
+                                const std::string& arquivoDestino)
+{
+    IRelatorioMigracao& relatorio = FAcompanhamento.Relatorio();
+    if (arquivoOrigem.empty()) {
+        relatorio.Abandonar("Banco de dados de ORIGEM não foi informado.", true);
+        return false;
+    }
+    if (arquivoDestino.empty()) {
+        relatorio.Abandonar("Banco de dados de DESTINO não foi informado.", true);
+        return false;
+    }
+    if (arquivoOrigem == arquivoDestino || MesmoArquivo(arquivoOrigem, arquivoDestino)) {
+        relatorio.Abandonar("Banco de dados de ORIGEM e DESTINO não podem ser iguais.", true);
+        return false;
+    }
+    return true;
+}
+
+void TMigracao::ExecutarPassos()
+{
+    const auto passo = [this](auto&& executar) {
+        FCancelamento.Verificar();
+        executar();
+    };
+    passo([this] { FVerificacoes.PreencherCamposBooleanos(); });
+    passo([this] { FGatilhos.DesativarGatilhos(); });
+    passo([this] { FChavesEstrangeiras.ExcluirChavesEstrangeiras(); });
+    ConexaoDestino.Commit();
+    FAcompanhamento.Avancar(TBarra::Total);
+    passo([this] { FPassosTabelas.CarregarTabelas(); });
+    passo([this] { FPassosTabelas.ImportarTabelas(); });
+    passo([this] { FChavesEstrangeiras.CriarChavesEstrangeiras(); });
+    passo([this] { FGatilhos.AtivarGatilhos(); });
+    passo([this] { FReplicacao.CriarGatilhosReplicacao(); });
+    passo([this] { FSequenciadores.ExcluirSequenciadores(); });
+    passo([this] { FSequenciadores.CriarSequenciadores(); });
+    ConexaoDestino.Commit();
+    FAcompanhamento.Avancar(TBarra::Total);
+    FAcompanhamento.AdicionarLog("Importação concluída.");
+}
+
+void TMigracao::SolicitarParada() noexcept
+{
+    FCancelamento.Solicitar();
+}
+
+bool TMigracao::EmExecucao() const noexcept
+{
+    return FEmExecucao.load();
+}
+
+int TMigracao::Posicao(TBarra barra) const noexcept
+{
+    return FAcompanhamento.Posicao(barra);
+}
+
+int TMigracao::Maximo(TBarra barra) const noexcept
+{
+    return FAcompanhamento.Maximo(barra);
+}
+
+std::vector<std::string> TMigracao::ChavesEstrangeirasPendentes(
+    const std::string& arquivoDestino) const
+{
+    return FChavesEstrangeiras.Pendentes(arquivoDestino);
+}

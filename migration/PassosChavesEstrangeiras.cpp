@@ -1,0 +1,164 @@
+#include "PassosChavesEstrangeiras.h"
+
+#include "AcompanhamentoMigracao.h"
+#include "Cancelamento.h"
+#include "Conexao.h"
+#include "IdentidadeArquivo.h"
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+// One row per column of every foreign key, the key's columns paired with the referenced ones
+// by their position in the two indexes: the positions are the declared order, which LIST()
+// would not promise. The constraint is found through its own index, whatever that is named.
+const char* const SQLChavesEstrangeiras =
+    "  select RC.RDB$RELATION_NAME as TABELA,\r\n"
+    "         RC.RDB$CONSTRAINT_NAME as CHAVE_ESTRANGEIRA,\r\n"
+    "         RC.RDB$INDEX_NAME as INDICE,\r\n"
+    "         coalesce(IDX1.RDB$INDEX_TYPE, 0) as TIPO_INDICE,\r\n"
+    "         IDX2.RDB$RELATION_NAME as TABELA_REFERENCIADA,\r\n"
+    "         SEG1.RDB$FIELD_NAME as CAMPO,\r\n"
+    "         SEG2.RDB$FIELD_NAME as CAMPO_REFERENCIADO,\r\n"
+    "         REF.RDB$UPDATE_RULE as REGRA_ATUALIZACAO,\r\n"
+    "         REF.RDB$DELETE_RULE as REGRA_EXCLUSAO\r\n"
+    "    from RDB$RELATION_CONSTRAINTS RC\r\n"
+    "    join RDB$REF_CONSTRAINTS REF\r\n"
+    "      on REF.RDB$CONSTRAINT_NAME = RC.RDB$CONSTRAINT_NAME\r\n"
+    "    join RDB$INDICES IDX1\r\n"
+    "      on IDX1.RDB$INDEX_NAME = RC.RDB$INDEX_NAME\r\n"
+    "    join RDB$INDICES IDX2\r\n"
+    "      on IDX2.RDB$INDEX_NAME = IDX1.RDB$FOREIGN_KEY\r\n"
+    "    join RDB$INDEX_SEGMENTS SEG1\r\n"
+    "      on SEG1.RDB$INDEX_NAME = IDX1.RDB$INDEX_NAME\r\n"
+    "    join RDB$INDEX_SEGMENTS SEG2\r\n"
+    "      on SEG2.RDB$INDEX_NAME = IDX2.RDB$INDEX_NAME\r\n"
+    "     and SEG2.RDB$FIELD_POSITION = SEG1.RDB$FIELD_POSITION\r\n"
+    "   where RC.RDB$CONSTRAINT_TYPE = 'FOREIGN KEY'\r\n"
+    "     and coalesce(IDX1.RDB$SYSTEM_FLAG, 0) = 0\r\n"
+    "order by 1, 2, SEG1.RDB$FIELD_POSITION\r\n";
+
+} // namespace
+
+TPassosChavesEstrangeiras::TPassosChavesEstrangeiras(const TContextoMigracao& contexto)
+    : FContexto(contexto), sqlChavesEstrangeiras(&contexto.ConexaoDestino, SQLChavesEstrangeiras)
+{
+}
+
+std::vector<TChaveEstrangeira> TPassosChavesEstrangeiras::LerChavesEstrangeiras()
+{
+    sqlChavesEstrangeiras.Fechar();
+    sqlChavesEstrangeiras.Abrir();
+    std::vector<TChaveEstrangeira> chaves;
+    for (sqlChavesEstrangeiras.Primeiro(); !sqlChavesEstrangeiras.Eof();
+         sqlChavesEstrangeiras.Proximo()) {
+        const auto campo = [this](const char* nome) {
+            return sqlChavesEstrangeiras.Campo(nome).ComoTexto();
+        };
+        if (chaves.empty() || chaves.back().Tabela != campo("TABELA") ||
+            chaves.back().Nome != campo("CHAVE_ESTRANGEIRA")) {
+            TChaveEstrangeira chave;
+            chave.Tabela = campo("TABELA");
+            chave.Nome = campo("CHAVE_ESTRANGEIRA");
+            chave.Indice = campo("INDICE");
+            chave.IndiceDescendente = sqlChavesEstrangeiras.Campo("TIPO_INDICE").ComoInteiro() == 1;
+            chave.TabelaReferenciada = campo("TABELA_REFERENCIADA");
+            chave.RegraAtualizacao = campo("REGRA_ATUALIZACAO");
+            chave.RegraExclusao = campo("REGRA_EXCLUSAO");
+            chaves.push_back(std::move(chave));
+        }
+        chaves.back().Campos.push_back(campo("CAMPO"));
+        chaves.back().CamposReferenciados.push_back(campo("CAMPO_REFERENCIADO"));
+    }
+    sqlChavesEstrangeiras.Fechar();
+    return chaves;
+}
+
+void TPassosChavesEstrangeiras::ExcluirChavesEstrangeiras()
+{
+    TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
+    acompanhamento.AdicionarLog("Excluindo chaves estrangeiras...");
+    acompanhamento.Reiniciar(TBarra::Atual, 1);
+
+    FArquivoDestino = ChaveArquivo(FContexto.ConexaoDestino.Banco());
+    std::vector<TChaveEstrangeira> existentes = LerChavesEstrangeiras();
+
+    // Keys an earlier run dropped here and could not create again come back with the others.
+    FChaves = existentes;
+    {
+        std::lock_guard trava(FTravaPendentes);
+        std::vector<TChaveEstrangeira>& pendentes = FPendentes[FArquivoDestino];
+        std::set<std::string> achadas;
+        for (const TChaveEstrangeira& chave : existentes)
+            achadas.insert(chave.Identidade());
+        std::erase_if(pendentes, [&achadas](const TChaveEstrangeira& chave) {
+            return achadas.count(chave.Identidade()) > 0;
+        });
+        FChaves.insert(FChaves.end(), pendentes.begin(), pendentes.end());
+    }
+    std::stable_sort(FChaves.begin(), FChaves.end(),
+                     [](const TChaveEstrangeira& a, const TChaveEstrangeira& b) {
+                         return a.Tabela < b.Tabela;
+                     });
+
+    for (const TChaveEstrangeira& chave : existentes) {
+        FContexto.Cancelamento.Verificar();
+        FContexto.ConexaoDestino.Executar(chave.SQLExcluir());
+        Registrar(chave);
+    }
+
+    acompanhamento.Avancar(TBarra::Atual);
+    acompanhamento.Avancar(TBarra::Total);
+}
+
+void TPassosChavesEstrangeiras::CriarChavesEstrangeiras()
+{
+    TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
+    acompanhamento.Reiniciar(TBarra::Atual, static_cast<int>(FChaves.size()));
+
+    for (const TChaveEstrangeira& chave : FChaves) {
+        FContexto.Cancelamento.Verificar();
+        acompanhamento.AdicionarLog("Criando chave estrangeira... " + chave.Nome + " (" +
+                                    chave.Tabela + ")");
+        FContexto.ConexaoDestino.Executar(chave.SQLCriar());
+        Esquecer(chave);
+        acompanhamento.Avancar(TBarra::Atual);
+    }
+    FChaves.clear();
+
+    acompanhamento.AdicionarLog("Chaves estrangeiras criadas: " +
+                                std::to_string(acompanhamento.Maximo(TBarra::Atual)) + ".");
+    acompanhamento.Avancar(TBarra::Total);
+}
+
+void TPassosChavesEstrangeiras::Registrar(const TChaveEstrangeira& chave)
+{
+    std::lock_guard trava(FTravaPendentes);
+    FPendentes[FArquivoDestino].push_back(chave);
+}
+
+void TPassosChavesEstrangeiras::Esquecer(const TChaveEstrangeira& chave)
+{
+    std::lock_guard trava(FTravaPendentes);
+    const auto achado = FPendentes.find(FArquivoDestino);
+    if (achado == FPendentes.end())
+        return;
+    const std::string identidade = chave.Identidade();
+    std::erase_if(achado->second, [&identidade](const TChaveEstrangeira& pendente) {
+        return pendente.Identidade() == identidade;
+    });
+    if (achado->second.empty())
+        FPendentes.erase(achado);
+}
+
+std::vector<std::string> TPassosChavesEstrangeiras::Pendentes(const std::string& arquivoDestino) const
+{
+    std::lock_guard trava(FTravaPendentes);
+    std::vector<std::string> statements;
+    const auto achado = FPendentes.find(ChaveArquivo(arquivoDestino));
+    if (achado != FPendentes.end())
+        for (const TChaveEstrangeira& chave : achado->second)
+            statements.push_back(chave.SQLCriar());
+    return statements;
+}

@@ -1,0 +1,144 @@
+#include "PassosTabelas.h"
+
+#include "AcompanhamentoMigracao.h"
+#include "Cancelamento.h"
+#include "Conexao.h"
+#include "NomeSql.h"
+#include "Utilidades.h"
+
+#include <chrono>
+
+namespace {
+
+const char* const SQLTabelas =
+    "  select RDB$RELATION_NAME as TABELA\r\n"
+    "    from RDB$RELATIONS\r\n"
+    "   where RDB$SYSTEM_FLAG = 0\r\n"
+    "     and RDB$VIEW_SOURCE is null\r\n"
+    "order by 1\r\n";
+
+// One column name per row, in the table's own column order, so that each name can be written
+// into the select as it needs to be.
+const char* const SQLCamposInicio =
+    "select RF.RDB$FIELD_NAME  from RDB$RELATION_FIELDS RF  join RDB$FIELDS FI    on "
+    "FI.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE where RF.RDB$RELATION_NAME = ";
+const char* const SQLCamposFim =
+    "   and FI.RDB$COMPUTED_SOURCE is null   and trim(RF.RDB$FIELD_NAME) <> 'COD_ATUALIZACAO'"
+    " order by RF.RDB$FIELD_POSITION";
+
+} // namespace
+
+TPassosTabelas::TPassosTabelas(const TContextoMigracao& contexto)
+    : FContexto(contexto),
+      FExcecoes{"ANP",
+                "ATALHOS_COMANDOS",
+                "BANCO",
+                "BLOQUEIOS",
+                "BLOQUEIOS_ITENS",
+                "CARTEIRA",
+                "CEST",
+                "CEST_NCM",
+                "CFOP",
+                "CIDADES",
+                "CODIGO_SITUACAO_TRIBUTARIA",
+                "CST_CSOSN",
+                "DRE",
+                "ESTADO",
+                "IMPOSTO",
+                "NCM",
+                "PAISES",
+                "SERVICOS",
+                "SQL_HISTORICO",
+                "TERMINAL_CONECTADO",
+                "URL_CONSULTA_CTE",
+                "URL_CONSULTA_NFCE",
+                "VALES_PDV"},
+      sqlTabelas(&contexto.ConexaoDestino, SQLTabelas),
+      sqlSelectFields(&contexto.ConexaoDestino),
+      batMove(contexto.ConexaoOrigem, contexto.ConexaoDestino),
+      batMoveReader(batMove.Leitor()),
+      batMoveWriter(batMove.Escritor())
+{
+    batMove.DefinirCancelamento(&contexto.Cancelamento);
+}
+
+void TPassosTabelas::CarregarTabelas()
+{
+    TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
+    acompanhamento.AdicionarLog("Carregando tabelas...");
+    acompanhamento.Reiniciar(TBarra::Atual, 1);
+
+    FTabelas.Limpar();
+    sqlTabelas.Fechar();
+    sqlTabelas.Abrir();
+    PercorrerDataSet(sqlTabelas, [this] {
+        const std::string tabela = sqlTabelas.Campo("TABELA").ComoTexto();
+        if (!FExcecoes.Contem(tabela))
+            FTabelas.Adicionar(tabela);
+    });
+    sqlTabelas.Fechar();
+
+    acompanhamento.Avancar(TBarra::Atual);
+    acompanhamento.Avancar(TBarra::Total);
+}
+
+void TPassosTabelas::ImportarTabelas()
+{
+    TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
+    acompanhamento.Reiniciar(TBarra::Atual, FTabelas.Quantidade());
+    for (const std::string& tabela : FTabelas) {
+        LimparTabela(tabela);
+        acompanhamento.Avancar(TBarra::Atual);
+    }
+
+    acompanhamento.Reiniciar(TBarra::Atual, FTabelas.Quantidade());
+    for (const std::string& tabela : FTabelas) {
+        ImportarTabela(tabela);
+        acompanhamento.Avancar(TBarra::Atual);
+    }
+
+    acompanhamento.AdicionarLog("Tabelas importadas: " + std::to_string(FTabelas.Quantidade()) +
+                                ".");
+    acompanhamento.Avancar(TBarra::Total);
+}
+
+void TPassosTabelas::LimparTabela(const std::string& tabela)
+{
+    FContexto.Cancelamento.Verificar();
+    FContexto.Acompanhamento.AdicionarLog("Limpando tabela... " + tabela);
+    FContexto.ConexaoDestino.Executar("delete FROM " + NomeSql(tabela));
+}
+
+std::string TPassosTabelas::GetSQLSelect(const std::string& tabela)
+{
+    sqlSelectFields.Fechar();
+    sqlSelectFields.DefinirSQL(SQLCamposInicio + LiteralSql(tabela) + SQLCamposFim);
+    sqlSelectFields.Abrir();
+    std::string campos;
+    PercorrerDataSet(sqlSelectFields, [&campos](TConsulta& consulta) {
+        if (!campos.empty())
+            campos += ',';
+        campos += NomeSql(consulta.Campo(0).ComoTexto());
+    });
+    sqlSelectFields.Fechar();
+    return "select " + campos + " from " + NomeSql(tabela);
+}
+
+void TPassosTabelas::ImportarTabela(const std::string& tabela)
+{
+    FContexto.Cancelamento.Verificar();
+    FContexto.Acompanhamento.AdicionarLog("Importando tabela... " + tabela);
+    const std::string sql = GetSQLSelect(tabela);
+    batMoveReader.DefinirSQLLeitura(sql);
+    batMoveWriter.DefinirSQLLeitura(sql);
+
+    IRelatorioMigracao& relatorio = FContexto.Acompanhamento.Relatorio();
+    const auto inicio = std::chrono::steady_clock::now();
+    batMove.DefinirObservadorProgresso([&relatorio, &tabela, inicio](std::int64_t linhas) {
+        const std::chrono::duration<double> decorrido = std::chrono::steady_clock::now() - inicio;
+        const double porSegundo =
+            decorrido.count() > 0 ? static_cast<double>(linhas) / decorrido.count() : 0.0;
+        relatorio.ProgressoCopia(tabela, linhas, porSegundo);
+    });
+    batMove.Executar();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "Consulta.h"
+#include "ContextoMigracao.h"
+#include "CopiaTabela.h"
+#include "ListaTextos.h"
+
+#include <string>
+
+// Which tables are copied, and their copy: every user table of the destination but the
+// reference tables it keeps as they are, emptied all first and then refilled one by one from
+// the source, with the columns as the destination defines them.
+class TPassosTabelas {
+public:
+    explicit TPassosTabelas(const TContextoMigracao& contexto);
+
+    void CarregarTabelas();
+    void ImportarTabelas();
+
+    // The select that copies one table: every column of the destination's table except the
+    // computed ones and COD_ATUALIZACAO, which the destination fills itself.
+    std::string GetSQLSelect(const std::string& tabela);
+
+    const TListaTextos& Tabelas() const noexcept { return FTabelas; }
+    const TListaTextos& Excecoes() const noexcept { return FExcecoes; }
+
+private:
+    void LimparTabela(const std::string& tabela);
+    void ImportarTabela(const std::string& tabela);
+
+    TContextoMigracao FContexto;
+    TListaTextos FTabelas;
+    const TListaTextos FExcecoes;
+    TConsulta sqlTabelas;
+    TConsulta sqlSelectFields;
+    TCopiaTabela batMove;
+    TLadoCopia& batMoveReader;
+    TLadoCopia& batMoveWriter;
+};
