@@ -2,10 +2,9 @@
 
 #include <ostream>
 
+// Flushed at once: the run may go on for a while, and the operator should see each failure as
+// it happens.
 void TRelatorioFalhaGatilhoFluxo::FalhaGatilho(const std::string& mensagem)
 {
-    FFluxo << mensagem;
-    if (mensagem.empty() || mensagem.back() != '\n')
-        FFluxo << "\r\n";
-    FFluxo.flush();
+    FFluxo << mensagem << std::flush;
 }
