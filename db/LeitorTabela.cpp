@@ -9,8 +9,8 @@ using namespace Firebird;
 namespace {
 
 constexpr std::size_t LinhasPorBloco = 1000;
-constexpr std::size_t BytesPorBloco = 1 << 20;
-constexpr std::size_t LimiteFila = 16 << 20;
+constexpr std::size_t BytesPorBloco = 256 << 10;
+constexpr std::size_t LimiteFila = 4 << 20;
 
 } // namespace
 

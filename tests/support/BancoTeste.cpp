@@ -70,7 +70,8 @@ const std::string& Modelo(TBancoTeste::TConteudo conteudo)
 
 const std::string& TBancoTeste::Pasta()
 {
-    static const std::string pasta = [] {
+    // Never destroyed: the exit handler below still needs the path.
+    static const std::string& pasta = *new std::string([] {
         const char* base = std::getenv("VOREL_TEST_DIR");
         fs::path raiz = base ? base : "/tmp/vorel-testes";
         fs::create_directories(raiz);
@@ -81,7 +82,7 @@ const std::string& TBancoTeste::Pasta()
         fs::permissions(propria, fs::perms::all);
         std::atexit([] { std::error_code e; fs::remove_all(TBancoTeste::Pasta(), e); });
         return propria.string();
-    }();
+    }());
     return pasta;
 }
 

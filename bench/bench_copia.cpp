@@ -1,0 +1,144 @@
+// Measures the row copy against the fastest the server inserts the same rows on its own
+// (insert into ... select between two tables of one database), for a business table of 12
+// columns and for a table with a text blob, and reports the client's peak memory.
+//
+//   vorel-bench-copia [--linhas N] [--linhas-blob M]
+//
+// The last two lines are "blob copy/server ratio: R" and "copy/server ratio: R".
+
+#include "BancoTeste.h"
+#include "Conexao.h"
+#include "CopiaTabela.h"
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+using TRelogio = std::chrono::steady_clock;
+
+double Segundos(TRelogio::time_point inicio)
+{
+    return std::chrono::duration<double>(TRelogio::now() - inicio).count();
+}
+
+double MemoriaPicoMiB()
+{
+    rusage uso{};
+    getrusage(RUSAGE_SELF, &uso);
+    return static_cast<double>(uso.ru_maxrss) / 1024.0;
+}
+
+const char* const Negocio =
+    "create table NEGOCIO (ID bigint not null primary key, EMPRESA smallint not null, "
+    "CLIENTE integer, EMISSAO timestamp, VENCIMENTO date, VALOR numeric(15,2), "
+    "DESCONTO numeric(9,4), DESCRICAO varchar(60), SITUACAO char(1), OBSERVACAO varchar(200), "
+    "TAXA double precision, ATIVO char(1))";
+const char* const ColunasNegocio =
+    "ID,EMPRESA,CLIENTE,EMISSAO,VENCIMENTO,VALOR,DESCONTO,DESCRICAO,SITUACAO,OBSERVACAO,TAXA,ATIVO";
+const char* const Anotacoes =
+    "create table ANOTACOES (ID integer not null primary key, TITULO varchar(40), "
+    "TEXTO blob sub_type text)";
+const char* const ColunasAnotacoes = "ID,TITULO,TEXTO";
+
+void Preencher(TConexao& conexao, long linhas, long linhasBlob)
+{
+    conexao.Executar(
+        "execute block as declare i integer = 1; begin while (i <= " + std::to_string(linhas) +
+        ") do begin insert into NEGOCIO values (:i, mod(:i, 7) + 1, mod(:i * 37, 50000), "
+        "dateadd(mod(:i, 86400) second to timestamp '2024-01-01 08:00:00'), "
+        "dateadd(mod(:i, 365) day to date '2025-01-01'), mod(:i * 13, 1000000) / 100.0, "
+        "mod(:i, 10000) / 10000.0, 'Venda ' || :i || ' - balcão', "
+        "iif(mod(:i, 3) = 0, 'A', 'F'), iif(mod(:i, 5) = 0, null, "
+        "'Entregar no período da manhã, pedido ' || :i), :i / 7.0, 'S'); i = i + 1; end end");
+    conexao.Executar(
+        "execute block as declare i integer = 1; begin while (i <= " +
+        std::to_string(linhasBlob) +
+        ") do begin insert into ANOTACOES values (:i, 'Anotação ' || :i, "
+        "'Cliente pediu retorno após as 14h. Observação número ' || :i || '. ' || "
+        "lpad('', mod(:i, 400), 'ação ')); i = i + 1; end end");
+}
+
+// The server's own rate for the rows of a table: insert into a twin table by select.
+double TaxaServidor(TConexao& conexao, const std::string& criacao, const std::string& tabela,
+                    long linhas)
+{
+    std::string gemea = criacao;
+    gemea.replace(gemea.find(tabela), tabela.size(), tabela + "_SERVIDOR");
+    conexao.Executar(gemea);
+    const auto inicio = TRelogio::now();
+    conexao.Executar("insert into " + tabela + "_SERVIDOR select * from " + tabela);
+    const double segundos = Segundos(inicio);
+    conexao.Executar("drop table " + tabela + "_SERVIDOR");
+    return static_cast<double>(linhas) / segundos;
+}
+
+double TaxaCopia(TCopiaTabela& copia, TConexao& destino, const std::string& sql,
+                 const std::string& tabela)
+{
+    destino.Executar("delete from " + tabela);
+    copia.Leitor().DefinirSQLLeitura(sql);
+    copia.Escritor().DefinirSQLLeitura(sql);
+    const auto inicio = TRelogio::now();
+    const auto linhas = copia.Executar();
+    return static_cast<double>(linhas) / Segundos(inicio);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    long linhas = 300000;
+    long linhasBlob = 100000;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--linhas"))
+            linhas = std::atol(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--linhas-blob"))
+            linhasBlob = std::atol(argv[i + 1]);
+    }
+    try {
+        TBancoTeste bancoOrigem("bench-origem", TBancoTeste::TConteudo::Vazio);
+        TBancoTeste bancoDestino("bench-destino", TBancoTeste::TConteudo::Vazio);
+        TConexao origem, destino;
+        origem.DefinirBanco(bancoOrigem.Caminho());
+        destino.DefinirBanco(bancoDestino.Caminho());
+        for (TConexao* conexao : {&origem, &destino}) {
+            conexao->Executar(Negocio);
+            conexao->Executar(Anotacoes);
+        }
+        std::printf("filling the source: %ld business rows, %ld blob rows\n", linhas, linhasBlob);
+        Preencher(origem, linhas, linhasBlob);
+
+        TCopiaTabela copia(origem, destino);
+        const std::string sqlNegocio = std::string("select ") + ColunasNegocio + " from NEGOCIO";
+        const std::string sqlAnotacoes =
+            std::string("select ") + ColunasAnotacoes + " from ANOTACOES";
+
+        TaxaCopia(copia, destino, sqlNegocio + " where ID <= 20000", "NEGOCIO");
+        const double memoriaPequena = MemoriaPicoMiB();
+
+        const double servidor = TaxaServidor(origem, Negocio, "NEGOCIO", linhas);
+        const double copiaNegocio = TaxaCopia(copia, destino, sqlNegocio, "NEGOCIO");
+        const double servidorBlob = TaxaServidor(origem, Anotacoes, "ANOTACOES", linhasBlob);
+        const double copiaBlob = TaxaCopia(copia, destino, sqlAnotacoes, "ANOTACOES");
+
+        std::printf("business table, server insert-select: %.0f rows/s\n", servidor);
+        std::printf("business table, row copy:             %.0f rows/s\n", copiaNegocio);
+        std::printf("blob table, server insert-select:     %.0f rows/s\n", servidorBlob);
+        std::printf("blob table, row copy:                 %.0f rows/s\n", copiaBlob);
+        std::printf("client peak memory: %.1f MiB after copying 20000 rows, "
+                    "%.1f MiB after copying %ld\n",
+                    memoriaPequena, MemoriaPicoMiB(), linhas);
+        std::printf("blob copy/server ratio: %.2f\n", copiaBlob / servidorBlob);
+        std::printf("copy/server ratio: %.2f\n", copiaNegocio / servidor);
+    } catch (const std::exception& erro) {
+        std::fprintf(stderr, "%s\n", erro.what());
+        return 1;
+    }
+    return 0;
+}
