@@ -1,0 +1,60 @@
+#include "RelatorioGravado.h"
+
+namespace {
+
+int Indice(TBarra barra)
+{
+    return barra == TBarra::Total ? 0 : 1;
+}
+
+const std::string Separador = " - ";
+
+} // namespace
+
+void TRelatorioGravado::LimparLog()
+{
+    Linhas.clear();
+    EmVermelho = false;
+    ++Limpezas;
+}
+
+void TRelatorioGravado::AcrescentarLinhaLog(const std::string& linha)
+{
+    Linhas.push_back(linha);
+    if (AoAcrescentar)
+        AoAcrescentar(Textos().back());
+}
+
+void TRelatorioGravado::DefinirMaximo(TBarra barra, int maximo)
+{
+    Maximo[Indice(barra)] = maximo;
+    PassouDoMaximo = PassouDoMaximo || Posicao[Indice(barra)] > maximo;
+}
+
+void TRelatorioGravado::DefinirPosicao(TBarra barra, int posicao)
+{
+    Posicao[Indice(barra)] = posicao;
+    PassouDoMaximo = PassouDoMaximo || posicao > Maximo[Indice(barra)];
+}
+
+void TRelatorioGravado::Abandonar(const std::string& mensagem, bool comFocoBotaoOk)
+{
+    Abandonos.push_back(mensagem);
+    FocoNoOk = comFocoBotaoOk;
+}
+
+void TRelatorioGravado::MostrarFalhaGatilho(const std::string& mensagem)
+{
+    FalhasGatilho.push_back(mensagem);
+}
+
+std::vector<std::string> TRelatorioGravado::Textos() const
+{
+    std::vector<std::string> textos;
+    for (const std::string& linha : Linhas) {
+        const auto separador = linha.find(Separador);
+        textos.push_back(separador == std::string::npos ? linha
+                                                        : linha.substr(separador + Separador.size()));
+    }
+    return textos;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "RelatorioMigracao.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// A report that keeps everything the engine shows, for the tests to read back; it also
+// remembers whether a bar was ever told a position past its maximum.
+class TRelatorioGravado : public IRelatorioMigracao {
+public:
+    void LimparLog() override;
+    void AcrescentarLinhaLog(const std::string& linha) override;
+    void MarcarFalha() override { EmVermelho = true; }
+    void DefinirMaximo(TBarra barra, int maximo) override;
+    void DefinirPosicao(TBarra barra, int posicao) override;
+    void Abandonar(const std::string& mensagem, bool comFocoBotaoOk) override;
+    void MostrarFalhaGatilho(const std::string& mensagem) override;
+
+    // The texts of the log lines, without their time stamps.
+    std::vector<std::string> Textos() const;
+
+    std::vector<std::string> Linhas;
+    int Limpezas = 0;
+    bool EmVermelho = false;
+    std::vector<std::string> Abandonos;
+    bool FocoNoOk = false;
+    std::vector<std::string> FalhasGatilho;
+    int Posicao[2] = {0, 0};
+    int Maximo[2] = {100, 100};
+    bool PassouDoMaximo = false;
+    // Called with each line's text as it arrives.
+    std::function<void(const std::string&)> AoAcrescentar;
+};
