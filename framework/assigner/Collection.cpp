@@ -22,7 +22,8 @@ bool TemConstrutorPadrao(const QMetaObject& AClass)
 TCollection::TCollection(const QMetaObject& AItemClass, QObject* AOwner)
     : FItemClass(AItemClass), FOwner(AOwner)
 {
-    if (!AItemClass.inherits(&TCollectionItem::staticMetaObject) || !TemConstrutorPadrao(AItemClass))
+    if (!AItemClass.inherits(&TCollectionItem::staticMetaObject) ||
+        !TemConstrutorPadrao(AItemClass))
         throw std::invalid_argument(std::string(AItemClass.className()) +
                                     " não é uma classe de item de coleção");
 }

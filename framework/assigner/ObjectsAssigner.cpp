@@ -31,7 +31,8 @@ struct TRegistros {
 
     TRegistros()
     {
-        for (const char* nome : {"Capacity", "Count", "Index", "Owner", "Collection", "DisplayName"})
+        for (const char* nome :
+             {"Capacity", "Count", "Index", "Owner", "Collection", "DisplayName"})
             IgnorarNome(QString::fromLatin1(nome));
         Provedores.push_back(
             &TObjectsAssigner::TRttiPropertyAssignCollection::GetCollectionInstructions);
@@ -132,8 +133,8 @@ void TObjectsAssigner::AddIgnoreProperty(const QString& AName)
 // A build that fails takes its list back out of the cache, together with every list started
 // while it ran (only those can refer to it): a half-filled list left behind would make every
 // later copy between these classes quietly incomplete.
-TObjectsAssigner::TInstructionList& TObjectsAssigner::GetInstructions(const QMetaObject& SourceClass,
-                                                                      const QMetaObject& DestClass)
+TObjectsAssigner::TInstructionList&
+TObjectsAssigner::GetInstructions(const QMetaObject& SourceClass, const QMetaObject& DestClass)
 {
     const TClassPair par{&SourceClass, &DestClass};
     if (const auto existente = fInstructions.find(par); existente != fInstructions.end())
@@ -196,8 +197,8 @@ void TObjectsAssigner::FillInstructions(const QMetaObject& SourceClass,
         } else if (TPropertyTypeInfo::IsClassType(destino)) {
             // The declared classes, not those of the objects held at copy time: the list is
             // built once for every object the properties may hold.
-            const TInstructionList& subInstrucoes =
-                GetInstructions(TPropertyTypeInfo::ClassOf(origem), TPropertyTypeInfo::ClassOf(destino));
+            const TInstructionList& subInstrucoes = GetInstructions(
+                TPropertyTypeInfo::ClassOf(origem), TPropertyTypeInfo::ClassOf(destino));
             AInstructions.push_back(
                 std::make_unique<TRttiPropertyAssignObject>(origem, destino, subInstrucoes));
         }

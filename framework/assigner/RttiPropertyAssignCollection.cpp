@@ -11,10 +11,10 @@ void TObjectsAssigner::TRttiPropertyAssignCollection::Execute(TObjectsAssigner& 
     auto* const origem = qobject_cast<TCollection*>(&Source);
     auto* const destino = qobject_cast<TCollection*>(&Dest);
     if (origem == nullptr || destino == nullptr)
-        throw EAssignError(QStringLiteral("A cópia de coleção recebeu %1 e %2, que não são ambos "
-                                          "coleções.")
-                               .arg(QString::fromLatin1(Source.metaObject()->className()),
-                                    QString::fromLatin1(Dest.metaObject()->className())));
+        throw EAssignError(
+            QStringLiteral("A cópia de coleção recebeu %1 e %2, que não são ambos coleções.")
+                .arg(QString::fromLatin1(Source.metaObject()->className()),
+                     QString::fromLatin1(Dest.metaObject()->className())));
     // The count is taken once: items added while copying are not copied again.
     const int total = origem->Count();
     for (int i = 0; i < total; ++i)

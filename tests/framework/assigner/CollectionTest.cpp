@@ -1,12 +1,15 @@
 #include "Collection.h"
 #include "CollectionItem.h"
+#include "AssignError.h"
 #include "ObjectsAssigner.h"
+#include "RttiPropertyAssignCollection.h"
 
 #include <gtest/gtest.h>
 
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -138,6 +141,16 @@ TEST(CollectionAssign, CopiesItemsOfTheSameClassWholly)
     EXPECT_EQ(copia.FDescricao, "x");
     EXPECT_EQ(copia.FQuantidade, 5);
     EXPECT_NE(&copia, &origem.Items(0));
+}
+
+TEST(CollectionAssign, CollectionInstructionGivenOtherObjectsFails)
+{
+    TObjectsAssigner assigner;
+    assigner.AddInstruction(TPedido::staticMetaObject, TResumo::staticMetaObject,
+                            std::make_unique<TObjectsAssigner::TRttiPropertyAssignCollection>());
+    TPedido pedido;
+    TResumo resumo;
+    EXPECT_THROW(assigner.Assign(pedido, resumo), EAssignError);
 }
 
 } // namespace

@@ -117,6 +117,7 @@ protected:
     void SetUp() override
     {
         RegisterDefaultAssignments();
+        FPessoa.setObjectName("pessoa");
         FPessoa.FNome = "Ana";
         FPessoa.FIdade = 41;
         FPessoa.FCodigo = 7;
@@ -165,7 +166,9 @@ INSTANTIATE_TEST_SUITE_P(
                       // A callback.
                       TRegraCopia{"Aviso", false},
                       // An object on the source, a text on the destination.
-                      TRegraCopia{"Contato", false}),
+                      TRegraCopia{"Contato", false},
+                      // QObject's own: it names the instance, it is not its state.
+                      TRegraCopia{"objectName", false}),
     [](const auto& AInfo) { return std::string(AInfo.param.Propriedade); });
 
 TEST_F(ObjectsAssignerTest, CallbacksStayWithTheirObject)
