@@ -10,7 +10,6 @@
 
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 using TAviso = void (*)(int);
