@@ -1,6 +1,7 @@
 // Paints the tool's built-in icons and writes them as PNG files into the folder given as the
-// only argument (framework/icons/imagens). Run by hand when a picture changes; the PNG files
-// are committed and built into the executable from there.
+// first argument (framework/icons/imagens), and, when a second folder is given (app/imagens),
+// the main window's own pictures there. Run by hand when a picture changes; the PNG files are
+// committed and built into the executable from there.
 //
 // Every picture is drawn on a 256 x 256 canvas and scaled by the painter to the size written,
 // so all sizes of one kind show the same shapes.
@@ -144,6 +145,40 @@ void Fechar(QPainter& p)
     DesenharCruz(p, QColor(64, 64, 64), 40);
 }
 
+// An open yellow folder: the back with its tab, a sheet of paper, the front flap tilted open.
+void PastaAberta(QPainter& p)
+{
+    const QColor contorno(150, 104, 8);
+    p.setPen(QPen(contorno, 10, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    QPainterPath fundo;
+    fundo.moveTo(16, 212);
+    fundo.lineTo(16, 52);
+    fundo.lineTo(92, 52);
+    fundo.lineTo(112, 76);
+    fundo.lineTo(212, 76);
+    fundo.lineTo(212, 212);
+    fundo.closeSubpath();
+    p.setBrush(QColor(226, 170, 40));
+    p.drawPath(fundo);
+
+    p.setPen(QPen(QColor(160, 160, 160), 6));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(44, 96, 148, 100));
+
+    QPainterPath frente;
+    frente.moveTo(16, 212);
+    frente.lineTo(60, 116);
+    frente.lineTo(244, 116);
+    frente.lineTo(212, 212);
+    frente.closeSubpath();
+    QLinearGradient cor(QPointF(0, 116), QPointF(0, 212));
+    cor.setColorAt(0.0, QColor(255, 226, 120));
+    cor.setColorAt(1.0, QColor(244, 190, 52));
+    p.setPen(QPen(contorno, 10, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(cor);
+    p.drawPath(frente);
+}
+
 QImage Pintar(const TDesenho& desenho, int lado)
 {
     QImage imagem(lado, lado, QImage::Format_ARGB32);
@@ -187,8 +222,8 @@ void Gravar(const QImage& imagem, const QDir& pasta, const QString& nome)
 int main(int argc, char** argv)
 {
     QGuiApplication aplicacao(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s ICONS_FOLDER [WINDOW_IMAGES_FOLDER]\n", argv[0]);
         return 2;
     }
     const QDir pasta(QString::fromLocal8Bit(argv[1]));
@@ -201,6 +236,8 @@ int main(int argc, char** argv)
         for (const auto& [tipo, desenho] : tipos)
             for (int lado : {16, 32, 64, 128, 256})
                 Gravar(Pintar(desenho, lado), pasta, tipo + "_" + QString::number(lado));
+        if (argc == 3)
+            Gravar(Pintar(PastaAberta, 16), QDir(QString::fromLocal8Bit(argv[2])), "PASTA_ABERTA_16");
     } catch (const std::exception& erro) {
         std::fprintf(stderr, "%s\n", erro.what());
         return 1;

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QProgressBar>
+
+// A progress bar driven by position and maximum (minimum always 0). Its position never
+// passes its maximum, and a maximum of 0 shows an empty bar, where Qt's own bar would show
+// its busy animation.
+class TBarraProgresso : public QProgressBar {
+    Q_OBJECT
+
+public:
+    explicit TBarraProgresso(QWidget* AParent = nullptr);
+
+    void DefinirMaximo(int AMaximo);
+    void DefinirPosicao(int APosicao);
+    int Maximo() const noexcept { return FMaximo; }
+    int Posicao() const noexcept { return FPosicao; }
+
+private:
+    void Mostrar();
+
+    int FMaximo = 100;
+    int FPosicao = 0;
+};

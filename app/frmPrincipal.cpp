@@ -1,0 +1,316 @@
+#include "frmPrincipal.h"
+
+#include "Ancoras.h"
+#include "Aplicacao.h"
+#include "BarraProgresso.h"
+#include "CaixaMensagem.h"
+#include "Dialog.h"
+#include "Migracao.h"
+#include "PonteiroOcupado.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QThread>
+
+namespace {
+
+constexpr QSize CTamanhoCliente(959, 701);
+
+QFont FonteLog()
+{
+    QFont fonte;
+    fonte.setFamilies({QStringLiteral("Consolas"), QStringLiteral("DejaVu Sans Mono"),
+                       QStringLiteral("Liberation Mono")});
+    fonte.setStyleHint(QFont::TypeWriter);
+    fonte.setFixedPitch(true);
+    fonte.setPointSize(12);
+    return fonte;
+}
+
+QFont FonteJanela()
+{
+    QFont fonte;
+    fonte.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
+    fonte.setPointSize(8);
+    return fonte;
+}
+
+QString Texto(const std::string& ATexto)
+{
+    return QString::fromStdString(ATexto);
+}
+
+} // namespace
+
+TfrmPrincipal::TfrmPrincipal(QWidget* AParent) : QMainWindow(AParent)
+{
+    setObjectName(QStringLiteral("frmPrincipal"));
+    CriarComponentes();
+    FPonteiroOcupado = new TPonteiroOcupado(this);
+    FMigracao = std::make_unique<TMigracao>(static_cast<IRelatorioMigracao&>(*this));
+}
+
+// A window destroyed while a run is still under way (the process is ending) stops the run at
+// its next safe point and waits for it; what the run still reports is dropped.
+TfrmPrincipal::~TfrmPrincipal()
+{
+    FEncerrando = true;
+    if (FExecucao) {
+        FMigracao->SolicitarParada();
+        while (!FExecucao->wait(QDeadlineTimer(20)))
+            QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    }
+}
+
+void TfrmPrincipal::CriarComponentes()
+{
+    setWindowTitle(QStringLiteral("Vorel NewDatabase (Importação para um banco de dados Vorel novo/limpo)"));
+    setFont(FonteJanela());
+
+    auto* cliente = new QWidget(this);
+    cliente->setObjectName(QStringLiteral("pnlCliente"));
+    setCentralWidget(cliente);
+    cliente->resize(CTamanhoCliente);
+    FAncoras = new TAncoras(cliente, CTamanhoCliente);
+    using A = TAncoras;
+
+    ImageList1 << QPixmap(QStringLiteral(":/vorel/janela/PASTA_ABERTA_16"));
+
+    Label1 = new QLabel(QStringLiteral("Banco de dados de ORIGEM"), cliente);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    FAncoras->Adicionar(Label1, QRect(16, 16, 134, 13), A::akLeft | A::akTop);
+
+    edtArquivoOrigem = new QLineEdit(cliente);
+    edtArquivoOrigem->setObjectName(QStringLiteral("edtArquivoOrigem"));
+    edtArquivoOrigem->setReadOnly(true);
+    FBotaoOrigem = edtArquivoOrigem->addAction(QIcon(ImageList1.first()), QLineEdit::TrailingPosition);
+    FBotaoOrigem->setObjectName(QStringLiteral("edtArquivoOrigemRightButton"));
+    connect(FBotaoOrigem, &QAction::triggered, this, &TfrmPrincipal::edtArquivoOrigemRightButtonClick);
+    FAncoras->Adicionar(edtArquivoOrigem, QRect(16, 35, 836, 21), A::akLeft | A::akTop | A::akRight);
+
+    Label2 = new QLabel(QStringLiteral("Banco de dados de DESTINO"), cliente);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    FAncoras->Adicionar(Label2, QRect(16, 64, 138, 13), A::akLeft | A::akTop);
+
+    edtArquivoDestino = new QLineEdit(cliente);
+    edtArquivoDestino->setObjectName(QStringLiteral("edtArquivoDestino"));
+    edtArquivoDestino->setReadOnly(true);
+    FBotaoDestino = edtArquivoDestino->addAction(QIcon(ImageList1.first()), QLineEdit::TrailingPosition);
+    FBotaoDestino->setObjectName(QStringLiteral("edtArquivoDestinoRightButton"));
+    connect(FBotaoDestino, &QAction::triggered, this, &TfrmPrincipal::edtArquivoDestinoRightButtonClick);
+    FAncoras->Adicionar(edtArquivoDestino, QRect(16, 83, 836, 21), A::akLeft | A::akTop | A::akRight);
+
+    btnIniciar = new QPushButton(QStringLiteral("Iniciar"), cliente);
+    btnIniciar->setObjectName(QStringLiteral("btnIniciar"));
+    connect(btnIniciar, &QPushButton::clicked, this, &TfrmPrincipal::btnIniciarClick);
+    FAncoras->Adicionar(btnIniciar, QRect(872, 81, 75, 25), A::akTop | A::akRight);
+
+    memInfo = new QPlainTextEdit(cliente);
+    memInfo->setObjectName(QStringLiteral("memInfo"));
+    memInfo->setReadOnly(true);
+    memInfo->setFocusPolicy(Qt::StrongFocus);
+    memInfo->setFont(FonteLog());
+    FCorPadraoLog = memInfo->palette().color(QPalette::Text);
+    FAncoras->Adicionar(memInfo, QRect(16, 133, 931, 507), A::akLeft | A::akTop | A::akRight | A::akBottom);
+
+    pgbTotal = new TBarraProgresso(cliente);
+    pgbTotal->setObjectName(QStringLiteral("pgbTotal"));
+    FAncoras->Adicionar(pgbTotal, QRect(16, 646, 931, 17), A::akLeft | A::akRight | A::akBottom);
+
+    pgbAtual = new TBarraProgresso(cliente);
+    pgbAtual->setObjectName(QStringLiteral("pgbAtual"));
+    FAncoras->Adicionar(pgbAtual, QRect(16, 670, 931, 17), A::akLeft | A::akRight | A::akBottom);
+
+    setTabOrder(btnIniciar, memInfo);
+    setTabOrder(memInfo, edtArquivoOrigem);
+    setTabOrder(edtArquivoOrigem, edtArquivoDestino);
+    btnIniciar->setFocus();
+
+    FileOpenDialog1 = new QFileDialog(this);
+    FileOpenDialog1->setObjectName(QStringLiteral("FileOpenDialog1"));
+    FileOpenDialog1->setFileMode(QFileDialog::ExistingFile);
+    FileOpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    FileOpenDialog1->setNameFilter(QStringLiteral("Firebird (*.fdb)"));
+    FileOpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
+
+    resize(CTamanhoCliente);
+}
+
+void TfrmPrincipal::edtArquivoOrigemRightButtonClick()
+{
+    EscolherArquivo(edtArquivoOrigem, QStringLiteral("Selecione o Arquivo de Origem"));
+}
+
+void TfrmPrincipal::edtArquivoDestinoRightButtonClick()
+{
+    EscolherArquivo(edtArquivoDestino, QStringLiteral("Selecione o Arquivo de Destino"));
+}
+
+// Both boxes share the one picker, which offers the file chosen last again.
+void TfrmPrincipal::EscolherArquivo(QLineEdit* AEdit, const QString& ATitulo)
+{
+    if (EmExecucao())
+        return;
+    FileOpenDialog1->setWindowTitle(ATitulo);
+    if (FileOpenDialog1->exec() != QDialog::Accepted || FileOpenDialog1->selectedFiles().isEmpty())
+        return;
+    const QString arquivo = FileOpenDialog1->selectedFiles().first();
+    AEdit->setText(QDir::toNativeSeparators(arquivo));
+    FileOpenDialog1->selectFile(arquivo);
+}
+
+// The Start command. The engine checks the two files, the versions and then runs the steps on
+// a worker thread; until it ends, the command and the pickers are disabled, so no second run
+// can start on top of it.
+void TfrmPrincipal::btnIniciarClick()
+{
+    if (EmExecucao())
+        return;
+    const std::string origem = edtArquivoOrigem->text().toStdString();
+    const std::string destino = edtArquivoDestino->text().toStdString();
+    FErroExecucao = nullptr;
+    FExecucao.reset(QThread::create([this, origem, destino] {
+        try {
+            FMigracao->Iniciar(origem, destino);
+        } catch (...) {
+            FErroExecucao = std::current_exception();
+        }
+    }));
+    connect(FExecucao.get(), &QThread::finished, this, &TfrmPrincipal::AoTerminarExecucao);
+    HabilitarComandos(false);
+    FExecucao->start();
+}
+
+void TfrmPrincipal::AoTerminarExecucao()
+{
+    FExecucao->wait();
+    FExecucao.reset();
+    HabilitarComandos(true);
+    // A database that could not be reached before the run proper began: the command's failure
+    // goes to the application's general error display.
+    if (auto erro = std::exchange(FErroExecucao, nullptr))
+        TAplicacao::ExibirErro(erro);
+    emit ExecucaoTerminada();
+    if (FFecharAoTerminar)
+        close();
+}
+
+void TfrmPrincipal::HabilitarComandos(bool AHabilitar)
+{
+    btnIniciar->setEnabled(AHabilitar);
+    FBotaoOrigem->setEnabled(AHabilitar);
+    FBotaoDestino->setEnabled(AHabilitar);
+}
+
+// Closing during a run would leave the destination half filled: only on the operator's yes
+// is the run asked to stop at its next safe point, and the window closes once it has.
+void TfrmPrincipal::closeEvent(QCloseEvent* AEvento)
+{
+    if (!EmExecucao()) {
+        AEvento->accept();
+        return;
+    }
+    AEvento->ignore();
+    if (FFecharAoTerminar)
+        return;
+    if (TDialog::Confirm(QStringLiteral("Uma importação está em andamento. Se for interrompida, o banco de "
+                                        "dados de DESTINO ficará incompleto.\n\nDeseja interromper a "
+                                        "importação e fechar?"),
+                         false)) {
+        FFecharAoTerminar = true;
+        FMigracao->SolicitarParada();
+    }
+}
+
+template <typename TAcao>
+void TfrmPrincipal::NaJanela(TAcao&& AAcao, bool AEsperar)
+{
+    if (QThread::currentThread() == thread()) {
+        AAcao();
+        return;
+    }
+    if (FEncerrando)
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, acao = std::forward<TAcao>(AAcao)]() mutable {
+            if (!FEncerrando)
+                acao();
+        },
+        AEsperar ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
+}
+
+TBarraProgresso* TfrmPrincipal::Barra(TBarra ABarra) const
+{
+    return ABarra == TBarra::Total ? pgbTotal : pgbAtual;
+}
+
+void TfrmPrincipal::LimparLog()
+{
+    NaJanela(
+        [this] {
+            memInfo->clear();
+            QPalette paleta = memInfo->palette();
+            paleta.setColor(QPalette::Text, FCorPadraoLog);
+            memInfo->setPalette(paleta);
+        },
+        false);
+}
+
+void TfrmPrincipal::AcrescentarLinhaLog(const std::string& linha)
+{
+    NaJanela(
+        [this, texto = Texto(linha)] {
+            memInfo->appendPlainText(QString(texto).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+            memInfo->verticalScrollBar()->setValue(memInfo->verticalScrollBar()->maximum());
+        },
+        false);
+}
+
+void TfrmPrincipal::MarcarFalha()
+{
+    NaJanela(
+        [this] {
+            QPalette paleta = memInfo->palette();
+            paleta.setColor(QPalette::Text, QColor(255, 0, 0));
+            memInfo->setPalette(paleta);
+        },
+        false);
+}
+
+void TfrmPrincipal::DefinirMaximo(TBarra barra, int maximo)
+{
+    NaJanela([this, barra, maximo] { Barra(barra)->DefinirMaximo(maximo); }, false);
+}
+
+void TfrmPrincipal::DefinirPosicao(TBarra barra, int posicao)
+{
+    NaJanela([this, barra, posicao] { Barra(barra)->DefinirPosicao(posicao); }, false);
+}
+
+// The engine ends the command itself once the message is closed; the silent abort that the
+// message service raises has nothing left to abandon here.
+void TfrmPrincipal::Abandonar(const std::string& mensagem, bool comFocoBotaoOk)
+{
+    NaJanela(
+        [texto = Texto(mensagem), comFocoBotaoOk] {
+            try {
+                TDialog::Abort(texto, comFocoBotaoOk);
+            } catch (const ESilentAbort&) {
+            }
+        },
+        true);
+}
+
+void TfrmPrincipal::MostrarFalhaGatilho(const std::string& mensagem)
+{
+    NaJanela([texto = Texto(mensagem)] { TCaixaMensagem::Mostrar(texto); }, true);
+}

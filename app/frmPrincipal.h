@@ -1,0 +1,92 @@
+#pragma once
+
+#include "RelatorioMigracao.h"
+
+#include <QColor>
+#include <QList>
+#include <QMainWindow>
+#include <QPixmap>
+
+#include <atomic>
+#include <exception>
+#include <memory>
+
+class QAction;
+class QFileDialog;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QThread;
+class TAncoras;
+class TBarraProgresso;
+class TMigracao;
+class TPonteiroOcupado;
+
+// The tool's one window: the two database files, the Start command, the log and the two
+// progress bars. A run goes on a worker thread so that the window keeps repainting and
+// answering; the engine reports through IRelatorioMigracao, whose calls this window carries
+// over to its own thread.
+class TfrmPrincipal : public QMainWindow, private IRelatorioMigracao {
+    Q_OBJECT
+
+public:
+    explicit TfrmPrincipal(QWidget* AParent = nullptr);
+    ~TfrmPrincipal() override;
+
+    bool EmExecucao() const noexcept { return FExecucao != nullptr; }
+
+signals:
+    // A Start command ended (concluded, failed, abandoned or refused); the displays already
+    // show all it reported.
+    void ExecucaoTerminada();
+
+protected:
+    void closeEvent(QCloseEvent* AEvento) override;
+
+private:
+    void CriarComponentes();
+    void edtArquivoOrigemRightButtonClick();
+    void edtArquivoDestinoRightButtonClick();
+    void btnIniciarClick();
+    void EscolherArquivo(QLineEdit* AEdit, const QString& ATitulo);
+    void AoTerminarExecucao();
+    void HabilitarComandos(bool AHabilitar);
+    TBarraProgresso* Barra(TBarra ABarra) const;
+
+    // Runs AAcao on the window's thread: at once when called there, otherwise queued, and,
+    // with AEsperar, returning only once it ran. Once the window is going away, queued actions
+    // are dropped.
+    template <typename TAcao>
+    void NaJanela(TAcao&& AAcao, bool AEsperar);
+
+    void LimparLog() override;
+    void AcrescentarLinhaLog(const std::string& linha) override;
+    void MarcarFalha() override;
+    void DefinirMaximo(TBarra barra, int maximo) override;
+    void DefinirPosicao(TBarra barra, int posicao) override;
+    void Abandonar(const std::string& mensagem, bool comFocoBotaoOk) override;
+    void MostrarFalhaGatilho(const std::string& mensagem) override;
+
+    QLabel* Label1 = nullptr;
+    QLineEdit* edtArquivoOrigem = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* edtArquivoDestino = nullptr;
+    QPushButton* btnIniciar = nullptr;
+    QPlainTextEdit* memInfo = nullptr;
+    TBarraProgresso* pgbTotal = nullptr;
+    TBarraProgresso* pgbAtual = nullptr;
+    QFileDialog* FileOpenDialog1 = nullptr;
+    QList<QPixmap> ImageList1;
+    QAction* FBotaoOrigem = nullptr;
+    QAction* FBotaoDestino = nullptr;
+    TAncoras* FAncoras = nullptr;
+    QColor FCorPadraoLog;
+
+    TPonteiroOcupado* FPonteiroOcupado = nullptr;
+    std::unique_ptr<TMigracao> FMigracao;
+    std::unique_ptr<QThread> FExecucao;
+    std::exception_ptr FErroExecucao;
+    std::atomic<bool> FEncerrando{false};
+    bool FFecharAoTerminar = false;
+};

@@ -1,0 +1,262 @@
+#include "Aplicacao.h"
+#include "Dialog.h"
+#include "JanelaTeste.h"
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <memory>
+
+class TfrmPrincipalTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void ControlsStartAsDesigned_data();
+    void ControlsStartAsDesigned();
+    void TextsFocusAndTabOrder();
+    void AnchorsFollowTheWindowSize_data();
+    void AnchorsFollowTheWindowSize();
+    void PickerFillsTheBoxAndRemembersTheFile_data();
+    void PickerFillsTheBoxAndRemembersTheFile();
+    void CancellingThePickerKeepsTheText();
+    void IniciarRefusesMissingOrEqualPaths_data();
+    void IniciarRefusesMissingOrEqualPaths();
+    void ClosingDuringARunAsksFirst_data();
+    void ClosingDuringARunAsksFirst();
+
+private:
+    std::unique_ptr<TJanelaTeste> F;
+};
+
+void TfrmPrincipalTest::init()
+{
+    F = std::make_unique<TJanelaTeste>();
+    F->Janela.show();
+    QVERIFY(QTest::qWaitForWindowActive(&F->Janela));
+}
+
+void TfrmPrincipalTest::cleanup()
+{
+    F.reset();
+    TDialog::DefinirProximaResposta(TDialog::TResponder());
+}
+
+void TfrmPrincipalTest::ControlsStartAsDesigned_data()
+{
+    QTest::addColumn<QString>("nome");
+    QTest::addColumn<QRect>("geometria");
+    QTest::newRow("Label1") << "Label1" << QRect(16, 16, 134, 13);
+    QTest::newRow("edtArquivoOrigem") << "edtArquivoOrigem" << QRect(16, 35, 836, 21);
+    QTest::newRow("Label2") << "Label2" << QRect(16, 64, 138, 13);
+    QTest::newRow("edtArquivoDestino") << "edtArquivoDestino" << QRect(16, 83, 836, 21);
+    QTest::newRow("btnIniciar") << "btnIniciar" << QRect(872, 81, 75, 25);
+    QTest::newRow("memInfo") << "memInfo" << QRect(16, 133, 931, 507);
+    QTest::newRow("pgbTotal") << "pgbTotal" << QRect(16, 646, 931, 17);
+    QTest::newRow("pgbAtual") << "pgbAtual" << QRect(16, 670, 931, 17);
+}
+
+void TfrmPrincipalTest::ControlsStartAsDesigned()
+{
+    QFETCH(QString, nome);
+    QFETCH(QRect, geometria);
+    QCOMPARE(F->Janela.centralWidget()->size(), QSize(959, 701));
+    QCOMPARE(F->Controle(nome.toLatin1().constData())->geometry(), geometria);
+}
+
+void TfrmPrincipalTest::TextsFocusAndTabOrder()
+{
+    QCOMPARE(F->Janela.windowTitle(),
+             QString("Vorel NewDatabase (Importação para um banco de dados Vorel novo/limpo)"));
+    QCOMPARE(F->Controle<QLabel>("Label1")->text(), QString("Banco de dados de ORIGEM"));
+    QCOMPARE(F->Controle<QLabel>("Label2")->text(), QString("Banco de dados de DESTINO"));
+    QCOMPARE(F->Iniciar()->text(), QString("Iniciar"));
+    for (QLineEdit* edit : {F->Origem(), F->Destino()}) {
+        QVERIFY(edit->isReadOnly());
+        QVERIFY(edit->text().isEmpty());
+        QAction* pasta = F->BotaoPasta(edit->objectName().toLatin1().constData());
+        QVERIFY(pasta);
+        QCOMPARE(pasta->icon().pixmap(16).size(), QSize(16, 16));
+    }
+    QVERIFY(F->Log()->isReadOnly());
+    QVERIFY(F->Log()->toPlainText().isEmpty());
+    const QFontInfo fonteLog(F->Log()->font());
+    QVERIFY(fonteLog.fixedPitch());
+    QCOMPARE(F->Log()->font().pointSize(), 12);
+    QCOMPARE(F->Total()->Posicao(), 0);
+    QCOMPARE(F->Atual()->Posicao(), 0);
+
+    QCOMPARE(QApplication::focusWidget(), F->Iniciar());
+    QWidget* esperados[] = {F->Log(), F->Origem(), F->Destino()};
+    QWidget* atual = F->Iniciar();
+    for (QWidget* proximo : esperados) {
+        QTest::keyClick(atual, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), proximo);
+        atual = proximo;
+    }
+}
+
+void TfrmPrincipalTest::AnchorsFollowTheWindowSize_data()
+{
+    // The window grows by 241 x 199 and then shrinks to 600 x 400 (by -359 x -301).
+    QTest::addColumn<QString>("nome");
+    QTest::addColumn<QRect>("maior");
+    QTest::addColumn<QRect>("menor");
+    QTest::newRow("Label1") << "Label1" << QRect(16, 16, 134, 13) << QRect(16, 16, 134, 13);
+    QTest::newRow("edtArquivoOrigem") << "edtArquivoOrigem" << QRect(16, 35, 1077, 21) << QRect(16, 35, 477, 21);
+    QTest::newRow("btnIniciar") << "btnIniciar" << QRect(1113, 81, 75, 25) << QRect(513, 81, 75, 25);
+    QTest::newRow("memInfo") << "memInfo" << QRect(16, 133, 1172, 706) << QRect(16, 133, 572, 206);
+    QTest::newRow("pgbTotal") << "pgbTotal" << QRect(16, 845, 1172, 17) << QRect(16, 345, 572, 17);
+    QTest::newRow("pgbAtual") << "pgbAtual" << QRect(16, 869, 1172, 17) << QRect(16, 369, 572, 17);
+}
+
+void TfrmPrincipalTest::AnchorsFollowTheWindowSize()
+{
+    QFETCH(QString, nome);
+    QFETCH(QRect, maior);
+    QFETCH(QRect, menor);
+    QWidget* controle = F->Controle(nome.toLatin1().constData());
+    F->Janela.resize(1200, 900);
+    QTRY_COMPARE(F->Janela.centralWidget()->size(), QSize(1200, 900));
+    QCOMPARE(controle->geometry(), maior);
+    F->Janela.resize(600, 400);
+    QTRY_COMPARE(F->Janela.centralWidget()->size(), QSize(600, 400));
+    QCOMPARE(controle->geometry(), menor);
+}
+
+void TfrmPrincipalTest::PickerFillsTheBoxAndRemembersTheFile_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("titulo");
+    QTest::newRow("origem") << "edtArquivoOrigem" << "Selecione o Arquivo de Origem";
+    QTest::newRow("destino") << "edtArquivoDestino" << "Selecione o Arquivo de Destino";
+}
+
+void TfrmPrincipalTest::PickerFillsTheBoxAndRemembersTheFile()
+{
+    QFETCH(QString, edit);
+    QFETCH(QString, titulo);
+    QTemporaryDir pasta;
+    const QString arquivo = pasta.filePath("banco.fdb");
+    QFile(arquivo).open(QIODevice::WriteOnly);
+
+    QString tituloVisto;
+    QStringList filtros;
+    QStringList oferecidos;
+    auto responder = [&](bool aceitar) {
+        QTimer::singleShot(0, [&, aceitar] {
+            auto* seletor = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(seletor);
+            tituloVisto = seletor->windowTitle();
+            filtros = seletor->nameFilters();
+            oferecidos = seletor->selectedFiles();
+            if (aceitar) {
+                seletor->selectFile(arquivo);
+                QMetaObject::invokeMethod(seletor, "accept");
+            } else {
+                seletor->reject();
+            }
+        });
+    };
+    QAction* botao = F->BotaoPasta(edit.toLatin1().constData());
+    responder(true);
+    botao->trigger();
+    QCOMPARE(tituloVisto, titulo);
+    QCOMPARE(filtros, QStringList{"Firebird (*.fdb)"});
+    QCOMPARE(F->Controle<QLineEdit>(edit.toLatin1().constData())->text(), arquivo);
+
+    responder(false);
+    botao->trigger();
+    QCOMPARE(oferecidos, QStringList{arquivo});
+}
+
+void TfrmPrincipalTest::CancellingThePickerKeepsTheText()
+{
+    F->Origem()->setText("/dados/anterior.fdb");
+    QTimer::singleShot(0, [] {
+        auto* seletor = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(seletor);
+        QTest::keyClick(seletor, Qt::Key_Escape);
+    });
+    F->BotaoPasta("edtArquivoOrigem")->trigger();
+    QCOMPARE(F->Origem()->text(), QString("/dados/anterior.fdb"));
+}
+
+void TfrmPrincipalTest::IniciarRefusesMissingOrEqualPaths_data()
+{
+    QTest::addColumn<QString>("origem");
+    QTest::addColumn<QString>("destino");
+    QTest::addColumn<QString>("mensagem");
+    QTest::newRow("both empty") << "" << "" << "Banco de dados de ORIGEM não foi informado.";
+    QTest::newRow("destination empty") << "/dados/a.fdb" << "" << "Banco de dados de DESTINO não foi informado.";
+    QTest::newRow("same file") << "/dados/a.fdb" << "/dados/a.fdb"
+                               << "Banco de dados de ORIGEM e DESTINO não podem ser iguais.";
+}
+
+void TfrmPrincipalTest::IniciarRefusesMissingOrEqualPaths()
+{
+    QFETCH(QString, origem);
+    QFETCH(QString, destino);
+    QFETCH(QString, mensagem);
+    F->Origem()->setText(origem);
+    F->Destino()->setText(destino);
+    F->Log()->setPlainText("linha da execução anterior");
+
+    QString vista;
+    QString tituloVisto;
+    bool comandosDesativados = false;
+    TDialog::DefinirProximaResposta([&](TCustomMsgDialog& dialogo) {
+        vista = dialogo.Mensagem();
+        tituloVisto = dialogo.Titulo();
+        comandosDesativados = !F->Iniciar()->isEnabled() && !F->BotaoPasta("edtArquivoOrigem")->isEnabled() &&
+                              !F->BotaoPasta("edtArquivoDestino")->isEnabled();
+        return int(mrOk);
+    });
+    QVERIFY(F->ExecutarIniciar());
+    QCOMPARE(vista, mensagem);
+    QCOMPARE(tituloVisto, QString("Atenção"));
+    QVERIFY(comandosDesativados);
+    QVERIFY(F->Iniciar()->isEnabled());
+    QCOMPARE(F->Log()->toPlainText(), QString("linha da execução anterior"));
+}
+
+// The refusal's message holds the run open, so the window is closed while it is under way.
+void TfrmPrincipalTest::ClosingDuringARunAsksFirst_data()
+{
+    QTest::addColumn<int>("resposta");
+    QTest::newRow("no keeps the window") << int(mrNo);
+    QTest::newRow("yes closes it after the run") << int(mrYes);
+}
+
+void TfrmPrincipalTest::ClosingDuringARunAsksFirst()
+{
+    QFETCH(int, resposta);
+    QString pergunta;
+    bool aberta = true;
+    TDialog::DefinirProximaResposta([&](TCustomMsgDialog&) {
+        TDialog::DefinirProximaResposta([&](TCustomMsgDialog& confirmacao) {
+            pergunta = confirmacao.Titulo();
+            return resposta;
+        });
+        F->Janela.close();
+        aberta = F->Janela.isVisible();
+        return int(mrOk);
+    });
+    QVERIFY(F->ExecutarIniciar());
+    QCOMPARE(pergunta, QString("Confirme"));
+    QVERIFY(aberta);
+    QCOMPARE(F->Janela.isVisible(), resposta == mrNo);
+}
+
+int main(int argc, char** argv)
+{
+    TAplicacao aplicacao(argc, argv);
+    TfrmPrincipalTest teste;
+    return QTest::qExec(&teste, argc, argv);
+}
+
+#include "frmPrincipalTest.moc"
