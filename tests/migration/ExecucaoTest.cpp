@@ -1,0 +1,132 @@
+#include "AcompanhamentoMigracao.h"
+#include "Cancelamento.h"
+#include "InspecaoBanco.h"
+#include "Migracao.h"
+#include "ParMigracao.h"
+#include "RelatorioGravado.h"
+#include "VerificacoesIniciais.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The least a database of the application needs for a run: the version table and the
+// replication configuration, no foreign keys, no sequences, no yes/no columns.
+const char* const EsquemaMinimo = R"(
+create table SCRIPTS (NOME varchar(40) not null primary key);
+create table EMPRESAS (EMPRESA smallint not null primary key, NOME varchar(60),
+  GRUPO_REPLICACAO varchar(1), ATIVA char(1));
+create table EXCECOES_REPLICACAO (TABELA varchar(31) not null, COLUNA varchar(31) not null);
+create table NOTAS (ID integer not null primary key, TEXTO varchar(20));
+insert into SCRIPTS values ('000001_0001.SQL');
+insert into EMPRESAS values (1, 'Única', 'A', 'S');
+)";
+
+// Without foreign keys and sequences the steps still write their closing lines, with 0; with
+// one active company there is no replication and no line for it; the bar still ends full.
+TEST(ExecucaoTest, SemChavesSemSequenciasSemReplicacao)
+{
+    TParMigracao par(TBancoTeste::TConteudo::Vazio);
+    par.Origem.ExecutarScript(std::string(EsquemaMinimo) +
+                              "insert into NOTAS values (1, 'um');\n");
+    par.Destino.ExecutarScript(std::string(EsquemaMinimo) +
+                               "insert into NOTAS values (2, 'dois');\n");
+    par.Desconectar();
+
+    TRelatorioGravado relatorio;
+    TMigracao migracao(relatorio);
+    ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Concluida)
+        << relatorio.Linhas.back();
+
+    EXPECT_EQ(relatorio.Textos(),
+              (std::vector<std::string>{
+                  "Preenchendo campos do tipo boleano (que estão nulos), na base de origem...",
+                  "Desativando gatilhos...", "Excluindo chaves estrangeiras...",
+                  "Carregando tabelas...", "Limpando tabela... EMPRESAS",
+                  "Limpando tabela... EXCECOES_REPLICACAO", "Limpando tabela... NOTAS",
+                  "Limpando tabela... SCRIPTS", "Importando tabela... EMPRESAS",
+                  "Importando tabela... EXCECOES_REPLICACAO", "Importando tabela... NOTAS",
+                  "Importando tabela... SCRIPTS", "Tabelas importadas: 4.",
+                  "Chaves estrangeiras criadas: 0.", "Ativando gatilhos...",
+                  "Excluindo sequenciadores...", "Sequenciadores criados: 0.",
+                  "Importação concluída."}));
+    EXPECT_EQ(migracao.Posicao(TBarra::Total), 11);
+    EXPECT_EQ(migracao.Maximo(TBarra::Total), 11);
+    EXPECT_EQ(migracao.Maximo(TBarra::Atual), 0);
+    EXPECT_FALSE(relatorio.PassouDoMaximo);
+    EXPECT_EQ(LinhasTabela(par.ConexaoDestino, "NOTAS"), std::vector<std::string>{"[1]|[um]|"});
+}
+
+// A stop asked for during a run ends it at the next step like a failure; a Start command given
+// while a run is under way does nothing.
+TEST(ExecucaoTest, ParadaSolicitadaTerminaNoProximoPontoSeguro)
+{
+    TParMigracao par;
+    par.Desconectar();
+    TRelatorioGravado relatorio;
+    TMigracao migracao(relatorio);
+    bool emExecucao = false;
+    TResultadoMigracao segundoInicio = TResultadoMigracao::Concluida;
+    relatorio.AoAcrescentar = [&](const std::string& texto) {
+        if (texto != "Carregando tabelas...")
+            return;
+        emExecucao = migracao.EmExecucao();
+        segundoInicio = migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho());
+        migracao.SolicitarParada();
+    };
+
+    EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Falhou);
+    EXPECT_TRUE(emExecucao);
+    EXPECT_EQ(segundoInicio, TResultadoMigracao::Ocupada);
+    EXPECT_FALSE(migracao.EmExecucao());
+    EXPECT_EQ(relatorio.Textos().back(), "Ocorreu um erro: \r\nOperação cancelada pelo usuário.");
+    EXPECT_EQ(relatorio.Textos().size(), 5u);
+    EXPECT_TRUE(relatorio.EmVermelho);
+    EXPECT_EQ(migracao.Posicao(TBarra::Total), 5);
+    // The tables were listed but none was emptied.
+    EXPECT_GT(Contar(par.ConexaoDestino, "select count(*) from CLIENTES"), 0);
+
+    relatorio.AoAcrescentar = nullptr;
+    EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Concluida);
+    EXPECT_FALSE(relatorio.EmVermelho);
+}
+
+// The NULL fill updates tables only: the fixture's read-only view has a yes/no column, and an
+// update of it would fail every run.
+TEST(ExecucaoTest, PreencherCamposBooleanosDeixaAsVisoes)
+{
+    TBancoTeste banco(NomeTesteAtual());
+    TConexao conexao;
+    conexao.DefinirBanco(banco.Caminho());
+    ASSERT_EQ(Contar(conexao, "select count(*) from RDB$RELATION_FIELDS "
+                              "where RDB$RELATION_NAME = 'V_PRODUTOS_MARCAS' "
+                              "and RDB$FIELD_SOURCE = 'LOGICO'"),
+              1);
+    const std::string nulos = "select (select count(*) from PRODUTOS where ATIVO is null) + "
+                              "(select count(*) from PRODUTOS where CONTROLA_LOTE is null) + "
+                              "(select count(*) from MARCAS where MAR_ATIVA is null) + "
+                              "(select count(*) from CLIENTES where CLI_BLOQUEADO is null) "
+                              "from RDB$DATABASE";
+    ASSERT_GT(Contar(conexao, nulos), 0);
+    const auto clientes = LinhasTabela(conexao, "CLIENTES");
+
+    TRelatorioGravado relatorio;
+    TAcompanhamentoMigracao acompanhamento(relatorio);
+    TCancelamento cancelamento;
+    TVerificacoesIniciais verificacoes({conexao, conexao, acompanhamento, cancelamento});
+    verificacoes.PreencherCamposBooleanos();
+
+    EXPECT_EQ(Contar(conexao, nulos), 0);
+    EXPECT_EQ(Contar(conexao, "select count(*) from PRODUTOS where ATIVO = 'S'"), 1);
+    EXPECT_EQ(Valor(conexao, "select CLI_BLOQUEADO from CLIENTES where CLI_CODIGO = 1"), "N");
+    EXPECT_EQ(relatorio.Textos(),
+              std::vector<std::string>{
+                  "Preenchendo campos do tipo boleano (que estão nulos), na base de origem..."});
+    EXPECT_EQ(acompanhamento.Posicao(TBarra::Atual), 1);
+    EXPECT_EQ(acompanhamento.Maximo(TBarra::Atual), 1);
+}
+
+} // namespace
