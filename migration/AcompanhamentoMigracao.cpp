@@ -37,12 +37,13 @@ void TAcompanhamentoMigracao::DefinirMaximo(TBarra barra, int maximo)
 {
     TEstadoBarra& estado = Estado(barra);
     maximo = std::max(maximo, 0);
-    estado.Maximo.store(maximo);
-    FRelatorio.DefinirMaximo(barra, maximo);
+    // The position comes down first, so that the report never sees it beyond a maximum.
     if (estado.Posicao.load() > maximo) {
         estado.Posicao.store(maximo);
         FRelatorio.DefinirPosicao(barra, maximo);
     }
+    estado.Maximo.store(maximo);
+    FRelatorio.DefinirMaximo(barra, maximo);
 }
 
 void TAcompanhamentoMigracao::DefinirPosicao(TBarra barra, int posicao)
