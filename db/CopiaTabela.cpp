@@ -87,11 +87,11 @@ std::int64_t TCopiaTabela::Executar()
     const std::string sqlLeitura = ConverterParaBanco(FLeitor.SQLLeitura());
     const std::string sqlEscrita = ConverterParaBanco(FEscritor.SQLLeitura());
 
+    const TConjuntosCaracteres conjuntos = LerConjuntos(origem);
     TConexao::TEscopoTransacao escopoOrigem(origem);
-    TLeitorTabela leitor(origem.Anexo(), origem.Transacao(), sqlLeitura);
+    TLeitorTabela leitor(origem.Anexo(), origem.Transacao(), sqlLeitura, conjuntos);
 
     try {
-        const TConjuntosCaracteres conjuntos = LerConjuntos(destino);
         if (!destino.EmTransacao())
             destino.IniciarTransacao();
         std::string tabela;

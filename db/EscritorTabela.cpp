@@ -40,10 +40,15 @@ TEscritorTabela::TEscritorTabela(TConexao& destino, const TFormatoLinha& formato
         FInsercao += (i ? "," : "") + NomeSql(colunas[i]);
     FInsercao += ") values (";
 
+    // What one row's parameters take without the contents of its blobs.
+    TLinhaPendente vazia;
+    vazia.Blobs.assign(FColunasBlob.size(), TValorBlob{TValorBlob::TEstado::Curto, {}});
+    fb::TStatus status;
+    FBytesFixos = Metadados({&vazia})->getMessageLength(&status) + FolgaAlinhamento;
+
     std::size_t capacidade = MaxLinhasPedaco;
     if (!formato.TemBlob)
-        capacidade = std::min(capacidade,
-                              MaxBytesPedaco / (formato.TamanhoMensagem + FolgaAlinhamento));
+        capacidade = std::min(capacidade, MaxBytesPedaco / FBytesFixos);
     while (capacidade > 1 && TextoPedaco(capacidade).size() > MaxTextoPedaco)
         --capacidade;
     FCapacidade = std::max<std::size_t>(1, capacidade);
@@ -86,9 +91,9 @@ IStatement* TEscritorTabela::Comando(std::size_t linhas)
 
 std::size_t TEscritorTabela::BytesLinha(const TValorBlob* blobs) const
 {
-    std::size_t bytes = FFormato.TamanhoMensagem + FolgaAlinhamento;
+    std::size_t bytes = FBytesFixos;
     for (std::size_t b = 0; b < FColunasBlob.size(); ++b)
-        bytes += blobs[b].Conteudo.size() + 2 + FolgaAlinhamento;
+        bytes += blobs[b].Conteudo.size() + FolgaAlinhamento;
     return bytes;
 }
 

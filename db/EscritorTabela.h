@@ -22,6 +22,7 @@ public:
     static constexpr std::size_t MaxTextoPedaco = 32700;
 
     // tabela and colunas are names as the server spells them (WIN1252), in select-list order.
+    // formato describes the rows the reader delivers (its message may hold more columns).
     TEscritorTabela(TConexao& destino, const TFormatoLinha& formato, const std::string& tabela,
                     const std::vector<std::string>& colunas, const TConjuntosCaracteres& conjuntos);
 
@@ -65,6 +66,7 @@ private:
     std::vector<unsigned> FColunasBlob;
     std::string FInsercao;     // "insert into T (A,B) values ("
     std::vector<std::string> FDeclaracoes; // the type of each column's parameter
+    std::size_t FBytesFixos = 0;
     std::size_t FCapacidade = 1;
     std::vector<TLinhaPendente> FPendentes;
     std::size_t FBytesPendentes = 0;

@@ -1,6 +1,7 @@
 #include "LeitorTabela.h"
 
 #include "Conexao.h"
+#include "NomeSql.h"
 
 #include <cstring>
 
@@ -14,19 +15,53 @@ constexpr std::size_t LimiteFila = 4 << 20;
 
 } // namespace
 
-TLeitorTabela::TLeitorTabela(IAttachment* anexo, ITransaction* transacao, const std::string& sql)
+TLeitorTabela::TLeitorTabela(IAttachment* anexo, ITransaction* transacao, const std::string& sql,
+                             const TConjuntosCaracteres& conjuntos)
     : FAnexo(anexo), FTransacao(transacao), FFila(LimiteFila)
 {
     fb::TStatus status;
-    FComando.reset(anexo->prepare(&status, transacao, static_cast<unsigned>(sql.size()),
-                                  sql.c_str(), TConexao::Dialeto,
-                                  IStatement::PREPARE_PREFETCH_METADATA));
+    FComando = Preparar(sql);
     FMetadados.reset(FComando->getOutputMetadata(&status));
     FFormato = TFormatoLinha::De(FMetadados.get());
-    for (unsigned i = 0; i < FFormato.Colunas.size(); ++i)
+    const std::size_t colunas = FFormato.Colunas.size();
+    for (unsigned i = 0; i < colunas; ++i)
         if (FFormato.Colunas[i].Blob())
             FColunasBlob.push_back(i);
+
+    if (!FColunasBlob.empty()) {
+        // Opening every blob costs round trips to the server; most are short, so the select
+        // is wrapped to bring those along with their rows, cast to text of the same bytes.
+        std::string envolta = "select X.*";
+        for (unsigned i : FColunasBlob) {
+            const TColunaMensagem& coluna = FFormato.Colunas[i];
+            const std::string nome = "X." + NomeSql(FMetadados->getAlias(&status, i));
+            const std::string conjunto =
+                coluna.SubTipo == isc_blob_text ? conjuntos.at(coluna.ConjuntoCaracteres).Nome
+                                                : "OCTETS";
+            envolta += ", iif(octet_length(" + nome + ") <= " +
+                       std::to_string(LimiteBlobNaLinha) + ", cast(" + nome + " as varchar(" +
+                       std::to_string(LimiteBlobNaLinha) + ") character set " + conjunto +
+                       "), null)";
+        }
+        envolta += " from (" + sql + ") X";
+        FComando = Preparar(envolta);
+        FMetadados.reset(FComando->getOutputMetadata(&status));
+        TFormatoLinha formato = TFormatoLinha::De(FMetadados.get());
+        FBlobsNaLinha.assign(formato.Colunas.begin() + static_cast<std::ptrdiff_t>(colunas),
+                             formato.Colunas.end());
+        formato.Colunas.resize(colunas);
+        formato.TemBlob = true;
+        FFormato = formato;
+    }
     FCursor.reset(FComando->openCursor(&status, transacao, nullptr, nullptr, FMetadados.get(), 0));
+}
+
+fb::TComando TLeitorTabela::Preparar(const std::string& sql)
+{
+    fb::TStatus status;
+    return fb::TComando(FAnexo->prepare(&status, FTransacao, static_cast<unsigned>(sql.size()),
+                                        sql.c_str(), TConexao::Dialeto,
+                                        IStatement::PREPARE_PREFETCH_METADATA));
 }
 
 TLeitorTabela::~TLeitorTabela()
@@ -94,10 +129,19 @@ void TLeitorTabela::Ler()
             ++bloco.Linhas;
 
             longos.clear();
-            for (unsigned coluna : FColunasBlob) {
-                const TColunaMensagem& c = FFormato.Colunas[coluna];
+            for (std::size_t b = 0; b < FColunasBlob.size(); ++b) {
+                const TColunaMensagem& c = FFormato.Colunas[FColunasBlob[b]];
+                const TColunaMensagem& naLinha = FBlobsNaLinha[b];
                 TValorBlob valor;
-                if (!*reinterpret_cast<const short*>(linha + c.DeslocamentoNulo)) {
+                if (!*reinterpret_cast<const short*>(linha + naLinha.DeslocamentoNulo)) {
+                    unsigned short tamanhoTexto;
+                    std::memcpy(&tamanhoTexto, linha + naLinha.Deslocamento, sizeof tamanhoTexto);
+                    valor.Estado = TValorBlob::TEstado::Curto;
+                    valor.Conteudo.assign(
+                        reinterpret_cast<const char*>(linha + naLinha.Deslocamento + 2),
+                        tamanhoTexto);
+                    bytesBlobs += tamanhoTexto;
+                } else if (!*reinterpret_cast<const short*>(linha + c.DeslocamentoNulo)) {
                     ISC_QUAD id;
                     std::memcpy(&id, linha + c.Deslocamento, sizeof id);
                     fb::TBlob aberto;

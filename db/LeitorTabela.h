@@ -14,9 +14,13 @@ public:
     // Blobs up to this size travel whole, as a string; longer ones are streamed.
     static constexpr std::size_t LimiteBlobCurto = 32765;
 
+    // Blobs up to this size come with their rows, as text the server casts them to; longer
+    // ones are opened one by one.
+    static constexpr std::size_t LimiteBlobNaLinha = 4000;
+
     // Prepares and opens the select on the source attachment inside the given transaction.
     TLeitorTabela(Firebird::IAttachment* anexo, Firebird::ITransaction* transacao,
-                  const std::string& sql);
+                  const std::string& sql, const TConjuntosCaracteres& conjuntos);
     ~TLeitorTabela();
     TLeitorTabela(const TLeitorTabela&) = delete;
     TLeitorTabela& operator=(const TLeitorTabela&) = delete;
@@ -34,6 +38,7 @@ public:
 
 private:
     void Ler();
+    fb::TComando Preparar(const std::string& sql);
     bool LerBlob(const ISC_QUAD& id, TValorBlob& valor, fb::TBlob& aberto);
     bool TransmitirResto(fb::TBlob& blob, std::string inicio);
 
@@ -44,6 +49,7 @@ private:
     fb::TCursor FCursor;
     TFormatoLinha FFormato;
     std::vector<unsigned> FColunasBlob;
+    std::vector<TColunaMensagem> FBlobsNaLinha; // the text cast of each blob column
     TFilaLinhas FFila;
     std::thread FThread;
 };

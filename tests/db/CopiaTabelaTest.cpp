@@ -178,6 +178,19 @@ TEST_F(CopiaTabelaTest, ValorQueODestinoNaoComportaFalha)
     EXPECT_EQ(Valor(FDestino, "select count(*) from MARCAS"), 0);
 }
 
+TEST_F(CopiaTabelaTest, BlobsDeOutroConjuntoDeCaracteresChegamIguais)
+{
+    for (TConexao* conexao : {&FOrigem, &FDestino})
+        conexao->Executar("create table NOTAS (ID integer, U blob sub_type text character set UTF8, "
+                          "N blob sub_type text character set NONE)");
+    FOrigem.Executar("insert into NOTAS values (1, 'ação € ñ', 'abc')");
+    FOrigem.Executar("insert into NOTAS values (2, lpad('', 5000, 'ü'), null)");
+    const std::string sql = "select ID,U,N from NOTAS";
+    EXPECT_EQ(Copiar(sql), 2);
+    EXPECT_EQ(Linhas(FDestino, sql + " order by ID"), Linhas(FOrigem, sql + " order by ID"));
+    EXPECT_EQ(Linhas(FDestino, "select U from NOTAS where ID = 1")[0][0], "ação € ñ");
+}
+
 TEST_F(CopiaTabelaTest, BlobsLongosELinhasLargasChegamInteiros)
 {
     for (TConexao* conexao : {&FOrigem, &FDestino})
