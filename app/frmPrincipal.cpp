@@ -43,6 +43,12 @@ QFont FonteJanela()
     return fonte;
 }
 
+// Labels fit their text, whatever font stands in for the window's own.
+QRect RetanguloRotulo(QLabel* ARotulo, QPoint AOrigem)
+{
+    return QRect(AOrigem, ARotulo->sizeHint());
+}
+
 QString Texto(const std::string& ATexto)
 {
     return QString::fromStdString(ATexto);
@@ -86,7 +92,7 @@ void TfrmPrincipal::CriarComponentes()
 
     Label1 = new QLabel(QStringLiteral("Banco de dados de ORIGEM"), cliente);
     Label1->setObjectName(QStringLiteral("Label1"));
-    FAncoras->Adicionar(Label1, QRect(16, 16, 134, 13), A::akLeft | A::akTop);
+    FAncoras->Adicionar(Label1, RetanguloRotulo(Label1, QPoint(16, 16)), A::akLeft | A::akTop);
 
     edtArquivoOrigem = new QLineEdit(cliente);
     edtArquivoOrigem->setObjectName(QStringLiteral("edtArquivoOrigem"));
@@ -98,7 +104,7 @@ void TfrmPrincipal::CriarComponentes()
 
     Label2 = new QLabel(QStringLiteral("Banco de dados de DESTINO"), cliente);
     Label2->setObjectName(QStringLiteral("Label2"));
-    FAncoras->Adicionar(Label2, QRect(16, 64, 138, 13), A::akLeft | A::akTop);
+    FAncoras->Adicionar(Label2, RetanguloRotulo(Label2, QPoint(16, 64)), A::akLeft | A::akTop);
 
     edtArquivoDestino = new QLineEdit(cliente);
     edtArquivoDestino->setObjectName(QStringLiteral("edtArquivoDestino"));

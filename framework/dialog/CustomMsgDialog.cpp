@@ -105,6 +105,9 @@ void TCustomMsgDialog::CriarComponentes()
     fonteMensagem.setPointSize(10);
     mensagem->setFont(fonteMensagem);
     mensagem->setWordWrap(true);
+    // Set on the label itself: an application style sheet keeps a window's palette from
+    // reaching its children, and the style's own text colour may be light.
+    mensagem->setPalette(branca);
     const int alturaMensagem = FMensagem.isEmpty() ? 0 : mensagem->heightForWidth(larguraTexto);
     mensagem->setGeometry(CEspacoColunaTexto, CAlturaTitulo, larguraTexto, alturaMensagem);
 

@@ -50,9 +50,7 @@ void TfrmPrincipalTest::ControlsStartAsDesigned_data()
 {
     QTest::addColumn<QString>("nome");
     QTest::addColumn<QRect>("geometria");
-    QTest::newRow("Label1") << "Label1" << QRect(16, 16, 134, 13);
     QTest::newRow("edtArquivoOrigem") << "edtArquivoOrigem" << QRect(16, 35, 836, 21);
-    QTest::newRow("Label2") << "Label2" << QRect(16, 64, 138, 13);
     QTest::newRow("edtArquivoDestino") << "edtArquivoDestino" << QRect(16, 83, 836, 21);
     QTest::newRow("btnIniciar") << "btnIniciar" << QRect(872, 81, 75, 25);
     QTest::newRow("memInfo") << "memInfo" << QRect(16, 133, 931, 507);
@@ -72,6 +70,13 @@ void TfrmPrincipalTest::TextsFocusAndTabOrder()
 {
     QCOMPARE(F->Janela.windowTitle(),
              QString("Vorel NewDatabase (Importação para um banco de dados Vorel novo/limpo)"));
+    // The labels fit their text at their places.
+    const std::pair<const char*, QPoint> rotulos[] = {{"Label1", {16, 16}}, {"Label2", {16, 64}}};
+    for (const auto& [nome, lugar] : rotulos) {
+        auto* rotulo = F->Controle<QLabel>(nome);
+        QCOMPARE(rotulo->pos(), lugar);
+        QCOMPARE(rotulo->size(), rotulo->sizeHint());
+    }
     QCOMPARE(F->Controle<QLabel>("Label1")->text(), QString("Banco de dados de ORIGEM"));
     QCOMPARE(F->Controle<QLabel>("Label2")->text(), QString("Banco de dados de DESTINO"));
     QCOMPARE(F->Iniciar()->text(), QString("Iniciar"));
@@ -106,7 +111,6 @@ void TfrmPrincipalTest::AnchorsFollowTheWindowSize_data()
     QTest::addColumn<QString>("nome");
     QTest::addColumn<QRect>("maior");
     QTest::addColumn<QRect>("menor");
-    QTest::newRow("Label1") << "Label1" << QRect(16, 16, 134, 13) << QRect(16, 16, 134, 13);
     QTest::newRow("edtArquivoOrigem") << "edtArquivoOrigem" << QRect(16, 35, 1077, 21) << QRect(16, 35, 477, 21);
     QTest::newRow("btnIniciar") << "btnIniciar" << QRect(1113, 81, 75, 25) << QRect(513, 81, 75, 25);
     QTest::newRow("memInfo") << "memInfo" << QRect(16, 133, 1172, 706) << QRect(16, 133, 572, 206);

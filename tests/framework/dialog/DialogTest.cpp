@@ -48,6 +48,7 @@ private slots:
     void KeysCloseTheWindowWithTheirAnswer();
     void CloseBoxAnswersCancel();
     void CtrlCCopiesTheMessageOnly();
+    void MessageStaysDarkOnWhiteUnderADarkStyle();
 
     void ConfirmIsTrueOnlyForYes_data();
     void ConfirmIsTrueOnlyForYes();
@@ -226,6 +227,30 @@ void TDialogTest::CtrlCCopiesTheMessageOnly()
     QTest::keyClick(&dialogo, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QString("Texto a copiar"));
     QVERIFY(dialogo.isVisible());
+}
+
+// A dark application style must not turn the message into light text on the white area.
+void TDialogTest::MessageStaysDarkOnWhiteUnderADarkStyle()
+{
+    const QPalette paletaAntes = QApplication::palette();
+    QPalette escura = paletaAntes;
+    escura.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    escura.setColor(QPalette::Window, QColor(40, 40, 40));
+    QApplication::setPalette(escura);
+    qApp->setStyleSheet("QPushButton { border: 1px solid black; }");
+
+    TCustomMsgDialog dialogo(nullptr, TDialogTypeEnum::dtInfo(), "MMMMMMMMMM", true, false);
+    dialogo.show();
+    const QImage imagem = dialogo.findChild<QLabel*>("lblMensagem")->grab().toImage();
+    int menorLuz = 255;
+    for (int y = 0; y < imagem.height(); ++y)
+        for (int x = 0; x < imagem.width(); ++x)
+            menorLuz = std::min(menorLuz, qGray(imagem.pixel(x, y)));
+
+    qApp->setStyleSheet(QString());
+    QApplication::setPalette(paletaAntes);
+    QVERIFY2(menorLuz < 100, qPrintable(QString::number(menorLuz)));
+    QCOMPARE(imagem.pixelColor(0, 0), QColor(Qt::white));
 }
 
 void TDialogTest::ConfirmIsTrueOnlyForYes_data()
