@@ -1,0 +1,195 @@
+#include "BancoTeste.h"
+#include "ErroBancoDados.h"
+#include "InspecaoBanco.h"
+#include "ParMigracao.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <fstream>
+#include <regex>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+struct TExecucao {
+    int Codigo = -1;
+    std::string Saida;
+    std::string Erros;
+};
+
+std::string Ler(const std::string& caminho)
+{
+    std::ifstream arquivo(caminho, std::ios::binary);
+    std::ostringstream texto;
+    texto << arquivo.rdbuf();
+    return texto.str();
+}
+
+// Runs the command line with these arguments, its two streams going to files (not a
+// terminal, so no progress line).
+TExecucao Executar(const std::vector<std::string>& argumentos)
+{
+    const std::string base = TBancoTeste::Pasta() + "/" + NomeTesteAtual();
+    const std::string saida = base + ".saida";
+    const std::string erros = base + ".erros";
+    posix_spawn_file_actions_t acoes;
+    posix_spawn_file_actions_init(&acoes);
+    posix_spawn_file_actions_addopen(&acoes, 1, saida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&acoes, 2, erros.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<char*> argv{const_cast<char*>(VOREL_CLI)};
+    for (const std::string& argumento : argumentos)
+        argv.push_back(const_cast<char*>(argumento.c_str()));
+    argv.push_back(nullptr);
+
+    TExecucao execucao;
+    pid_t processo = 0;
+    const int erro = posix_spawn(&processo, VOREL_CLI, &acoes, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&acoes);
+    if (erro != 0)
+        throw std::runtime_error("não foi possível iniciar " + std::string(VOREL_CLI));
+    int estado = 0;
+    waitpid(processo, &estado, 0);
+    execucao.Codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+    execucao.Saida = Ler(saida);
+    execucao.Erros = Ler(erros);
+    return execucao;
+}
+
+std::vector<std::string> Linhas(const std::string& texto)
+{
+    std::vector<std::string> linhas;
+    std::istringstream fluxo(texto);
+    for (std::string linha; std::getline(fluxo, linha);)
+        linhas.push_back(linha);
+    return linhas;
+}
+
+struct TCasoArgumentos {
+    std::string Nome;
+    std::vector<std::string> Argumentos;
+    int Codigo;
+    std::string Saida;
+    std::string Erros;
+};
+
+class ArgumentosTest : public ::testing::TestWithParam<TCasoArgumentos> {};
+
+const std::string Uso =
+    "Uso: vorel-newdatabase-cli ORIGEM DESTINO\nUse --help para mais informações.\n";
+
+TEST_P(ArgumentosTest, RespondeSemTocarEmBancoAlgum)
+{
+    const TExecucao execucao = Executar(GetParam().Argumentos);
+    EXPECT_EQ(execucao.Codigo, GetParam().Codigo);
+    EXPECT_EQ(execucao.Saida, GetParam().Saida);
+    EXPECT_EQ(execucao.Erros, GetParam().Erros);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LinhaComando, ArgumentosTest,
+    ::testing::Values(
+        TCasoArgumentos{"Nenhum", {}, 2, "", Uso},
+        TCasoArgumentos{"Um", {"/x/origem.fdb"}, 2, "", Uso},
+        TCasoArgumentos{"Tres", {"/x/a.fdb", "/x/b.fdb", "/x/c.fdb"}, 2, "", Uso},
+        TCasoArgumentos{"OrigemVazia", {"", "/x/destino.fdb"}, 2, "",
+                        "Banco de dados de ORIGEM não foi informado.\n"},
+        TCasoArgumentos{"DestinoVazio", {"/x/origem.fdb", ""}, 2, "",
+                        "Banco de dados de DESTINO não foi informado.\n"},
+        TCasoArgumentos{"MesmoArquivo", {"/x/a.fdb", "/x/./a.fdb"}, 2, "",
+                        "Banco de dados de ORIGEM e DESTINO não podem ser iguais.\n"}),
+    [](const auto& info) { return info.param.Nome; });
+
+TEST(LinhaComandoTest, AjudaEmPortugues)
+{
+    const TExecucao execucao = Executar({"--help"});
+    EXPECT_EQ(execucao.Codigo, 0);
+    EXPECT_EQ(execucao.Erros, "");
+    EXPECT_EQ(execucao.Saida.rfind("Uso: vorel-newdatabase-cli ORIGEM DESTINO\n", 0), 0u);
+    EXPECT_NE(execucao.Saida.find("Códigos de saída:"), std::string::npos);
+}
+
+TEST(LinhaComandoTest, VersoesDiferentesEBancoInacessivel)
+{
+    TParMigracao par;
+    par.Destino.ExecutarScript("insert into SCRIPTS (NOME) values ('000151_0151.SQL');");
+    par.Desconectar();
+
+    const TExecucao versao = Executar({par.Origem.Caminho(), par.Destino.Caminho()});
+    EXPECT_EQ(versao.Codigo, 2);
+    EXPECT_EQ(versao.Saida, "");
+    EXPECT_EQ(versao.Erros,
+              "Versão do banco de dados de ORIGEM (0150) e DESTINO (0151) devem ser iguais.\n");
+
+    const TExecucao inacessivel = Executar({"/nao/existe/origem.fdb", par.Destino.Caminho()});
+    EXPECT_EQ(inacessivel.Codigo, 3);
+    EXPECT_EQ(inacessivel.Saida, "");
+    EXPECT_EQ(inacessivel.Erros.rfind(EBancoDados::Prefixo, 0), 0u) << inacessivel.Erros;
+}
+
+// Every log line on the standard output with its time stamp, the last one the conclusion;
+// the replication triggers the server refuses (the fixture lacks most catalogued tables) go to
+// the error stream and the run goes on.
+TEST(LinhaComandoTest, ImportacaoConcluida)
+{
+    TParMigracao par;
+    par.Desconectar();
+    const TExecucao execucao = Executar({par.Origem.Caminho(), par.Destino.Caminho()});
+    EXPECT_EQ(execucao.Codigo, 0) << execucao.Saida << execucao.Erros;
+
+    const auto linhas = Linhas(execucao.Saida);
+    ASSERT_GT(linhas.size(), 40u);
+    const std::regex linhaLog("[0-9]{2}:[0-9]{2}:[0-9]{2} - .+");
+    for (const std::string& linha : linhas)
+        EXPECT_TRUE(std::regex_match(linha, linhaLog)) << linha;
+    EXPECT_EQ(linhas.front().substr(11),
+              "Preenchendo campos do tipo boleano (que estão nulos), na base de origem...");
+    EXPECT_EQ(linhas.back().substr(11), "Importação concluída.");
+
+    EXPECT_EQ(execucao.Erros.rfind("Falha ao criar o gatilho da replicação da tabela ", 0), 0u)
+        << execucao.Erros;
+    EXPECT_NE(execucao.Erros.find("\nCREATE OR ALTER TRIGGER "), std::string::npos);
+    EXPECT_EQ(Contar(par.ConexaoDestino, "select count(*) from PEDIDOS"), 1);
+}
+
+// The error line splits where the message begins; the foreign keys the run dropped and could
+// not create again are listed on the error stream, ready to be run by hand.
+TEST(LinhaComandoTest, ImportacaoQueFalhaMostraAsChavesPendentes)
+{
+    TParMigracao par;
+    par.Destino.ExecutarScript(
+        "alter table EMPRESAS add constraint CK_EMPRESAS_ATE_3 check (EMPRESA <= 3);");
+    const auto chaves = ChavesEstrangeiras(par.ConexaoDestino);
+    par.Desconectar();
+
+    const TExecucao execucao = Executar({par.Origem.Caminho(), par.Destino.Caminho()});
+    EXPECT_EQ(execucao.Codigo, 1);
+    const auto linhas = Linhas(execucao.Saida);
+    const auto erro = std::find_if(linhas.begin(), linhas.end(), [](const std::string& linha) {
+        return linha.find(" - Ocorreu um erro: ") != std::string::npos;
+    });
+    ASSERT_NE(erro, linhas.end()) << execucao.Saida;
+    EXPECT_EQ(erro->substr(8), " - Ocorreu um erro: ");
+    ASSERT_NE(erro + 1, linhas.end());
+    EXPECT_EQ((erro + 1)->rfind(EBancoDados::Prefixo, 0), 0u);
+    EXPECT_EQ(linhas.back().find(" - "), std::string::npos) << "a mensagem é o fim do log";
+
+    const auto erros = Linhas(execucao.Erros);
+    const auto titulo = std::find(erros.begin(), erros.end(),
+                                  "Chaves estrangeiras excluídas do DESTINO e ainda não recriadas:");
+    ASSERT_NE(titulo, erros.end()) << execucao.Erros;
+    EXPECT_EQ(static_cast<std::size_t>(erros.end() - titulo - 1), chaves.size());
+    for (auto linha = titulo + 1; linha != erros.end(); ++linha)
+        EXPECT_TRUE(linha->rfind("alter table ", 0) == 0 && linha->back() == ';') << *linha;
+
+    // What the list says can be run as it stands.
+    TConexao destino;
+    destino.DefinirBanco(par.Destino.Caminho());
+    for (auto linha = titulo + 1; linha != erros.end(); ++linha)
+        destino.Executar(linha->substr(0, linha->size() - 1));
+    EXPECT_EQ(ChavesEstrangeiras(destino), chaves);
+}
+
+} // namespace
