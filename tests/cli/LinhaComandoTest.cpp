@@ -75,6 +75,12 @@ struct TCasoArgumentos {
     std::string Erros;
 };
 
+// Names the case in the test list instead of dumping its bytes.
+void PrintTo(const TCasoArgumentos& caso, std::ostream* saida)
+{
+    *saida << caso.Nome;
+}
+
 class ArgumentosTest : public ::testing::TestWithParam<TCasoArgumentos> {};
 
 const std::string Uso =

@@ -10,6 +10,12 @@ struct TCasoChave {
     std::string SQLCriar;
 };
 
+// Names the case in the test list instead of dumping its bytes.
+void PrintTo(const TCasoChave& caso, std::ostream* saida)
+{
+    *saida << caso.Nome;
+}
+
 class ChaveEstrangeiraTest : public ::testing::TestWithParam<TCasoChave> {};
 
 TEST_P(ChaveEstrangeiraTest, RecriaComoFoiDeclarada)

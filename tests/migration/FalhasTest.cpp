@@ -41,6 +41,12 @@ struct TCasoFalha {
     std::string TrechoErro;    // part of the server's message
 };
 
+// Names the case in the test list instead of dumping its bytes.
+void PrintTo(const TCasoFalha& caso, std::ostream* saida)
+{
+    *saida << caso.Nome;
+}
+
 class FalhaImportacaoTest : public ::testing::TestWithParam<TCasoFalha> {};
 
 // A failure in the middle of the import ends the run there: the log holds every table's

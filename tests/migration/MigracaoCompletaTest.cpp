@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <regex>
 #include <set>
@@ -158,6 +159,15 @@ TEST_F(MigracaoCompletaTest, CopiaTudoERefazOEsquemaDoDestino)
 
     for (const auto& [gatilho, ativo] : Gatilhos(FPar.ConexaoDestino))
         EXPECT_TRUE(ativo) << gatilho;
+    // The fixture lacks most catalogued tables; their triggers are refused, shown with the
+    // table's name first, and the run goes on. The tables it has get theirs.
+    const auto tabelas = Tabelas(FPar.ConexaoDestino);
+    EXPECT_FALSE(FRelatorio.FalhasGatilho.empty());
+    for (const std::string& falha : FRelatorio.FalhasGatilho) {
+        const std::string tabela = falha.substr(0, falha.find("\r\n"));
+        EXPECT_EQ(std::count(tabelas.begin(), tabelas.end(), tabela), 0) << falha;
+    }
+    EXPECT_EQ(Gatilhos(FPar.ConexaoDestino).count("PRODUTOS_RPL"), 1u);
 
     const auto sequenciasOrigem = Sequencias(FPar.ConexaoOrigem);
     EXPECT_EQ(Sequencias(FPar.ConexaoDestino), sequenciasOrigem);

@@ -32,6 +32,11 @@ struct TCasoCaminhos {
     std::string Mensagem;
 };
 
+void PrintTo(const TCasoCaminhos& caso, std::ostream* saida)
+{
+    *saida << '"' << caso.Origem << "\" \"" << caso.Destino << '"';
+}
+
 class CaminhosTest : public ::testing::TestWithParam<TCasoCaminhos> {};
 
 // Files that do not exist: a check that reached a database would fail instead of abandoning.
