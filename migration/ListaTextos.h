@@ -15,7 +15,6 @@ public:
     bool Contem(const std::string& texto) const;
     int Quantidade() const noexcept { return static_cast<int>(FTextos.size()); }
 
-    const std::vector<std::string>& Textos() const noexcept { return FTextos; }
     auto begin() const noexcept { return FTextos.begin(); }
     auto end() const noexcept { return FTextos.end(); }
 

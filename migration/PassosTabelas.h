@@ -21,9 +21,6 @@ public:
     // computed ones and COD_ATUALIZACAO, which the destination fills itself.
     std::string GetSQLSelect(const std::string& tabela);
 
-    const TListaTextos& Tabelas() const noexcept { return FTabelas; }
-    const TListaTextos& Excecoes() const noexcept { return FExcecoes; }
-
 private:
     void LimparTabela(const std::string& tabela);
     void ImportarTabela(const std::string& tabela);
