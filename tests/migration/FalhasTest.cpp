@@ -141,6 +141,8 @@ TEST(ChavesPendentesTest, ProximaExecucaoRecriaAsChavesDeUmaExecucaoQueFalhou)
         << relatorio.Linhas.back();
     EXPECT_EQ(ChavesEstrangeiras(par.ConexaoDestino), chaves);
     EXPECT_TRUE(migracao.ChavesEstrangeirasPendentes(par.Destino.Caminho()).empty());
+    EXPECT_EQ(relatorio.Limpezas, 2);
+    EXPECT_FALSE(relatorio.EmVermelho);
     EXPECT_EQ(Contendo(relatorio.Textos(), "Criando chave estrangeira... ").size(), 8u);
 }
 
