@@ -13,11 +13,12 @@ mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 chmod 777 "$dir"
 fixture=$PWD/tests/fixture
+cadastros=$PWD/scripts/sample/cadastros.sql
 rm -f "$dir/origem.fdb" "$dir/destino.fdb"
 
 create() {
-    printf "set names UTF8;\ncreate database '127.0.0.1:%s' user 'SYSDBA' password 'pinecrest' page_size 8192 default character set WIN1252;\nset echo off;\ninput '%s/tabelas_referencia.sql';\ninput '%s/esquema.sql';\ncommit;\n%s\ncommit;\n" \
-        "$1" "$fixture" "$fixture" "$2" | isql-fb -q -bail -user SYSDBA -password pinecrest
+    printf "set names UTF8;\ncreate database '127.0.0.1:%s' user 'SYSDBA' password 'pinecrest' page_size 8192 default character set WIN1252;\nset echo off;\ninput '%s/tabelas_referencia.sql';\ninput '%s/esquema.sql';\ninput '%s';\ncommit;\n%s\ncommit;\n" \
+        "$1" "$fixture" "$fixture" "$cadastros" "$2" | isql-fb -q -bail -user SYSDBA -password pinecrest
 }
 
 create "$dir/origem.fdb" "input '$fixture/dados.sql';
