@@ -172,6 +172,7 @@ void TConexao::TEscopoTransacao::Concluir()
 {
     if (!FAutomatica)
         return;
-    FAutomatica = false;
+    // A failed commit leaves the transaction to the destructor, which rolls it back.
     FConexao.Commit();
+    FAutomatica = false;
 }
