@@ -112,6 +112,11 @@ std::int64_t TCopiaTabela::Executar()
                 FObservador(gravadas);
             }
         };
+        // Every row sent so far becomes permanent.
+        auto confirmar = [&] {
+            escritor.Sincronizar();
+            destino.Commit();
+        };
         // Sends what is pending; commits when the count reaches a multiple of the batch size.
         auto enviar = [&] {
             const auto pendentes = static_cast<std::int64_t>(escritor.Pendentes());
@@ -122,7 +127,7 @@ std::int64_t TCopiaTabela::Executar()
             escritor.Enviar();
             gravadas += pendentes;
             if (gravadas % LinhasPorCommit == 0)
-                destino.Commit();
+                confirmar();
             avisar(false);
             if (FCancelamento)
                 FCancelamento->Verificar();
@@ -163,7 +168,7 @@ std::int64_t TCopiaTabela::Executar()
                         escritor.InserirComBlobsLongos(linha, blobs, leitor.Fila());
                         ++gravadas;
                         if (gravadas % LinhasPorCommit == 0)
-                            destino.Commit();
+                            confirmar();
                         continue;
                     }
                     if (!escritor.Cabe(blobs))
@@ -178,7 +183,7 @@ std::int64_t TCopiaTabela::Executar()
             }
         }
         enviar();
-        destino.Commit();
+        confirmar();
         escritor.Liberar();
         leitor.Fechar();
         escopoOrigem.Concluir();

@@ -80,6 +80,7 @@ IStatement* TEscritorTabela::Comando(std::size_t linhas)
 {
     auto& comando = FComandos[linhas];
     if (!comando) {
+        FEnvio.Sincronizar();
         const std::string texto = TextoPedaco(linhas);
         fb::TStatus status;
         comando.reset(FDestino.Anexo()->prepare(&status, FDestino.Transacao(),
@@ -99,30 +100,32 @@ std::size_t TEscritorTabela::BytesLinha(const TValorBlob* blobs) const
 
 bool TEscritorTabela::Cabe(const TValorBlob* blobs) const
 {
-    return FPendentes.empty() || (FPendentes.size() < FCapacidade &&
+    return FNumPendentes == 0 || (FNumPendentes < FCapacidade &&
                                   FBytesPendentes + BytesLinha(blobs) <= MaxBytesPedaco);
 }
 
 void TEscritorTabela::Adicionar(const unsigned char* linha, const TValorBlob* blobs)
 {
     const std::size_t bytes = BytesLinha(blobs);
-    TLinhaPendente pendente;
+    if (FNumPendentes == FPendentes.size())
+        FPendentes.emplace_back();
+    TLinhaPendente& pendente = FPendentes[FNumPendentes++];
     pendente.Dados.assign(linha, linha + FFormato.TamanhoMensagem);
     pendente.Blobs.assign(blobs, blobs + FColunasBlob.size());
     pendente.Bytes = bytes;
     FBytesPendentes += bytes;
-    FPendentes.push_back(std::move(pendente));
 }
 
 void TEscritorTabela::Enviar()
 {
-    if (FPendentes.empty())
+    if (FNumPendentes == 0)
         return;
     std::vector<const TLinhaPendente*> linhas;
-    for (const TLinhaPendente& pendente : FPendentes)
-        linhas.push_back(&pendente);
+    for (std::size_t i = 0; i < FNumPendentes; ++i)
+        linhas.push_back(&FPendentes[i]);
     std::vector<ISC_QUAD> ids;
     if (linhas.size() == 1 && linhas[0]->Bytes > MaxBytesLinhaUnica) {
+        FEnvio.Sincronizar();
         // Too wide for one message with its blobs inline: write them as blobs first.
         TLinhaPendente larga = *linhas[0];
         for (std::size_t b = 0; b < FColunasBlob.size(); ++b) {
@@ -143,7 +146,7 @@ void TEscritorTabela::Enviar()
     } else {
         Executar(linhas.size(), linhas, ids);
     }
-    FPendentes.clear();
+    FNumPendentes = 0;
     FBytesPendentes = 0;
 }
 
@@ -154,6 +157,7 @@ void TEscritorTabela::InserirComBlobsLongos(const unsigned char* linha, const TV
     pendente.Dados.assign(linha, linha + FFormato.TamanhoMensagem);
     pendente.Blobs.assign(blobs, blobs + FColunasBlob.size());
 
+    FEnvio.Sincronizar();
     std::vector<ISC_QUAD> ids;
     for (std::size_t b = 0; b < FColunasBlob.size(); ++b) {
         if (pendente.Blobs[b].Estado != TValorBlob::TEstado::Longo)
@@ -240,7 +244,6 @@ void TEscritorTabela::Executar(std::size_t linhas, const std::vector<const TLinh
     fb::TStatus status;
     IStatement* comando = Comando(linhas);
 
-    fb::TMetadados proprios;
     IMessageMetadata* meta;
     if (FColunasBlob.empty()) {
         auto& fixo = FMetadadosFixos[linhas];
@@ -248,12 +251,13 @@ void TEscritorTabela::Executar(std::size_t linhas, const std::vector<const TLinh
             fixo = Metadados(origem);
         meta = fixo.get();
     } else {
-        proprios = Metadados(origem);
-        meta = proprios.get();
+        FMetadadosPedaco[FAtual] = Metadados(origem);
+        meta = FMetadadosPedaco[FAtual].get();
     }
 
     const std::size_t colunas = FFormato.Colunas.size();
-    FBuffer.assign(meta->getMessageLength(&status), 0);
+    std::vector<unsigned char>& buffer = FBuffers[FAtual];
+    buffer.assign(meta->getMessageLength(&status), 0);
     std::size_t longo = 0;
     for (std::size_t r = 0; r < linhas; ++r) {
         const unsigned char* linha = origem[r]->Dados.data();
@@ -261,8 +265,8 @@ void TEscritorTabela::Executar(std::size_t linhas, const std::vector<const TLinh
         for (std::size_t c = 0; c < colunas; ++c) {
             const TColunaMensagem& coluna = FFormato.Colunas[c];
             const auto campo = static_cast<unsigned>(r * colunas + c);
-            unsigned char* destino = FBuffer.data() + meta->getOffset(&status, campo);
-            auto* nulo = reinterpret_cast<short*>(FBuffer.data() + meta->getNullOffset(&status, campo));
+            unsigned char* destino = buffer.data() + meta->getOffset(&status, campo);
+            auto* nulo = reinterpret_cast<short*>(buffer.data() + meta->getNullOffset(&status, campo));
             *nulo = *reinterpret_cast<const short*>(linha + coluna.DeslocamentoNulo) ? -1 : 0;
             if (!coluna.Blob()) {
                 if (!*nulo)
@@ -279,11 +283,18 @@ void TEscritorTabela::Executar(std::size_t linhas, const std::vector<const TLinh
             }
         }
     }
-    comando->execute(&status, FDestino.Transacao(), meta, FBuffer.data(), nullptr, nullptr);
+    FEnvio.Entregar(comando, FDestino.Transacao(), meta, buffer.data());
+    FAtual = 1 - FAtual;
+}
+
+void TEscritorTabela::Sincronizar()
+{
+    FEnvio.Sincronizar();
 }
 
 void TEscritorTabela::Liberar()
 {
+    FEnvio.Sincronizar();
     fb::TStatus status;
     for (auto& [linhas, comando] : FComandos)
         if (comando)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EnvioAssincrono.h"
 #include "Firebird.h"
 #include "FilaLinhas.h"
 #include "FormatoLinha.h"
@@ -30,9 +31,12 @@ public:
     bool Cabe(const TValorBlob* blobs) const;
     // Takes a copy of one row for the pending chunk.
     void Adicionar(const unsigned char* linha, const TValorBlob* blobs);
-    // Sends the pending chunk, if any.
+    // Sends the pending chunk, if any. The statement runs while the caller goes on; its
+    // failure is raised by a later Enviar or Sincronizar.
     void Enviar();
-    std::size_t Pendentes() const noexcept { return FPendentes.size(); }
+    // Waits for the chunk under way; raises its failure. Before a commit and at the end.
+    void Sincronizar();
+    std::size_t Pendentes() const noexcept { return FNumPendentes; }
 
     // Inserts one row on its own, writing each long blob from the segments that the reader
     // queued after the row; the pending chunk must have been sent before.
@@ -68,9 +72,15 @@ private:
     std::vector<std::string> FDeclaracoes; // the type of each column's parameter
     std::size_t FBytesFixos = 0;
     std::size_t FCapacidade = 1;
+    // Entries are reused from chunk to chunk; the first FNumPendentes are the pending rows.
     std::vector<TLinhaPendente> FPendentes;
+    std::size_t FNumPendentes = 0;
     std::size_t FBytesPendentes = 0;
     std::map<std::size_t, fb::TComando> FComandos;
     std::map<std::size_t, fb::TMetadados> FMetadadosFixos; // by row count, tables without blobs
-    std::vector<unsigned char> FBuffer;
+    // Two messages: one is assembled while the other is executed.
+    std::vector<unsigned char> FBuffers[2];
+    fb::TMetadados FMetadadosPedaco[2];
+    int FAtual = 0;
+    TEnvioAssincrono FEnvio; // last: its thread ends before the buffers go
 };

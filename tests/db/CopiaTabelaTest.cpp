@@ -1,4 +1,5 @@
 #include "BancoTeste.h"
+#include "Cancelamento.h"
 #include "Conexao.h"
 #include "Consulta.h"
 #include "CopiaTabela.h"
@@ -159,6 +160,17 @@ TEST_P(FalhaNoMeioTest, GuardaSoOsLotesConfirmados)
 }
 
 INSTANTIATE_TEST_SUITE_P(SemEComBlob, FalhaNoMeioTest, ::testing::Bool());
+
+TEST_F(CopiaTabelaTest, ParadaPedidaDesfazOLoteAberto)
+{
+    CriarTabelaNumerada(25000, false);
+    TCancelamento cancelamento;
+    cancelamento.Solicitar();
+    FCopia.DefinirCancelamento(&cancelamento);
+    EXPECT_THROW(Copiar("select ID,NOME from NUMERADA"), EOperacaoCancelada);
+    EXPECT_EQ(Valor(FDestino, "select count(*) from NUMERADA"), 0);
+    EXPECT_FALSE(FDestino.EmTransacao());
+}
 
 TEST_F(CopiaTabelaTest, ColunaQueAOrigemNaoTemFalhaSemGravarNada)
 {
