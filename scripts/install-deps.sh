@@ -3,7 +3,7 @@
 # Safe to run again: packages already present are left alone.
 set -euo pipefail
 
-packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev firebird-dev libgtest-dev
+packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev firebird-dev firebird3.0-utils libgtest-dev
           xvfb xauth fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
