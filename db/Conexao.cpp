@@ -55,13 +55,29 @@ void TConexao::Desconectar()
     try {
         if (FEstado->Transacao)
             fb::Commit(FEstado->Transacao, status);
+        FEstado->Anexo->detach(&status);
+        FEstado->Anexo.release();
     } catch (...) {
+        // The failure is reported once; the handles go either way, so the next operation
+        // attaches anew instead of failing on them again.
         FEstado->Transacao.reset();
         FEstado->Anexo.reset();
         throw;
     }
-    FEstado->Anexo->detach(&status);
-    FEstado->Anexo.release();
+}
+
+void TConexao::EsquecerSePerdida(const EBancoDados& erro) noexcept
+{
+    static constexpr std::intptr_t CodigosPerda[] = {
+        isc_shutdown,      isc_conn_lost,    isc_network_error,     isc_net_read_err,
+        isc_net_write_err, isc_att_shutdown, isc_lost_db_connection};
+    for (std::intptr_t codigo : CodigosPerda)
+        if (erro.TemCodigo(codigo)) {
+            FecharConsultas();
+            FEstado->Transacao.reset();
+            FEstado->Anexo.reset();
+            return;
+        }
 }
 
 bool TConexao::Conectado() const noexcept
@@ -97,21 +113,25 @@ void TConexao::Executar(const std::string& sql)
 {
     TTrabalhoBanco trabalho;
     const std::string texto = ConverterParaBanco(sql);
-    TEscopoTransacao escopo(*this);
-    fb::TStatus status;
-    Anexo()->execute(&status, FEstado->Transacao.get(), static_cast<unsigned>(texto.size()),
-                     texto.c_str(), Dialeto, nullptr, nullptr, nullptr, nullptr);
-    escopo.Concluir();
+    Protegido([&] {
+        TEscopoTransacao escopo(*this);
+        fb::TStatus status;
+        Anexo()->execute(&status, FEstado->Transacao.get(), static_cast<unsigned>(texto.size()),
+                         texto.c_str(), Dialeto, nullptr, nullptr, nullptr, nullptr);
+        escopo.Concluir();
+    });
 }
 
 void TConexao::IniciarTransacao()
 {
     if (FEstado->Transacao)
         throw EBancoDados::DaCamada("Já existe uma transação aberta nesta conexão.");
-    IAttachment* anexo = Anexo();
-    fb::TStatus status;
-    FEstado->Transacao.reset(
-        anexo->startTransaction(&status, sizeof ParametrosTransacao, ParametrosTransacao));
+    Protegido([&] {
+        IAttachment* anexo = Anexo();
+        fb::TStatus status;
+        FEstado->Transacao.reset(
+            anexo->startTransaction(&status, sizeof ParametrosTransacao, ParametrosTransacao));
+    });
 }
 
 void TConexao::Commit()
@@ -119,8 +139,10 @@ void TConexao::Commit()
     if (!FEstado->Transacao)
         return;
     TTrabalhoBanco trabalho;
-    fb::TStatus status;
-    fb::Commit(FEstado->Transacao, status);
+    Protegido([&] {
+        fb::TStatus status;
+        fb::Commit(FEstado->Transacao, status);
+    });
 }
 
 void TConexao::Rollback()
@@ -128,8 +150,10 @@ void TConexao::Rollback()
     if (!FEstado->Transacao)
         return;
     TTrabalhoBanco trabalho;
-    fb::TStatus status;
-    fb::Rollback(FEstado->Transacao, status);
+    Protegido([&] {
+        fb::TStatus status;
+        fb::Rollback(FEstado->Transacao, status);
+    });
 }
 
 bool TConexao::EmTransacao() const noexcept

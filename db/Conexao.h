@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ErroBancoDados.h"
+
 #include <memory>
 #include <set>
 #include <string>
@@ -73,8 +75,23 @@ public:
         bool FAutomatica;
     };
 
+    // Runs one database operation; when it fails because the server dropped the attachment
+    // (restart, shutdown, network), the attachment is let go so that the next operation
+    // attaches anew, and the failure is passed on.
+    template <typename TOperacao>
+    void Protegido(TOperacao&& operacao)
+    {
+        try {
+            operacao();
+        } catch (const EBancoDados& erro) {
+            EsquecerSePerdida(erro);
+            throw;
+        }
+    }
+
 private:
     friend class TConsulta;
+    void EsquecerSePerdida(const EBancoDados& erro) noexcept;
     void RegistrarConsulta(TConsulta* consulta);
     void RemoverConsulta(TConsulta* consulta) noexcept;
     void FecharConsultas() noexcept;

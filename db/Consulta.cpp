@@ -246,7 +246,7 @@ void TConsulta::Abrir()
     Fechar();
     TTrabalhoBanco trabalho;
     auto [texto, ordem] = TrocarParametros(FSQL);
-    LerResultado(ConverterParaBanco(texto), ordem);
+    FConexao->Protegido([&] { LerResultado(ConverterParaBanco(texto), ordem); });
     FAberta = true;
     FPosicao = 0;
     FConexao->RegistrarConsulta(this);

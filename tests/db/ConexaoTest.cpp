@@ -158,6 +158,20 @@ TEST_F(ConexaoTest, TransacaoExplicitaSoTerminaPorCommitOuRollback)
     EXPECT_EQ(Contar(outra, "ICMS"), 0);
 }
 
+TEST_F(ConexaoTest, AnexoDerrubadoPeloServidorEhRefeitoNaProximaOperacao)
+{
+    const std::string anexo = Texto(FConexao, "select CURRENT_CONNECTION from RDB$DATABASE");
+    TConexao administrador;
+    administrador.DefinirBanco(FBanco.Caminho());
+    administrador.Executar("delete from MON$ATTACHMENTS where MON$ATTACHMENT_ID = " + anexo);
+
+    // The operation that meets the dropped attachment fails with the server's word for it;
+    // the one after it attaches anew.
+    EXPECT_THROW(Contar(FConexao, "EMPRESAS"), EBancoDados);
+    EXPECT_FALSE(FConexao.Conectado());
+    EXPECT_EQ(Contar(FConexao, "EMPRESAS"), 4);
+}
+
 class TObservadorContador : public IObservadorOcupado {
 public:
     int Inicios = 0, Fins = 0;
