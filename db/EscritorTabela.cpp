@@ -49,9 +49,16 @@ TEscritorTabela::TEscritorTabela(TConexao& destino, const TFormatoLinha& formato
     std::size_t capacidade = MaxLinhasPedaco;
     if (!formato.TemBlob)
         capacidade = std::min(capacidade, MaxBytesPedaco / FBytesFixos);
-    while (capacidade > 1 && TextoPedaco(capacidade).size() > MaxTextoPedaco)
-        --capacidade;
-    FCapacidade = std::max<std::size_t>(1, capacidade);
+    // The text grows with the row count: the largest count that fits, by bisection.
+    std::size_t cabe = 1;
+    while (cabe < capacidade) {
+        const std::size_t meio = (cabe + capacidade + 1) / 2;
+        if (TextoPedaco(meio).size() <= MaxTextoPedaco)
+            cabe = meio;
+        else
+            capacidade = meio - 1;
+    }
+    FCapacidade = cabe;
 }
 
 std::string TEscritorTabela::TextoPedaco(std::size_t linhas) const

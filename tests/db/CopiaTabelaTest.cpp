@@ -161,6 +161,42 @@ TEST_P(FalhaNoMeioTest, GuardaSoOsLotesConfirmados)
 
 INSTANTIATE_TEST_SUITE_P(SemEComBlob, FalhaNoMeioTest, ::testing::Bool());
 
+// Tables whose rows are too wide for many rows per statement: by the length of the text (many
+// columns with long names) or by the parameter data (a long varchar).
+struct TCasoLargura {
+    const char* Nome;
+    int Colunas;
+    const char* Tipo;
+    const char* Valor;
+};
+
+class LarguraTest : public CopiaTabelaTest, public ::testing::WithParamInterface<TCasoLargura> {};
+
+TEST_P(LarguraTest, LinhasLargasChegamIguais)
+{
+    const auto& caso = GetParam();
+    std::string colunas, lista, valores;
+    for (int c = 0; c < caso.Colunas; ++c) {
+        const std::string nome = "COLUNA_DE_NOME_BEM_COMPRIDO_" + std::to_string(c);
+        colunas += ", " + nome + " " + caso.Tipo;
+        lista += "," + nome;
+        valores += std::string(", ") + caso.Valor;
+    }
+    for (TConexao* conexao : {&FOrigem, &FDestino})
+        conexao->Executar("create table LARGA (ID integer not null primary key" + colunas + ")");
+    FOrigem.Executar("execute block as declare i integer = 1; begin while (i <= 300) do begin "
+                     "insert into LARGA values (:i" + valores + "); i = i + 1; end end");
+    const std::string sql = "select ID" + lista + " from LARGA";
+    EXPECT_EQ(Copiar(sql), 300);
+    EXPECT_EQ(Linhas(FDestino, sql + " order by ID"), Linhas(FOrigem, sql + " order by ID"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, LarguraTest,
+    ::testing::Values(TCasoLargura{"muitas_colunas", 150, "integer", "mod(:i * 7, 1000)"},
+                      TCasoLargura{"texto_longo", 1, "varchar(32000)", "lpad('', 20000 + :i, 'x')"}),
+    [](const auto& info) { return std::string(info.param.Nome); });
+
 TEST_F(CopiaTabelaTest, ParadaPedidaDesfazOLoteAberto)
 {
     CriarTabelaNumerada(25000, false);
