@@ -1,5 +1,6 @@
 #include "ErroBancoDados.h"
 #include "Migracao.h"
+#include "ObjectsAssigner.h"
 #include "RelatorioLinhaComando.h"
 
 #include <atomic>
@@ -78,6 +79,9 @@ void MostrarChavesPendentes(TRelatorioLinhaComando& relatorio,
 
 int main(int argc, char* argv[])
 {
+    // The same start-up as the window's, so that both programs run with the same registrations.
+    RegisterDefaultAssignments();
+
     const std::string primeiro = argc > 1 ? argv[1] : "";
     if (argc == 2 && (primeiro == "--help" || primeiro == "-h")) {
         std::cout << Ajuda;
