@@ -66,6 +66,11 @@ fb::TComando TLeitorTabela::Preparar(const std::string& sql)
 
 TLeitorTabela::~TLeitorTabela()
 {
+    Parar();
+}
+
+void TLeitorTabela::Parar() noexcept
+{
     FFila.Abandonar();
     if (FThread.joinable())
         FThread.join();
@@ -78,9 +83,7 @@ void TLeitorTabela::Iniciar()
 
 void TLeitorTabela::Fechar()
 {
-    FFila.Abandonar();
-    if (FThread.joinable())
-        FThread.join();
+    Parar();
     fb::TStatus status;
     if (FCursor)
         fb::Fechar(FCursor, status);
@@ -90,9 +93,7 @@ void TLeitorTabela::Fechar()
 
 void TLeitorTabela::Descartar() noexcept
 {
-    FFila.Abandonar();
-    if (FThread.joinable())
-        FThread.join();
+    Parar();
     FCursor.reset();
     FComando.reset();
 }

@@ -38,6 +38,9 @@ public:
 
 private:
     void Ler();
+    // Stops the reading thread: the queue is abandoned, so a thread waiting to hand on rows
+    // gives up at once.
+    void Parar() noexcept;
     fb::TComando Preparar(const std::string& sql);
     bool LerBlob(const ISC_QUAD& id, TValorBlob& valor, fb::TBlob& aberto);
     bool TransmitirResto(fb::TBlob& blob, std::string inicio);
