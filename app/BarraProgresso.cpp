@@ -21,8 +21,15 @@ void TBarraProgresso::DefinirPosicao(int APosicao)
     Mostrar();
 }
 
+void TBarraProgresso::MostrarTexto(const QString& ATexto)
+{
+    setFormat(ATexto);
+    setTextVisible(true);
+}
+
 void TBarraProgresso::Mostrar()
 {
+    setTextVisible(false);
     setRange(0, std::max(FMaximo, 1));
     setValue(FPosicao);
 }

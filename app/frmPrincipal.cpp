@@ -20,6 +20,8 @@
 #include <QScrollBar>
 #include <QThread>
 
+#include <cmath>
+
 namespace {
 
 constexpr QSize CTamanhoCliente(959, 701);
@@ -300,6 +302,16 @@ void TfrmPrincipal::DefinirMaximo(TBarra barra, int maximo)
 void TfrmPrincipal::DefinirPosicao(TBarra barra, int posicao)
 {
     NaJanela([this, barra, posicao] { Barra(barra)->DefinirPosicao(posicao); }, false);
+}
+
+void TfrmPrincipal::ProgressoCopia(const std::string& tabela, std::int64_t linhas,
+                                   double linhasPorSegundo)
+{
+    const QString texto = QString("%1: %2 linhas, %3 linhas/s")
+                              .arg(Texto(tabela))
+                              .arg(linhas)
+                              .arg(std::llround(linhasPorSegundo));
+    NaJanela([this, texto] { pgbAtual->MostrarTexto(texto); }, false);
 }
 
 // The engine ends the command itself once the message is closed; the silent abort that the

@@ -67,6 +67,8 @@ private:
     void DefinirPosicao(TBarra barra, int posicao) override;
     void Abandonar(const std::string& mensagem, bool comFocoBotaoOk) override;
     void MostrarFalhaGatilho(const std::string& mensagem) override;
+    void ProgressoCopia(const std::string& tabela, std::int64_t linhas,
+                        double linhasPorSegundo) override;
 
     QLabel* Label1 = nullptr;
     QLineEdit* edtArquivoOrigem = nullptr;

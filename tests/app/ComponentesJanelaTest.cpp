@@ -22,6 +22,7 @@ private slots:
 
     void BarNeverPassesItsMaximumAndShowsZeroAsEmpty_data();
     void BarNeverPassesItsMaximumAndShowsZeroAsEmpty();
+    void CopyProgressShowsOnTheBarUntilItMoves();
     void BusyPointerFollowsDatabaseWorkFromAnyThread();
     void AMessageTakesTheBusyPointerAway();
     void CarbonStyleIsBuiltIn();
@@ -62,6 +63,17 @@ void TComponentesJanelaTest::BarNeverPassesItsMaximumAndShowsZeroAsEmpty()
     // Qt's bar turns into a busy animation when its minimum and maximum are both 0.
     QCOMPARE(barra.maximum(), maximoQt);
     QCOMPARE(barra.value(), posicaoVista);
+    QVERIFY(!barra.isTextVisible());
+}
+
+void TComponentesJanelaTest::CopyProgressShowsOnTheBarUntilItMoves()
+{
+    TBarraProgresso barra;
+    barra.DefinirMaximo(3);
+    barra.MostrarTexto("PEDIDOS: 20000 linhas, 45000 linhas/s");
+    QVERIFY(barra.isTextVisible());
+    QCOMPARE(barra.text(), QString("PEDIDOS: 20000 linhas, 45000 linhas/s"));
+    barra.DefinirPosicao(1);
     QVERIFY(!barra.isTextVisible());
 }
 
