@@ -87,7 +87,11 @@ std::int64_t TCopiaTabela::Executar()
     const std::string sqlLeitura = ConverterParaBanco(FLeitor.SQLLeitura());
     const std::string sqlEscrita = ConverterParaBanco(FEscritor.SQLLeitura());
 
-    const TConjuntosCaracteres conjuntos = LerConjuntos(origem);
+    if (FConjuntos.empty() || FBancoConjuntos != origem.Banco()) {
+        FConjuntos = LerConjuntos(origem);
+        FBancoConjuntos = origem.Banco();
+    }
+    const TConjuntosCaracteres& conjuntos = FConjuntos;
     TConexao::TEscopoTransacao escopoOrigem(origem);
     TLeitorTabela leitor(origem.Anexo(), origem.Transacao(), sqlLeitura, conjuntos);
 

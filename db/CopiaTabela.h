@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConjuntosCaracteres.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -51,5 +53,8 @@ private:
     TLadoCopia FLeitor;
     TLadoCopia FEscritor;
     std::function<void(std::int64_t)> FObservador;
+    // The source's character sets by id, read once per source file rather than per table.
+    std::string FBancoConjuntos;
+    TConjuntosCaracteres FConjuntos;
     const TCancelamento* FCancelamento = nullptr;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConjuntosCaracteres.h"
+
 #include <firebird/Interface.h>
 
 #include <map>
@@ -29,12 +31,6 @@ struct TFormatoLinha {
     static TFormatoLinha De(Firebird::IMessageMetadata* meta);
 };
 
-// Names and bytes per character of the server's character sets, by id.
-struct TConjuntoCaracteres {
-    std::string Nome;
-    unsigned BytesPorCaractere = 1;
-};
-using TConjuntosCaracteres = std::map<unsigned, TConjuntoCaracteres>;
 
 // The SQL type that holds a column's value unchanged, as declared in an execute block header
 // ("integer", "numeric(18,4)", "varchar(60) character set WIN1252", ...).
