@@ -26,9 +26,11 @@ QStringList Botoes(const TCustomMsgDialog& ADialogo)
     return textos;
 }
 
+// Compared premultiplied, as a pixmap holds it: undoing the premultiplication rounds
+// semi-transparent pixels differently on different processors.
 QImage ImagemRecurso(const TResourceIconEnum& AIcone)
 {
-    return QImage(TResourceIcon::CaminhoRecurso(AIcone)).convertToFormat(QImage::Format_ARGB32);
+    return QImage(TResourceIcon::CaminhoRecurso(AIcone)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 } // namespace
@@ -118,7 +120,7 @@ void TDialogTest::WindowShowsTitleIconAndButtonsOfItsType()
     QCOMPARE(dialogo.findChild<QLabel*>("lblMensagem")->text(), QString("Texto"));
 
     auto* icone = dialogo.findChild<QLabel*>("imgIcone");
-    QCOMPARE(icone->pixmap().toImage().convertToFormat(QImage::Format_ARGB32), ImagemRecurso(tipo().Icone()));
+    QCOMPARE(icone->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), ImagemRecurso(tipo().Icone()));
     QCOMPARE(icone->mapTo(&dialogo, QPoint(0, 0)), QPoint(16, 16));
 
     QCOMPARE(Botoes(dialogo), botoes);
