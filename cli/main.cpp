@@ -1,6 +1,7 @@
 #include "ErroBancoDados.h"
 #include "Migracao.h"
 #include "ObjectsAssigner.h"
+#include "RegistroChavesPendentes.h"
 #include "RelatorioLinhaComando.h"
 
 #include <atomic>
@@ -29,11 +30,21 @@ const char* const Ajuda =
     "progresso (etapa, posição na etapa, linhas copiadas e linhas por segundo) saem\n"
     "na saída de erros. Ctrl+C interrompe a importação no próximo ponto seguro.\n"
     "\n"
+    "Antes de alterar qualquer coisa, a importação confere os dois bancos e recusa-se\n"
+    "a começar (código 2) quando o DESTINO tem tabelas ou colunas que a ORIGEM não tem,\n"
+    "colunas de tipos que ela não sabe copiar, ou outras conexões abertas.\n"
+    "\n"
+    "As chaves estrangeiras excluídas do DESTINO ficam registradas, até serem recriadas,\n"
+    "em um arquivo por DESTINO na pasta\n"
+    "  %s\n"
+    "Uma importação interrompida as deixa lá, e a próxima importação no mesmo DESTINO,\n"
+    "pela janela ou pela linha de comando, as recria.\n"
+    "\n"
     "Códigos de saída:\n"
     "  0  importação concluída\n"
     "  1  a importação falhou; o erro é a última linha do log\n"
-    "  2  uso incorreto, banco não informado, bancos iguais ou versões diferentes;\n"
-    "     nada foi alterado\n"
+    "  2  uso incorreto, banco não informado, bancos iguais, versões diferentes ou\n"
+    "     bancos recusados pela conferência; nada foi alterado\n"
     "  3  um dos bancos de dados não pôde ser acessado; nada foi alterado\n";
 
 std::atomic<TMigracao*> MigracaoEmCurso{nullptr};
@@ -64,14 +75,16 @@ public:
     TInterrupcao& operator=(const TInterrupcao&) = delete;
 };
 
-void MostrarChavesPendentes(TRelatorioLinhaComando& relatorio,
-                            const std::vector<std::string>& pendentes)
+void MostrarChavesPendentes(TRelatorioLinhaComando& relatorio, const std::string& destino)
 {
+    const std::vector<std::string> pendentes = TMigracao::ChavesEstrangeirasPendentes(destino);
     if (pendentes.empty())
         return;
     std::string texto = "Chaves estrangeiras excluídas do DESTINO e ainda não recriadas:";
     for (const std::string& sql : pendentes)
         texto += "\n" + sql + ";";
+    texto += "\nGuardadas em " + TMigracao::ArquivoChavesPendentes(destino) +
+             "; a próxima importação neste DESTINO as recria.";
     relatorio.Mensagem(texto);
 }
 
@@ -84,7 +97,9 @@ int main(int argc, char* argv[])
 
     const std::string primeiro = argc > 1 ? argv[1] : "";
     if (argc == 2 && (primeiro == "--help" || primeiro == "-h")) {
-        std::cout << Ajuda;
+        std::string ajuda = Ajuda;
+        ajuda.replace(ajuda.find("%s"), 2, TRegistroChavesPendentes::Pasta());
+        std::cout << ajuda;
         return 0;
     }
     if (argc != 3) {
@@ -114,6 +129,6 @@ int main(int argc, char* argv[])
     case TResultadoMigracao::Ocupada:
         break;
     }
-    MostrarChavesPendentes(relatorio, migracao.ChavesEstrangeirasPendentes(destino));
+    MostrarChavesPendentes(relatorio, destino);
     return 1;
 }

@@ -17,8 +17,11 @@ bool Examinar(const std::string& caminho, struct stat& dados)
 std::string CaminhoNormalizado(const std::string& caminho)
 {
     std::error_code erro;
-    const fs::path canonico = fs::weakly_canonical(caminho, erro);
-    return erro ? fs::path(caminho).lexically_normal().string() : canonico.string();
+    const fs::path absoluto = fs::absolute(caminho, erro);
+    if (erro)
+        return fs::path(caminho).lexically_normal().string();
+    const fs::path canonico = fs::weakly_canonical(absoluto, erro);
+    return erro ? absoluto.lexically_normal().string() : canonico.string();
 }
 
 } // namespace
@@ -34,8 +37,5 @@ bool MesmoArquivo(const std::string& a, const std::string& b)
 
 std::string ChaveArquivo(const std::string& caminho)
 {
-    struct stat dados {};
-    if (Examinar(caminho, dados))
-        return std::to_string(dados.st_dev) + ":" + std::to_string(dados.st_ino);
     return CaminhoNormalizado(caminho);
 }

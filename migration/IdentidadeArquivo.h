@@ -10,5 +10,7 @@
 // here, otherwise the same path once made absolute and normalised.
 bool MesmoArquivo(const std::string& a, const std::string& b);
 
-// A text that is equal for every path naming the same file, for keeping things per database.
+// The path made absolute with its symbolic links, "." and ".." resolved: equal for the usual
+// ways of naming one file, for keeping things per database. Unlike a device and inode number
+// it is not taken over by another file that reuses a deleted one's inode.
 std::string ChaveArquivo(const std::string& caminho);

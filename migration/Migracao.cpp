@@ -36,6 +36,7 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
       FGatilhos(FContexto),
       FChavesEstrangeiras(FContexto),
       FPassosTabelas(FContexto),
+      FVerificacaoPrevia(FContexto, FPassosTabelas.Excecoes()),
       FReplicacao(FContexto),
       FSequenciadores(FContexto)
 {
@@ -43,8 +44,8 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
 
 TMigracao::~TMigracao() = default;
 
-// The Start command. Validation and the version check end it quietly through the report's
-// abandonment; from the reset of the displays on, one trap catches every failure, turns the
+// The Start command. Validation, the version check and the look at both databases before
+// anything changes end it quietly through the report's abandonment; from the reset of the displays on, one trap catches every failure, turns the
 // log red and writes the error line. Nothing is undone: every statement has committed itself.
 TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
                                       const std::string& arquivoDestino)
@@ -60,10 +61,18 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     ConexaoDestino.DefinirBanco(arquivoDestino);
     if (!FVerificacoes.ValidarVersao())
         return TResultadoMigracao::Abandonada;
+    const TResultadoVerificacaoPrevia previa = FVerificacaoPrevia.Verificar();
+    if (!previa.Impedimentos.empty()) {
+        FAcompanhamento.Relatorio().Abandonar(TVerificacaoPrevia::Mensagem(previa.Impedimentos),
+                                              true);
+        return TResultadoMigracao::Abandonada;
+    }
 
     FAcompanhamento.LimparLog();
     FAcompanhamento.DefinirPosicao(TBarra::Total, 0);
     FAcompanhamento.DefinirMaximo(TBarra::Total, 11);
+    for (const std::string& aviso : previa.Avisos)
+        FAcompanhamento.AdicionarLog(aviso);
     try {
         ExecutarPassos();
     } catch (const std::exception& erro) {
@@ -138,8 +147,12 @@ int TMigracao::Maximo(TBarra barra) const noexcept
     return FAcompanhamento.Maximo(barra);
 }
 
-std::vector<std::string> TMigracao::ChavesEstrangeirasPendentes(
-    const std::string& arquivoDestino) const
+std::vector<std::string> TMigracao::ChavesEstrangeirasPendentes(const std::string& arquivoDestino)
 {
-    return FChavesEstrangeiras.Pendentes(arquivoDestino);
+    return TPassosChavesEstrangeiras::Pendentes(arquivoDestino);
+}
+
+std::string TMigracao::ArquivoChavesPendentes(const std::string& arquivoDestino)
+{
+    return TPassosChavesEstrangeiras::ArquivoPendentes(arquivoDestino);
 }

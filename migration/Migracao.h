@@ -10,6 +10,7 @@
 #include "PassosSequenciadores.h"
 #include "PassosTabelas.h"
 #include "RelatorioMigracao.h"
+#include "VerificacaoPrevia.h"
 #include "VerificacoesIniciais.h"
 
 #include <atomic>
@@ -29,7 +30,7 @@ enum class TResultadoMigracao {
 // It shows everything through the given report, which must outlive it.
 //
 // One run at a time: Iniciar may be called from a worker thread; SolicitarParada, EmExecucao,
-// Posicao, Maximo and ChavesEstrangeirasPendentes may be called from any thread meanwhile.
+// Posicao and Maximo may be called from any thread meanwhile.
 class TMigracao {
 public:
     explicit TMigracao(IRelatorioMigracao& relatorio);
@@ -53,9 +54,11 @@ public:
     int Maximo(TBarra barra) const noexcept;
 
     // The statements of the foreign keys a run dropped from that destination and that were
-    // not recreated (a run that failed between dropping and recreating them). The next run on
-    // the same destination recreates those it no longer finds there.
-    std::vector<std::string> ChavesEstrangeirasPendentes(const std::string& arquivoDestino) const;
+    // not recreated (a run that ended between dropping and recreating them), and the file in
+    // the user's own data folder that keeps them across processes. The next run on the same
+    // destination, from any program, recreates them.
+    static std::vector<std::string> ChavesEstrangeirasPendentes(const std::string& arquivoDestino);
+    static std::string ArquivoChavesPendentes(const std::string& arquivoDestino);
 
 private:
     bool ValidarArquivos(const std::string& arquivoOrigem, const std::string& arquivoDestino);
@@ -71,6 +74,7 @@ private:
     TPassosGatilhos FGatilhos;
     TPassosChavesEstrangeiras FChavesEstrangeiras;
     TPassosTabelas FPassosTabelas;
+    TVerificacaoPrevia FVerificacaoPrevia;
     TPassoReplicacao FReplicacao;
     TPassosSequenciadores FSequenciadores;
 };

@@ -3,7 +3,7 @@
 #include "AcompanhamentoMigracao.h"
 #include "Cancelamento.h"
 #include "Conexao.h"
-#include "IdentidadeArquivo.h"
+#include "RegistroChavesPendentes.h"
 
 #include <algorithm>
 #include <set>
@@ -81,31 +81,27 @@ void TPassosChavesEstrangeiras::ExcluirChavesEstrangeiras()
     acompanhamento.AdicionarLog("Excluindo chaves estrangeiras...");
     acompanhamento.Reiniciar(TBarra::Atual, 1);
 
-    FArquivoDestino = ChaveArquivo(FContexto.ConexaoDestino.Banco());
-    std::vector<TChaveEstrangeira> existentes = LerChavesEstrangeiras();
+    const TRegistroChavesPendentes registro(FContexto.ConexaoDestino.Banco());
+    const std::vector<TChaveEstrangeira> existentes = LerChavesEstrangeiras();
 
-    // Keys an earlier run dropped here and could not create again come back with the others.
+    // Keys an earlier run dropped here and did not create again come back with the others.
     FChaves = existentes;
-    {
-        std::lock_guard trava(FTravaPendentes);
-        std::vector<TChaveEstrangeira>& pendentes = FPendentes[FArquivoDestino];
-        std::set<std::string> achadas;
-        for (const TChaveEstrangeira& chave : existentes)
-            achadas.insert(chave.Identidade());
-        std::erase_if(pendentes, [&achadas](const TChaveEstrangeira& chave) {
-            return achadas.count(chave.Identidade()) > 0;
-        });
-        FChaves.insert(FChaves.end(), pendentes.begin(), pendentes.end());
-    }
+    std::set<std::string> achadas;
+    for (const TChaveEstrangeira& chave : existentes)
+        achadas.insert(chave.Identidade());
+    for (TChaveEstrangeira& pendente : registro.Ler())
+        if (achadas.insert(pendente.Identidade()).second)
+            FChaves.push_back(std::move(pendente));
     std::stable_sort(FChaves.begin(), FChaves.end(),
                      [](const TChaveEstrangeira& a, const TChaveEstrangeira& b) {
                          return a.Tabela < b.Tabela;
                      });
 
+    // Recorded before the first key goes, so that no way of ending the run can lose one.
+    registro.Gravar(FChaves);
     for (const TChaveEstrangeira& chave : existentes) {
         FContexto.Cancelamento.Verificar();
         FContexto.ConexaoDestino.Executar(chave.SQLExcluir());
-        Registrar(chave);
     }
 
     acompanhamento.Avancar(TBarra::Atual);
@@ -117,12 +113,15 @@ void TPassosChavesEstrangeiras::CriarChavesEstrangeiras()
     TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
     acompanhamento.Reiniciar(TBarra::Atual, static_cast<int>(FChaves.size()));
 
+    const TRegistroChavesPendentes registro(FContexto.ConexaoDestino.Banco());
+    std::vector<TChaveEstrangeira> faltam = FChaves;
     for (const TChaveEstrangeira& chave : FChaves) {
         FContexto.Cancelamento.Verificar();
         acompanhamento.AdicionarLog("Criando chave estrangeira... " + chave.Nome + " (" +
                                     chave.Tabela + ")");
         FContexto.ConexaoDestino.Executar(chave.SQLCriar());
-        Esquecer(chave);
+        faltam.erase(faltam.begin());
+        registro.Gravar(faltam);
         acompanhamento.Avancar(TBarra::Atual);
     }
     FChaves.clear();
@@ -132,33 +131,15 @@ void TPassosChavesEstrangeiras::CriarChavesEstrangeiras()
     acompanhamento.Avancar(TBarra::Total);
 }
 
-void TPassosChavesEstrangeiras::Registrar(const TChaveEstrangeira& chave)
+std::vector<std::string> TPassosChavesEstrangeiras::Pendentes(const std::string& arquivoDestino)
 {
-    std::lock_guard trava(FTravaPendentes);
-    FPendentes[FArquivoDestino].push_back(chave);
-}
-
-void TPassosChavesEstrangeiras::Esquecer(const TChaveEstrangeira& chave)
-{
-    std::lock_guard trava(FTravaPendentes);
-    const auto achado = FPendentes.find(FArquivoDestino);
-    if (achado == FPendentes.end())
-        return;
-    const std::string identidade = chave.Identidade();
-    std::erase_if(achado->second, [&identidade](const TChaveEstrangeira& pendente) {
-        return pendente.Identidade() == identidade;
-    });
-    if (achado->second.empty())
-        FPendentes.erase(achado);
-}
-
-std::vector<std::string> TPassosChavesEstrangeiras::Pendentes(const std::string& arquivoDestino) const
-{
-    std::lock_guard trava(FTravaPendentes);
     std::vector<std::string> statements;
-    const auto achado = FPendentes.find(ChaveArquivo(arquivoDestino));
-    if (achado != FPendentes.end())
-        for (const TChaveEstrangeira& chave : achado->second)
-            statements.push_back(chave.SQLCriar());
+    for (const TChaveEstrangeira& chave : TRegistroChavesPendentes(arquivoDestino).Ler())
+        statements.push_back(chave.SQLCriar());
     return statements;
+}
+
+std::string TPassosChavesEstrangeiras::ArquivoPendentes(const std::string& arquivoDestino)
+{
+    return TRegistroChavesPendentes(arquivoDestino).Arquivo();
 }

@@ -10,6 +10,8 @@
 
 namespace {
 
+const char* const TabelaVersao = "SCRIPTS";
+
 const char* const SQLTabelas =
     "  select RDB$RELATION_NAME as TABELA\r\n"
     "    from RDB$RELATIONS\r\n"
@@ -106,7 +108,8 @@ void TPassosTabelas::LimparTabela(const std::string& tabela)
 {
     FContexto.Cancelamento.Verificar();
     FContexto.Acompanhamento.AdicionarLog("Limpando tabela... " + tabela);
-    FContexto.ConexaoDestino.Executar("delete FROM " + NomeSql(tabela));
+    if (tabela != TabelaVersao)
+        FContexto.ConexaoDestino.Executar("delete FROM " + NomeSql(tabela));
 }
 
 std::string TPassosTabelas::GetSQLSelect(const std::string& tabela)
@@ -140,5 +143,25 @@ void TPassosTabelas::ImportarTabela(const std::string& tabela)
             decorrido.count() > 0 ? static_cast<double>(linhas) / decorrido.count() : 0.0;
         relatorio.ProgressoCopia(tabela, linhas, porSegundo);
     });
+
+    if (tabela != TabelaVersao) {
+        batMove.Executar();
+        return;
+    }
+    // The copy commits the transaction it finds open with its rows, and rolls it back when it
+    // fails.
+    TConexao& destino = FContexto.ConexaoDestino;
+    destino.IniciarTransacao();
+    try {
+        destino.Executar("delete FROM " + NomeSql(tabela));
+    } catch (...) {
+        // The delete's own failure is what the caller must see; a rollback that also fails
+        // (the server is gone, say) has nothing to add to it.
+        try {
+            destino.Rollback();
+        } catch (const EBancoDados&) {
+        }
+        throw;
+    }
     batMove.Executar();
 }

@@ -9,7 +9,10 @@
 
 // Which tables are copied, and their copy: every user table of the destination but the
 // reference tables it keeps as they are, emptied all first and then refilled one by one from
-// the source, with the columns as the destination defines them.
+// the source, with the columns as the destination defines them. The one exception is the
+// table of applied scripts, which holds the schema version every run checks first: it is
+// emptied and refilled in one transaction, so that a run that ends part way leaves its old
+// rows or its new ones, never none.
 class TPassosTabelas {
 public:
     explicit TPassosTabelas(const TContextoMigracao& contexto);
@@ -20,6 +23,9 @@ public:
     // The select that copies one table: every column of the destination's table except the
     // computed ones and COD_ATUALIZACAO, which the destination fills itself.
     std::string GetSQLSelect(const std::string& tabela);
+
+    // The destination tables the run keeps as they are.
+    const TListaTextos& Excecoes() const noexcept { return FExcecoes; }
 
 private:
     void LimparTabela(const std::string& tabela);

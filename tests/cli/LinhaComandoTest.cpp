@@ -1,11 +1,13 @@
 #include "BancoTeste.h"
 #include "ErroBancoDados.h"
 #include "InspecaoBanco.h"
+#include "Migracao.h"
 #include "ParMigracao.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <spawn.h>
@@ -186,14 +188,18 @@ TEST(LinhaComandoTest, ImportacaoQueFalhaMostraAsChavesPendentes)
     const auto titulo = std::find(erros.begin(), erros.end(),
                                   "Chaves estrangeiras excluídas do DESTINO e ainda não recriadas:");
     ASSERT_NE(titulo, erros.end()) << execucao.Erros;
-    EXPECT_EQ(static_cast<std::size_t>(erros.end() - titulo - 1), chaves.size());
-    for (auto linha = titulo + 1; linha != erros.end(); ++linha)
+    const auto fim = erros.end() - 1;
+    EXPECT_EQ(static_cast<std::size_t>(fim - titulo - 1), chaves.size());
+    for (auto linha = titulo + 1; linha != fim; ++linha)
         EXPECT_TRUE(linha->rfind("alter table ", 0) == 0 && linha->back() == ';') << *linha;
+    EXPECT_EQ(*fim, "Guardadas em " + TMigracao::ArquivoChavesPendentes(par.Destino.Caminho()) +
+                        "; a próxima importação neste DESTINO as recria.");
+    EXPECT_TRUE(std::filesystem::exists(TMigracao::ArquivoChavesPendentes(par.Destino.Caminho())));
 
     // What the list says can be run as it stands.
     TConexao destino;
     destino.DefinirBanco(par.Destino.Caminho());
-    for (auto linha = titulo + 1; linha != erros.end(); ++linha)
+    for (auto linha = titulo + 1; linha != fim; ++linha)
         destino.Executar(linha->substr(0, linha->size() - 1));
     EXPECT_EQ(ChavesEstrangeiras(destino), chaves);
 }

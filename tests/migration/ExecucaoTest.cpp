@@ -87,6 +87,7 @@ TEST(ExecucaoTest, ParadaSolicitadaTerminaNoProximoPontoSeguro)
     EXPECT_EQ(migracao.Posicao(TBarra::Total), 5);
     // The tables were listed but none was emptied.
     EXPECT_GT(Contar(par.ConexaoDestino, "select count(*) from CLIENTES"), 0);
+    par.Desconectar();
 
     relatorio.AoAcrescentar = nullptr;
     EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),

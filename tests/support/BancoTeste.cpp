@@ -81,6 +81,9 @@ const std::string& TBancoTeste::Pasta()
         fs::create_directories(propria);
         fs::permissions(propria, fs::perms::all);
         std::atexit([] { std::error_code e; fs::remove_all(TBancoTeste::Pasta(), e); });
+        // What the programs keep per user (the pending foreign keys of a destination) goes
+        // with the process's databases, for it and the programs it starts.
+        setenv("XDG_DATA_HOME", (propria / "estado").c_str(), 1);
         return propria.string();
     }());
     return pasta;

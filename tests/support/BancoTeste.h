@@ -23,7 +23,8 @@ public:
     void ExecutarScript(const std::string& script) const;
 
     // The folder of this process's test databases (created on first use, writable by the
-    // server) and the fixture scripts.
+    // server; the per-user data folder of this process and its children lies in it too) and
+    // the fixture scripts.
     static const std::string& Pasta();
     static std::string PastaFixture();
 

@@ -120,3 +120,17 @@ std::map<std::string, bool> Gatilhos(TConexao& conexao)
         gatilhos[consulta.Campo(0).ComoTexto()] = consulta.Campo(1).ComoInteiro() == 0;
     return gatilhos;
 }
+
+std::map<std::string, std::vector<std::string>> Retrato(TConexao& conexao)
+{
+    std::map<std::string, std::vector<std::string>> retrato;
+    for (const std::string& tabela : Tabelas(conexao))
+        retrato["tabela " + tabela] = LinhasTabela(conexao, tabela);
+    for (const std::string& chave : ChavesEstrangeiras(conexao))
+        retrato["chaves"].push_back(chave);
+    for (const auto& [gatilho, ativo] : Gatilhos(conexao))
+        retrato["gatilhos"].push_back(gatilho + (ativo ? " ativo" : " inativo"));
+    for (const auto& [sequencia, valor] : Sequencias(conexao))
+        retrato["sequencias"].push_back(sequencia + " " + std::to_string(valor));
+    return retrato;
+}

@@ -30,3 +30,8 @@ std::map<std::string, std::int64_t> Sequencias(TConexao& conexao);
 
 // User triggers (not the check-constraint ones) and whether each is active.
 std::map<std::string, bool> Gatilhos(TConexao& conexao);
+
+// Everything of a database that a migration sets out to change, for telling two databases
+// apart: every table's rows, the foreign keys, the triggers and whether each is active, the
+// sequences and their values. Keyed "tabela X", "chaves", "gatilhos", "sequencias".
+std::map<std::string, std::vector<std::string>> Retrato(TConexao& conexao);

@@ -1,0 +1,195 @@
+#include "VerificacaoPrevia.h"
+
+#include "Conexao.h"
+#include "Consulta.h"
+#include "ListaTextos.h"
+
+#include <map>
+
+namespace {
+
+// Every column of every user relation (views too: the copy's select reads a source view as
+// readily as a table), with what decides whether the copy can carry it.
+const char* const SQLColunas =
+    "  select trim(R.RDB$RELATION_NAME) as TABELA,\r\n"
+    "         iif(R.RDB$VIEW_SOURCE is null, 0, 1) as VISAO,\r\n"
+    "         trim(RF.RDB$FIELD_NAME) as COLUNA,\r\n"
+    "         FI.RDB$FIELD_TYPE as TIPO,\r\n"
+    "         iif(FI.RDB$COMPUTED_SOURCE is null, 0, 1) as CALCULADA,\r\n"
+    "         coalesce(FI.RDB$DIMENSIONS, 0) as DIMENSOES\r\n"
+    "    from RDB$RELATIONS R\r\n"
+    "    join RDB$RELATION_FIELDS RF\r\n"
+    "      on RF.RDB$RELATION_NAME = R.RDB$RELATION_NAME\r\n"
+    "    join RDB$FIELDS FI\r\n"
+    "      on FI.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE\r\n"
+    "   where R.RDB$SYSTEM_FLAG = 0\r\n"
+    "order by R.RDB$RELATION_NAME, RF.RDB$FIELD_POSITION\r\n";
+
+// Everyone else attached to the database, but the server's own workers.
+const char* const SQLConexoes =
+    "  select trim(MON$USER) as USUARIO,\r\n"
+    "         trim(MON$REMOTE_ADDRESS) as ENDERECO,\r\n"
+    "         trim(MON$REMOTE_PROCESS) as PROGRAMA,\r\n"
+    "         lpad(extract(day from MON$TIMESTAMP), 2, '0') || '/' ||\r\n"
+    "         lpad(extract(month from MON$TIMESTAMP), 2, '0') || '/' ||\r\n"
+    "         extract(year from MON$TIMESTAMP) || ' ' ||\r\n"
+    "         substring(cast(cast(MON$TIMESTAMP as time) as varchar(13)) from 1 for 8) as DESDE\r\n"
+    "    from MON$ATTACHMENTS\r\n"
+    "   where MON$ATTACHMENT_ID <> current_connection\r\n"
+    "     and coalesce(MON$SYSTEM_FLAG, 0) = 0\r\n"
+    "order by MON$TIMESTAMP\r\n";
+
+struct TColuna {
+    std::string Nome;
+    int Tipo = 0;
+    bool Calculada = false;
+    bool Vetor = false;
+};
+
+struct TRelacao {
+    bool Visao = false;
+    std::vector<TColuna> Colunas;
+
+    const TColuna* Coluna(const std::string& nome) const
+    {
+        for (const TColuna& coluna : Colunas)
+            if (coluna.Nome == nome)
+                return &coluna;
+        return nullptr;
+    }
+};
+
+std::map<std::string, TRelacao> LerRelacoes(TConexao& conexao)
+{
+    TConsulta consulta(&conexao, SQLColunas);
+    consulta.Abrir();
+    std::map<std::string, TRelacao> relacoes;
+    for (; !consulta.Eof(); consulta.Proximo()) {
+        TRelacao& relacao = relacoes[consulta.Campo("TABELA").ComoTexto()];
+        relacao.Visao = consulta.Campo("VISAO").ComoInteiro() != 0;
+        relacao.Colunas.push_back({consulta.Campo("COLUNA").ComoTexto(),
+                                   consulta.Campo("TIPO").ComoInteiro(),
+                                   consulta.Campo("CALCULADA").ComoInteiro() != 0,
+                                   consulta.Campo("DIMENSOES").ComoInteiro() != 0});
+    }
+    return relacoes;
+}
+
+// The name of a column type the copy cannot carry, or nothing when it can. The types of later
+// server versions are named so that the operator knows what to change.
+std::string TipoNaoTransportado(const TColuna& coluna)
+{
+    if (coluna.Vetor)
+        return "ARRAY";
+    switch (coluna.Tipo) {
+    case 7:   // smallint
+    case 8:   // integer
+    case 10:  // float
+    case 11:  // d_float
+    case 12:  // date
+    case 13:  // time
+    case 14:  // char
+    case 16:  // bigint and numeric
+    case 23:  // boolean
+    case 27:  // double precision
+    case 35:  // timestamp
+    case 37:  // varchar
+    case 261: // blob
+        return {};
+    case 24:
+        return "DECFLOAT(16)";
+    case 25:
+        return "DECFLOAT(34)";
+    case 26:
+        return "INT128";
+    case 28:
+        return "TIME WITH TIME ZONE";
+    case 29:
+        return "TIMESTAMP WITH TIME ZONE";
+    default:
+        return "de código " + std::to_string(coluna.Tipo);
+    }
+}
+
+// The columns the run fills: all but the computed ones and COD_ATUALIZACAO.
+bool Copiada(const TColuna& coluna)
+{
+    return !coluna.Calculada && coluna.Nome != "COD_ATUALIZACAO";
+}
+
+std::vector<std::string> Conexoes(TConexao& conexao)
+{
+    TConsulta consulta(&conexao, SQLConexoes);
+    consulta.Abrir();
+    std::vector<std::string> conexoes;
+    const auto valor = [&consulta](const char* coluna) {
+        const std::string texto = consulta.Campo(coluna).ComoTexto();
+        return texto.empty() ? std::string("?") : texto;
+    };
+    for (; !consulta.Eof(); consulta.Proximo())
+        conexoes.push_back("usuário " + valor("USUARIO") + ", endereço " + valor("ENDERECO") +
+                           ", programa " + valor("PROGRAMA") + ", desde " + valor("DESDE"));
+    return conexoes;
+}
+
+} // namespace
+
+TResultadoVerificacaoPrevia TVerificacaoPrevia::Verificar()
+{
+    TResultadoVerificacaoPrevia resultado;
+    VerificarTabelas(resultado.Impedimentos);
+    for (const std::string& conexao : Conexoes(FContexto.ConexaoDestino))
+        resultado.Impedimentos.push_back("O banco de dados de DESTINO está em uso por outra "
+                                         "conexão: " +
+                                         conexao + ".");
+    for (const std::string& conexao : Conexoes(FContexto.ConexaoOrigem))
+        resultado.Avisos.push_back("Atenção: o banco de dados de ORIGEM está em uso por outra "
+                                   "conexão (" +
+                                   conexao +
+                                   "); a cópia de um banco em uso pode não ser consistente.");
+    return resultado;
+}
+
+void TVerificacaoPrevia::VerificarTabelas(std::vector<std::string>& impedimentos)
+{
+    const std::map<std::string, TRelacao> origem = LerRelacoes(FContexto.ConexaoOrigem);
+    const std::map<std::string, TRelacao> destino = LerRelacoes(FContexto.ConexaoDestino);
+
+    for (const auto& [tabela, relacao] : destino) {
+        if (relacao.Visao || FExcecoes.Contem(tabela))
+            continue;
+        const auto fonte = origem.find(tabela);
+        if (fonte == origem.end()) {
+            impedimentos.push_back("A tabela " + tabela + " do DESTINO não existe na ORIGEM.");
+            continue;
+        }
+        bool algumaCopiada = false;
+        for (const TColuna& coluna : relacao.Colunas) {
+            if (!Copiada(coluna))
+                continue;
+            algumaCopiada = true;
+            const std::string nome = tabela + "." + coluna.Nome;
+            const TColuna* lida = fonte->second.Coluna(coluna.Nome);
+            if (!lida) {
+                impedimentos.push_back("A coluna " + nome + " do DESTINO não existe na ORIGEM.");
+                continue;
+            }
+            for (const auto& [lado, vista] : {std::pair{"do DESTINO", &coluna}, {"da ORIGEM", lida}}) {
+                const std::string tipo = TipoNaoTransportado(*vista);
+                if (!tipo.empty())
+                    impedimentos.push_back("A coluna " + nome + " " + lado + " é do tipo " +
+                                           tipo + ", que a importação não sabe copiar.");
+            }
+        }
+        if (!algumaCopiada)
+            impedimentos.push_back("A tabela " + tabela + " do DESTINO não tem colunas a copiar.");
+    }
+}
+
+std::string TVerificacaoPrevia::Mensagem(const std::vector<std::string>& impedimentos)
+{
+    std::string mensagem = "A importação não pode ser iniciada:";
+    for (const std::string& impedimento : impedimentos)
+        mensagem += "\r\n- " + impedimento;
+    return mensagem;
+}

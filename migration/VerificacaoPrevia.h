@@ -1,0 +1,41 @@
+#pragma once
+
+#include "ContextoMigracao.h"
+
+#include <string>
+#include <vector>
+
+class TListaTextos;
+
+// What the look at both databases before a run found: the reasons the run must not start, and
+// the warnings it starts with.
+struct TResultadoVerificacaoPrevia {
+    std::vector<std::string> Impedimentos;
+    std::vector<std::string> Avisos;
+};
+
+// Looks at both databases before anything is changed, for what would make the run fail half
+// way or harm the destination: a table or column to be filled that the source lacks, a column
+// of a type the copy cannot carry, and anyone else attached to the destination (the run
+// switches its triggers off and drops its foreign keys, which nobody may see or write
+// through). Everything found is listed at once. Others attached to the source only earn a
+// warning: the copy of a database in use may not be consistent.
+class TVerificacaoPrevia {
+public:
+    // Excecoes: the destination tables the run keeps as they are.
+    TVerificacaoPrevia(const TContextoMigracao& contexto, const TListaTextos& excecoes)
+        : FContexto(contexto), FExcecoes(excecoes)
+    {
+    }
+
+    TResultadoVerificacaoPrevia Verificar();
+
+    // The refusal as the operator reads it: a heading and one line per reason.
+    static std::string Mensagem(const std::vector<std::string>& impedimentos);
+
+private:
+    void VerificarTabelas(std::vector<std::string>& impedimentos);
+
+    TContextoMigracao FContexto;
+    const TListaTextos& FExcecoes;
+};
