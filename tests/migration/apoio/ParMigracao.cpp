@@ -12,9 +12,9 @@ std::string NomeTesteAtual()
     return nome;
 }
 
-TParMigracao::TParMigracao(TBancoTeste::TConteudo conteudo)
-    : Origem(NomeTesteAtual() + "-origem", conteudo),
-      Destino(NomeTesteAtual() + "-destino", conteudo)
+TParMigracao::TParMigracao(TBancoTeste::TConteudo conteudo, const std::string& sufixo)
+    : Origem(NomeTesteAtual() + sufixo + "-origem", conteudo),
+      Destino(NomeTesteAtual() + sufixo + "-destino", conteudo)
 {
     ConexaoOrigem.DefinirBanco(Origem.Caminho());
     ConexaoDestino.DefinirBanco(Destino.Caminho());

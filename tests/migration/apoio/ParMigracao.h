@@ -6,10 +6,12 @@
 #include <string>
 
 // A source and a destination for the running test, copies of the application fixture named
-// after the test, with a connection on each for looking at them afterwards.
+// after the test (and the suffix, for a test that needs more than one pair), with a
+// connection on each for looking at them afterwards.
 class TParMigracao {
 public:
-    explicit TParMigracao(TBancoTeste::TConteudo conteudo = TBancoTeste::TConteudo::Aplicacao);
+    explicit TParMigracao(TBancoTeste::TConteudo conteudo = TBancoTeste::TConteudo::Aplicacao,
+                          const std::string& sufixo = {});
 
     // Detaches the inspection connections, so that what they saw is not held against a run.
     void Desconectar();

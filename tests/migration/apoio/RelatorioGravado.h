@@ -2,6 +2,7 @@
 
 #include "RelatorioMigracao.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -32,4 +33,12 @@ public:
     bool PassouDoMaximo = false;
     // Called with each line's text as it arrives.
     std::function<void(const std::string&)> AoAcrescentar;
+    // Called with the row copy's progress, from the thread that copies.
+    std::function<void(const std::string& tabela, std::int64_t linhas)> AoCopiar;
+
+    void ProgressoCopia(const std::string& tabela, std::int64_t linhas, double) override
+    {
+        if (AoCopiar)
+            AoCopiar(tabela, linhas);
+    }
 };

@@ -1,0 +1,153 @@
+#include "Conexao.h"
+#include "Migracao.h"
+#include "RelatorioGravado.h"
+#include "Retomada.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// A table that sorts before SCRIPTS and is big enough for a copy to be caught under way.
+const char* const TabelaGrande = "create table LANCAMENTOS (ID integer not null primary key, "
+                                 "HISTORICO varchar(60), VALOR numeric(15,2));\n";
+const std::string OrigemGrande = std::string(TabelaGrande) + R"(
+set term ^;
+execute block as
+  declare i integer = 0;
+begin
+  while (i < 60000) do
+  begin
+    insert into LANCAMENTOS values (:i, 'Lançamento ' || :i, :i * 1.25);
+    i = i + 1;
+  end
+end^
+set term ;^
+)";
+
+// The first run in this process, ended from inside by what the report is told.
+void ExecutarAte(TParMigracao& par, const std::function<void(TRelatorioGravado&, TMigracao&)>& armar)
+{
+    TRelatorioGravado relatorio;
+    TMigracao migracao(relatorio);
+    armar(relatorio, migracao);
+    EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Falhou);
+}
+
+// Calls a function once, at the first progress of the big table's copy.
+std::function<void(const std::string&, std::int64_t)> DuranteACopia(std::function<void()> fazer)
+{
+    return [fazer = std::move(fazer), feito = false](const std::string& tabela,
+                                                      std::int64_t linhas) mutable {
+        if (tabela == "LANCAMENTOS" && linhas > 0 && !feito) {
+            feito = true;
+            fazer();
+        }
+    };
+}
+
+// The command line, killed once it is copying the big table.
+void MatarDuranteACopia(TParMigracao& par)
+{
+    int tubo[2];
+    ASSERT_EQ(pipe(tubo), 0);
+    posix_spawn_file_actions_t acoes;
+    posix_spawn_file_actions_init(&acoes);
+    posix_spawn_file_actions_adddup2(&acoes, tubo[1], 1);
+    posix_spawn_file_actions_addclose(&acoes, tubo[0]);
+    std::vector<char*> argv{const_cast<char*>(VOREL_CLI),
+                            const_cast<char*>(par.Origem.Caminho().c_str()),
+                            const_cast<char*>(par.Destino.Caminho().c_str()), nullptr};
+    pid_t processo = 0;
+    ASSERT_EQ(posix_spawn(&processo, VOREL_CLI, &acoes, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&acoes);
+    close(tubo[1]);
+
+    FILE* saida = fdopen(tubo[0], "r");
+    char linha[4096];
+    bool copiando = false;
+    while (!copiando && fgets(linha, sizeof linha, saida))
+        copiando = std::string(linha).find("Importando tabela... LANCAMENTOS") != std::string::npos;
+    if (copiando)
+        usleep(300 * 1000);
+    kill(processo, SIGKILL);
+    int estado = 0;
+    waitpid(processo, &estado, 0);
+    fclose(saida);
+    EXPECT_TRUE(copiando);
+    EXPECT_TRUE(WIFSIGNALED(estado));
+}
+
+class RetomadaTest : public ::testing::TestWithParam<TCasoRetomada> {};
+
+TEST_P(RetomadaTest, ProximaExecucaoDeixaODestinoComoUmaExecucaoIntacta)
+{
+    ConferirRetomada(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Interrupcoes, RetomadaTest,
+    ::testing::Values(
+        TCasoRetomada{"ProcessoMorto", OrigemGrande, TabelaGrande, MatarDuranteACopia},
+        TCasoRetomada{"ConexaoExcluida", OrigemGrande, TabelaGrande,
+                      [](TParMigracao& par) {
+                          ExecutarAte(par, [&par](TRelatorioGravado& relatorio, TMigracao&) {
+                              relatorio.AoCopiar = DuranteACopia([&par] {
+                                  TConexao administrador;
+                                  administrador.DefinirBanco(par.Destino.Caminho());
+                                  administrador.Executar(
+                                      "delete from MON$ATTACHMENTS where MON$ATTACHMENT_ID <> "
+                                      "current_connection and coalesce(MON$SYSTEM_FLAG, 0) = 0");
+                              });
+                          });
+                      }},
+        TCasoRetomada{"ParadaSolicitada", OrigemGrande, TabelaGrande,
+                      [](TParMigracao& par) {
+                          ExecutarAte(par, [](TRelatorioGravado& relatorio, TMigracao& migracao) {
+                              relatorio.AoCopiar =
+                                  DuranteACopia([&migracao] { migracao.SolicitarParada(); });
+                          });
+                      }},
+        // PEDIDOS sorts before SCRIPTS: the version table must survive the failure.
+        TCasoRetomada{"LinhaRecusadaAntesDaTabelaDeVersao", "",
+                      "alter table PEDIDOS add constraint CK_PEDIDOS_FUTUROS check "
+                      "(EMISSAO > '2027-01-01');",
+                      [](TParMigracao& par) {
+                          ExecutarAte(par, [](TRelatorioGravado&, TMigracao&) {});
+                      },
+                      "", "alter table PEDIDOS drop constraint CK_PEDIDOS_FUTUROS;"},
+        // The fourth of the destination's keys cannot be created over an item without its order.
+        TCasoRetomada{"ChaveQueNaoPodeSerRecriada",
+                      "alter table PEDIDOS_ITENS drop constraint FK_PEDIDOS_ITENS_PEDIDO;\n"
+                      "insert into PEDIDOS_ITENS (PEDIDO, ITEM, EMPRESA, PRO_CODIGO) "
+                      "values (999, 1, 1, 100);",
+                      "",
+                      [](TParMigracao& par) {
+                          ExecutarAte(par, [](TRelatorioGravado&, TMigracao&) {});
+                      },
+                      "delete from PEDIDOS_ITENS where PEDIDO = 999;", ""},
+        // Someone attaches after the run began and holds a row the run must delete.
+        TCasoRetomada{"LinhaPresaPorOutraSessao", "", "",
+                      [](TParMigracao& par) {
+                          TConexao outra;
+                          outra.DefinirBanco(par.Destino.Caminho());
+                          ExecutarAte(par, [&outra](TRelatorioGravado& relatorio, TMigracao&) {
+                              relatorio.AoAcrescentar = [&outra](const std::string& texto) {
+                                  if (texto != "Limpando tabela... PEDIDOS")
+                                      return;
+                                  outra.IniciarTransacao();
+                                  outra.Executar("update PEDIDOS set TOTAL = TOTAL");
+                              };
+                          });
+                          outra.Rollback();
+                          outra.Desconectar();
+                      }}),
+    [](const auto& info) { return info.param.Nome; });
+
+} // namespace

@@ -1,0 +1,70 @@
+#include "Retomada.h"
+
+#include "InspecaoBanco.h"
+#include "Migracao.h"
+#include "RelatorioGravado.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+void PrintTo(const TCasoRetomada& caso, std::ostream* saida)
+{
+    *saida << caso.Nome;
+}
+
+void AguardarSemOutrasConexoes(TConexao& conexao)
+{
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    const char* const sql = "select count(*) from MON$ATTACHMENTS where MON$ATTACHMENT_ID <> "
+                            "current_connection and coalesce(MON$SYSTEM_FLAG, 0) = 0";
+    while (Contar(conexao, sql) > 0) {
+        conexao.Desconectar();
+        ASSERT_LT(std::chrono::steady_clock::now(), limite) << "outras conexões não saíram";
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    conexao.Desconectar();
+}
+
+namespace {
+
+void Preparar(TParMigracao& par, const std::string& origem, const std::string& destino)
+{
+    if (!origem.empty())
+        par.Origem.ExecutarScript(origem);
+    if (!destino.empty())
+        par.Destino.ExecutarScript(destino);
+}
+
+} // namespace
+
+void ConferirRetomada(const TCasoRetomada& caso)
+{
+    TParMigracao par(TBancoTeste::TConteudo::Aplicacao, "-interrompido");
+    Preparar(par, caso.ScriptOrigem, caso.ScriptDestino);
+    par.Desconectar();
+    caso.PrimeiraExecucao(par);
+    Preparar(par, caso.CorrecaoOrigem, caso.CorrecaoDestino);
+    AguardarSemOutrasConexoes(par.ConexaoOrigem);
+    AguardarSemOutrasConexoes(par.ConexaoDestino);
+
+    TRelatorioGravado relatorio;
+    TMigracao migracao(relatorio);
+    ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Concluida)
+        << (relatorio.Abandonos.empty() ? relatorio.Linhas.back() : relatorio.Abandonos[0]);
+    EXPECT_TRUE(TMigracao::ChavesEstrangeirasPendentes(par.Destino.Caminho()).empty());
+
+    TParMigracao intacto(TBancoTeste::TConteudo::Aplicacao, "-intacto");
+    Preparar(intacto, caso.ScriptOrigem + caso.CorrecaoOrigem,
+             caso.ScriptDestino + caso.CorrecaoDestino);
+    intacto.Desconectar();
+    TRelatorioGravado relatorioIntacto;
+    TMigracao migracaoIntacta(relatorioIntacto);
+    ASSERT_EQ(migracaoIntacta.Iniciar(intacto.Origem.Caminho(), intacto.Destino.Caminho()),
+              TResultadoMigracao::Concluida);
+
+    EXPECT_EQ(Retrato(par.ConexaoDestino), Retrato(intacto.ConexaoDestino));
+    EXPECT_EQ(Retrato(par.ConexaoOrigem), Retrato(intacto.ConexaoOrigem));
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "ParMigracao.h"
+
+#include <functional>
+#include <string>
+
+// A run ended part way, and the run after it. The same scripts prepare two pairs: the first
+// pair's first run is ended by the fault; once the cause is gone the next run must complete and
+// leave its destination exactly as a single run leaves the second, untouched pair.
+struct TCasoRetomada {
+    std::string Nome;
+    std::string ScriptOrigem;  // both pairs
+    std::string ScriptDestino; // both pairs
+    // The first run, ended part way by the fault; it returns once the run is over (or its
+    // process is gone).
+    std::function<void(TParMigracao& par)> PrimeiraExecucao;
+    // What takes the cause away before the next run; the untouched pair gets it before its run.
+    std::string CorrecaoOrigem;
+    std::string CorrecaoDestino;
+};
+
+void PrintTo(const TCasoRetomada& caso, std::ostream* saida);
+
+// Runs the case and checks, with gtest's assertions, that the next run on the faulted pair
+// completes, leaves no foreign key pending, and gives the destination's every table, foreign
+// key, trigger and sequence as the untouched pair's single run does.
+void ConferirRetomada(const TCasoRetomada& caso);
+
+// Waits until the server has let go of every attachment to the database but the caller's own
+// (a killed process's, say); fails the test when they outlive a few seconds.
+void AguardarSemOutrasConexoes(TConexao& conexao);
