@@ -13,45 +13,6 @@
 
 namespace {
 
-// A table that sorts before SCRIPTS and is big enough for a copy to be caught under way.
-const char* const TabelaGrande = "create table LANCAMENTOS (ID integer not null primary key, "
-                                 "HISTORICO varchar(60), VALOR numeric(15,2));\n";
-const std::string OrigemGrande = std::string(TabelaGrande) + R"(
-set term ^;
-execute block as
-  declare i integer = 0;
-begin
-  while (i < 60000) do
-  begin
-    insert into LANCAMENTOS values (:i, 'Lançamento ' || :i, :i * 1.25);
-    i = i + 1;
-  end
-end^
-set term ;^
-)";
-
-// The first run in this process, ended from inside by what the report is told.
-void ExecutarAte(TParMigracao& par, const std::function<void(TRelatorioGravado&, TMigracao&)>& armar)
-{
-    TRelatorioGravado relatorio;
-    TMigracao migracao(relatorio);
-    armar(relatorio, migracao);
-    EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
-              TResultadoMigracao::Falhou);
-}
-
-// Calls a function once, at the first progress of the big table's copy.
-std::function<void(const std::string&, std::int64_t)> DuranteACopia(std::function<void()> fazer)
-{
-    return [fazer = std::move(fazer), feito = false](const std::string& tabela,
-                                                      std::int64_t linhas) mutable {
-        if (tabela == "LANCAMENTOS" && linhas > 0 && !feito) {
-            feito = true;
-            fazer();
-        }
-    };
-}
-
 // The command line, killed once it is copying the big table.
 void MatarDuranteACopia(TParMigracao& par)
 {

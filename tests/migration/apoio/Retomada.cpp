@@ -9,6 +9,43 @@
 #include <chrono>
 #include <thread>
 
+const char* const TabelaGrande = "create table LANCAMENTOS (ID integer not null primary key, "
+                                 "HISTORICO varchar(60), VALOR numeric(15,2));\n";
+const std::string OrigemGrande = std::string(TabelaGrande) + R"(
+set term ^;
+execute block as
+  declare i integer = 0;
+begin
+  while (i < 60000) do
+  begin
+    insert into LANCAMENTOS values (:i, 'Lançamento ' || :i, :i * 1.25);
+    i = i + 1;
+  end
+end^
+set term ;^
+)";
+
+void ExecutarAte(TParMigracao& par,
+                 const std::function<void(TRelatorioGravado&, TMigracao&)>& armar)
+{
+    TRelatorioGravado relatorio;
+    TMigracao migracao(relatorio);
+    armar(relatorio, migracao);
+    EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Falhou);
+}
+
+std::function<void(const std::string&, std::int64_t)> DuranteACopia(std::function<void()> fazer)
+{
+    return [fazer = std::move(fazer), feito = false](const std::string& tabela,
+                                                      std::int64_t linhas) mutable {
+        if (tabela == "LANCAMENTOS" && linhas > 0 && !feito) {
+            feito = true;
+            fazer();
+        }
+    };
+}
+
 void PrintTo(const TCasoRetomada& caso, std::ostream* saida)
 {
     *saida << caso.Nome;

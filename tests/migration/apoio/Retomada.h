@@ -2,6 +2,10 @@
 
 #include "ParMigracao.h"
 
+class TMigracao;
+class TRelatorioGravado;
+
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -21,6 +25,19 @@ struct TCasoRetomada {
 };
 
 void PrintTo(const TCasoRetomada& caso, std::ostream* saida);
+
+// A table LANCAMENTOS that sorts before SCRIPTS, and the same table with enough rows in the
+// source for its copy to be caught under way.
+extern const char* const TabelaGrande;
+extern const std::string OrigemGrande;
+
+// A first run in this process, ended from inside by what the report is told; armar sets the
+// report's hooks.
+void ExecutarAte(TParMigracao& par,
+                 const std::function<void(TRelatorioGravado&, TMigracao&)>& armar);
+
+// A progress hook that does something once, at the first progress of LANCAMENTOS's copy.
+std::function<void(const std::string&, std::int64_t)> DuranteACopia(std::function<void()> fazer);
 
 // Runs the case and checks, with gtest's assertions, that the next run on the faulted pair
 // completes, leaves no foreign key pending, and gives the destination's every table, foreign
