@@ -3,6 +3,7 @@
 #include "InspecaoBanco.h"
 #include "Migracao.h"
 #include "ParMigracao.h"
+#include "RegistroChavesPendentes.h"
 
 #include <gtest/gtest.h>
 
@@ -117,6 +118,26 @@ TEST(LinhaComandoTest, AjudaEmPortugues)
     EXPECT_EQ(execucao.Erros, "");
     EXPECT_EQ(execucao.Saida.rfind("Uso: vorel-newdatabase-cli ORIGEM DESTINO\n", 0), 0u);
     EXPECT_NE(execucao.Saida.find("Códigos de saída:"), std::string::npos);
+    EXPECT_NE(execucao.Saida.find("\n  " + TRegistroChavesPendentes::Pasta() + "\n"),
+              std::string::npos)
+        << execucao.Saida;
+}
+
+// A pair the checks before the run refuse: every reason on the error stream, exit 2, and
+// nothing in the log, since nothing was done.
+TEST(LinhaComandoTest, RecusaDaConferenciaSaiComCodigo2)
+{
+    TParMigracao par;
+    par.Destino.ExecutarScript("create table DESTINO_APENAS (ID integer);\n"
+                               "alter table ICMS add ALIQUOTA_FCP numeric(5,2);");
+    par.Desconectar();
+
+    const TExecucao execucao = Executar({par.Origem.Caminho(), par.Destino.Caminho()});
+    EXPECT_EQ(execucao.Codigo, 2);
+    EXPECT_EQ(execucao.Saida, "");
+    EXPECT_EQ(execucao.Erros, "A importação não pode ser iniciada:\n"
+                              "- A tabela DESTINO_APENAS do DESTINO não existe na ORIGEM.\n"
+                              "- A coluna ICMS.ALIQUOTA_FCP do DESTINO não existe na ORIGEM.\n");
 }
 
 TEST(LinhaComandoTest, VersoesDiferentesEBancoInacessivel)
