@@ -17,7 +17,7 @@ using TTextos = std::vector<std::string>;
 
 // The pieces of a database as small as a run allows, so that each test says which part of the
 // replication configuration each side has.
-const std::string Versao = R"(
+const std::string EsquemaBase = R"(
 create table SCRIPTS (NOME varchar(40) not null primary key);
 insert into SCRIPTS values ('000001_0001.SQL');
 create table EMPRESAS (EMPRESA smallint not null primary key, NOME varchar(60),
@@ -35,6 +35,22 @@ TTextos Trecho(const TTextos& log, const std::string& de, const std::string& ate
     return TTextos(inicio, std::find(inicio, log.end(), ate));
 }
 
+// A pair built from the two scripts, then migrated.
+class ReplicacaoMigracaoTest : public ::testing::Test {
+protected:
+    TResultadoMigracao Migrar(const std::string& origem, const std::string& destino)
+    {
+        FPar.Origem.ExecutarScript(origem);
+        FPar.Destino.ExecutarScript(destino);
+        FPar.Desconectar();
+        return FMigracao.Iniciar(FPar.Origem.Caminho(), FPar.Destino.Caminho());
+    }
+
+    TParMigracao FPar{TBancoTeste::TConteudo::Vazio};
+    TRelatorioGravado FRelatorio;
+    TMigracao FMigracao{FRelatorio};
+};
+
 struct TCasoSemExcecoes {
     const char* Nome;
     std::string Empresas;
@@ -42,31 +58,24 @@ struct TCasoSemExcecoes {
 
 void PrintTo(const TCasoSemExcecoes& caso, std::ostream* saida) { *saida << caso.Nome; }
 
-class OrigemSemExcecoesTest : public ::testing::TestWithParam<TCasoSemExcecoes> {};
+class OrigemSemExcecoesTest : public ReplicacaoMigracaoTest,
+                              public ::testing::WithParamInterface<TCasoSemExcecoes> {};
 
 // The source's replication metadata is read before the answer whether replication is in use:
 // without EXCECOES_REPLICACAO the run ends there, whatever the companies.
 TEST_P(OrigemSemExcecoesTest, TerminaNoPassoDaReplicacao)
 {
-    TParMigracao par(TBancoTeste::TConteudo::Vazio);
-    par.Origem.ExecutarScript(Versao + GetParam().Empresas);
-    par.Destino.ExecutarScript(Versao);
-    par.Desconectar();
+    EXPECT_EQ(Migrar(EsquemaBase + GetParam().Empresas, EsquemaBase), TResultadoMigracao::Falhou);
 
-    TRelatorioGravado relatorio;
-    TMigracao migracao(relatorio);
-    EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
-              TResultadoMigracao::Falhou);
-
-    const TTextos log = relatorio.Textos();
+    const TTextos log = FRelatorio.Textos();
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log[log.size() - 2], "Ativando gatilhos...");
     EXPECT_TRUE(log.back().starts_with(std::string("Ocorreu um erro: \r\n") + EBancoDados::Prefixo))
         << log.back();
     EXPECT_NE(log.back().find("EXCECOES_REPLICACAO"), std::string::npos) << log.back();
-    EXPECT_TRUE(relatorio.EmVermelho);
-    EXPECT_EQ(migracao.Posicao(TBarra::Total), 8);
-    EXPECT_TRUE(relatorio.FalhasGatilho.empty());
+    EXPECT_TRUE(FRelatorio.EmVermelho);
+    EXPECT_EQ(FMigracao.Posicao(TBarra::Total), 8);
+    EXPECT_TRUE(FRelatorio.FalhasGatilho.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Casos, OrigemSemExcecoesTest,
@@ -76,28 +85,20 @@ INSTANTIATE_TEST_SUITE_P(Casos, OrigemSemExcecoesTest,
 
 // Whether replication is in use is the source's answer: the destination, which lacks
 // EXCECOES_REPLICACAO, is never asked when the source has a single active company.
-TEST(ReplicacaoMigracaoTest, DestinoSemExcecoesNaoEConsultadoSemReplicacaoNaOrigem)
+TEST_F(ReplicacaoMigracaoTest, DestinoSemExcecoesNaoEConsultadoSemReplicacaoNaOrigem)
 {
-    TParMigracao par(TBancoTeste::TConteudo::Vazio);
-    par.Origem.ExecutarScript(Versao + TabelaExcecoes + UmaEmpresa);
-    par.Destino.ExecutarScript(Versao);
-    par.Desconectar();
+    ASSERT_EQ(Migrar(EsquemaBase + TabelaExcecoes + UmaEmpresa, EsquemaBase), TResultadoMigracao::Concluida)
+        << FRelatorio.Linhas.back();
 
-    TRelatorioGravado relatorio;
-    TMigracao migracao(relatorio);
-    ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
-              TResultadoMigracao::Concluida)
-        << relatorio.Linhas.back();
-
-    EXPECT_EQ(Trecho(relatorio.Textos(), "Ativando gatilhos...", "Excluindo sequenciadores..."),
+    EXPECT_EQ(Trecho(FRelatorio.Textos(), "Ativando gatilhos...", "Excluindo sequenciadores..."),
               TTextos{"Ativando gatilhos..."});
-    EXPECT_EQ(migracao.Posicao(TBarra::Total), 11);
+    EXPECT_EQ(FMigracao.Posicao(TBarra::Total), 11);
 }
 
 // Every refused trigger leaves a log line, in catalogue order, besides its message; the run
 // still ends as concluded. Of the catalogued tables only three exist: one fit, one without a
 // primary key, one the server refuses (all its columns are key, so the update sets nothing).
-TEST(ReplicacaoMigracaoTest, CadaGatilhoRecusadoDeixaUmaLinhaNoLog)
+TEST_F(ReplicacaoMigracaoTest, CadaGatilhoRecusadoDeixaUmaLinhaNoLog)
 {
     const std::string tabelas = TabelaExcecoes + DuasEmpresas + R"(
 create table FORMAS_PAGTO (EMPRESA smallint not null, FP_CODIGO integer not null,
@@ -106,16 +107,8 @@ create table ICMS (EMPRESA smallint not null, UF char(2) not null, ALIQUOTA nume
 create table TIPOS_TITULO (EMPRESA smallint not null, TT_CODIGO integer not null,
   primary key (EMPRESA, TT_CODIGO));
 )";
-    TParMigracao par(TBancoTeste::TConteudo::Vazio);
-    par.Origem.ExecutarScript(Versao + tabelas);
-    par.Destino.ExecutarScript(Versao + tabelas);
-    par.Desconectar();
-
-    TRelatorioGravado relatorio;
-    TMigracao migracao(relatorio);
-    ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
-              TResultadoMigracao::Concluida)
-        << relatorio.Linhas.back();
+    ASSERT_EQ(Migrar(EsquemaBase + tabelas, EsquemaBase + tabelas), TResultadoMigracao::Concluida)
+        << FRelatorio.Linhas.back();
 
     TTextos esperado = {"Criando gatilhos da replicação..."};
     TTextos recusadas;
@@ -125,16 +118,16 @@ create table TIPOS_TITULO (EMPRESA smallint not null, TT_CODIGO integer not null
                                ".");
             recusadas.push_back(tabela->Nome());
         }
-    const TTextos log = relatorio.Textos();
+    const TTextos log = FRelatorio.Textos();
     EXPECT_EQ(Trecho(log, "Criando gatilhos da replicação...", "Excluindo sequenciadores..."),
               esperado);
     EXPECT_EQ(log.back(), "Importação concluída.");
 
-    ASSERT_EQ(relatorio.FalhasGatilho.size(), recusadas.size());
+    ASSERT_EQ(FRelatorio.FalhasGatilho.size(), recusadas.size());
     for (std::size_t i = 0; i < recusadas.size(); ++i)
-        EXPECT_TRUE(relatorio.FalhasGatilho[i].starts_with(recusadas[i] + "\r\n"))
-            << relatorio.FalhasGatilho[i];
-    EXPECT_EQ(Gatilhos(par.ConexaoDestino).count("FORMAS_PAGTO_RPL"), 1u);
+        EXPECT_TRUE(FRelatorio.FalhasGatilho[i].starts_with(recusadas[i] + "\r\n"))
+            << FRelatorio.FalhasGatilho[i];
+    EXPECT_EQ(Gatilhos(FPar.ConexaoDestino).count("FORMAS_PAGTO_RPL"), 1u);
 }
 
 } // namespace
