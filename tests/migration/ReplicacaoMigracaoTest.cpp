@@ -23,10 +23,11 @@ insert into SCRIPTS values ('000001_0001.SQL');
 create table EMPRESAS (EMPRESA smallint not null primary key, NOME varchar(60),
   GRUPO_REPLICACAO varchar(1), ATIVA char(1));
 )";
-const std::string TabelaExcecoes =
-    "create table EXCECOES_REPLICACAO (TABELA varchar(31) not null, COLUNA varchar(31) not null);\n";
+const std::string TabelaExcecoes = "create table EXCECOES_REPLICACAO (TABELA varchar(31) not null,"
+                                   " COLUNA varchar(31) not null);\n";
 const std::string UmaEmpresa = "insert into EMPRESAS values (1, 'Matriz', 'A', 'S');\n";
-const std::string DuasEmpresas = UmaEmpresa + "insert into EMPRESAS values (2, 'Filial', 'A', 'S');\n";
+const std::string DuasEmpresas =
+    UmaEmpresa + "insert into EMPRESAS values (2, 'Filial', 'A', 'S');\n";
 
 // The log lines from `de` (included) up to `ate` (excluded).
 TTextos Trecho(const TTextos& log, const std::string& de, const std::string& ate)
@@ -87,7 +88,8 @@ INSTANTIATE_TEST_SUITE_P(Casos, OrigemSemExcecoesTest,
 // EXCECOES_REPLICACAO, is never asked when the source has a single active company.
 TEST_F(ReplicacaoMigracaoTest, DestinoSemExcecoesNaoEConsultadoSemReplicacaoNaOrigem)
 {
-    ASSERT_EQ(Migrar(EsquemaBase + TabelaExcecoes + UmaEmpresa, EsquemaBase), TResultadoMigracao::Concluida)
+    ASSERT_EQ(Migrar(EsquemaBase + TabelaExcecoes + UmaEmpresa, EsquemaBase),
+              TResultadoMigracao::Concluida)
         << FRelatorio.Linhas.back();
 
     EXPECT_EQ(Trecho(FRelatorio.Textos(), "Ativando gatilhos...", "Excluindo sequenciadores..."),
@@ -114,8 +116,8 @@ create table TIPOS_TITULO (EMPRESA smallint not null, TT_CODIGO integer not null
     TTextos recusadas;
     for (const auto& tabela : CriarTabelasReplicacao())
         if (tabela->Nome() != "FORMAS_PAGTO") {
-            esperado.push_back("Falha ao criar o gatilho da replicação da tabela " + tabela->Nome() +
-                               ".");
+            esperado.push_back("Falha ao criar o gatilho da replicação da tabela " +
+                               tabela->Nome() + ".");
             recusadas.push_back(tabela->Nome());
         }
     const TTextos log = FRelatorio.Textos();

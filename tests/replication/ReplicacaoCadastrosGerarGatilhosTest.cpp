@@ -103,7 +103,8 @@ TEST_F(GerarGatilhosTest, InstalaAsTabelasExistentesERelataCadaAusente)
     EXPECT_EQ(FRelatorio.Tabelas, ausentes);
     TTextos esperadas;
     for (const std::string& tabela : ausentes)
-        esperadas.push_back(tabela + "\r\na tabela " + tabela + " não existe no banco de dados\r\n");
+        esperadas.push_back(tabela + "\r\na tabela " + tabela +
+                            " não existe no banco de dados\r\n");
     EXPECT_EQ(FRelatorio.Mensagens, esperadas);
 }
 
@@ -262,10 +263,10 @@ TEST_F(GerarGatilhosTest, VariavelDeContextoImpedeReplicarAPropriaEscrita)
 // behind: the next write of the same transaction replicated as usual.
 struct TCasoGuarda {
     const char* Nome;
-    std::string Preparo;        // run before the transaction
+    std::string Preparo;         // run before the transaction
     std::string PrimeiraEscrita; // brand 70, in the transaction
-    std::string Erro;           // part of the first write's error; empty: it succeeds
-    TTextos Marca70;            // brand 70 once the transaction is committed
+    std::string Erro;            // part of the first write's error; empty: it succeeds
+    TTextos Marca70;             // brand 70 once the transaction is committed
 };
 
 void PrintTo(const TCasoGuarda& caso, std::ostream* saida) { *saida << caso.Nome; }
