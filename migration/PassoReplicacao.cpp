@@ -6,17 +6,23 @@
 
 namespace {
 
-// Hands a rejected trigger to the run's report, where the operator sees it.
+// Hands a rejected trigger to the run: a log line, so that the log keeps the trace after the
+// message is closed and the run ends as concluded, then the message itself.
 class TFalhaGatilhoNoRelatorio : public IRelatorioFalhaGatilho {
 public:
-    explicit TFalhaGatilhoNoRelatorio(IRelatorioMigracao& relatorio) : FRelatorio(relatorio) {}
-    void FalhaGatilho(const std::string& mensagem) override
+    explicit TFalhaGatilhoNoRelatorio(TAcompanhamentoMigracao& acompanhamento)
+        : FAcompanhamento(acompanhamento)
     {
-        FRelatorio.MostrarFalhaGatilho(mensagem);
+    }
+    void FalhaGatilho(const std::string& tabela, const std::string& mensagem) override
+    {
+        FAcompanhamento.AdicionarLog("Falha ao criar o gatilho da replicação da tabela " + tabela +
+                                     ".");
+        FAcompanhamento.Relatorio().MostrarFalhaGatilho(mensagem);
     }
 
 private:
-    IRelatorioMigracao& FRelatorio;
+    TAcompanhamentoMigracao& FAcompanhamento;
 };
 
 } // namespace
@@ -33,7 +39,7 @@ void TPassoReplicacao::CriarGatilhosReplicacao()
 
     acompanhamento.AdicionarLog("Criando gatilhos da replicação...");
     acompanhamento.Reiniciar(TBarra::Atual, 1);
-    TFalhaGatilhoNoRelatorio falhas(acompanhamento.Relatorio());
+    TFalhaGatilhoNoRelatorio falhas(acompanhamento);
     TReplicacaoCadastrosGerarGatilhos(FContexto.ConexaoDestino, nullptr, &falhas).Execute();
     acompanhamento.Avancar(TBarra::Atual);
     acompanhamento.Avancar(TBarra::Total);

@@ -9,7 +9,7 @@
 class TRelatorioFalhaGatilhoFluxo : public IRelatorioFalhaGatilho {
 public:
     explicit TRelatorioFalhaGatilhoFluxo(std::ostream& fluxo) : FFluxo(fluxo) {}
-    void FalhaGatilho(const std::string& mensagem) override;
+    void FalhaGatilho(const std::string& tabela, const std::string& mensagem) override;
 
 private:
     std::ostream& FFluxo;

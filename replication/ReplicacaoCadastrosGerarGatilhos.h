@@ -12,10 +12,16 @@ public:
                                                IReceptorReplicacao* receptor = nullptr,
                                                IRelatorioFalhaGatilho* relatorio = nullptr);
 
-    // Runs one statement per table, in catalogue order. A table whose trigger fails is
-    // reported and skipped; the run always reaches the last table.
+    // Runs one statement per table, in catalogue order. A table whose trigger fails, or that
+    // the database lacks or keys by nothing, is reported and skipped; the run always reaches
+    // the last table.
     void Execute();
 
 private:
+    // Why no trigger can be built for the table ("a tabela X não existe no banco de dados",
+    // "a tabela X não tem chave primária"); empty when nothing stands in the way.
+    std::string Impedimento(const TReplicacaoTabela& tabela);
+    bool TabelaExiste(const std::string& nome);
+
     IRelatorioFalhaGatilho* FRelatorio;
 };

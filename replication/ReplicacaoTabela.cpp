@@ -48,6 +48,12 @@ void TReplicacaoTabela::MarcarChavePrimaria()
 
 // The statement is built line by line from fixed pieces and the loaded names only, so the same
 // table always gives the same text and a rerun rewrites the trigger in place.
+//
+// The guard RPL_<table> keeps the trigger from replicating its own writes. It lives as long as
+// the transaction, so every way out of the trigger after it is set must clear it, or the
+// application's next write to the table in that transaction would go unreplicated: it is set
+// only once the writing company is known to be in a group, and a failure clears it before
+// being raised again unchanged.
 std::string TReplicacaoTabela::GetSQLGatilho() const
 {
     const std::string& base = EhVazio(FNomeGatilho) ? FNome : FNomeGatilho;
@@ -68,8 +74,6 @@ std::string TReplicacaoTabela::GetSQLGatilho() const
         "  if (vReplicando = 'S') then",
         "    exit;",
         "",
-        "  RDB$SET_CONTEXT(" + contexto + ", 'S');",
-        "",
         "  if (deleting) then",
         "    vEmpresaOrigem = old.EMPRESA;",
         "  else",
@@ -82,6 +86,8 @@ std::string TReplicacaoTabela::GetSQLGatilho() const
         "",
         "  if ((vGrupoReplicacao is null) or (vGrupoReplicacao = '')) then",
         "    exit;",
+        "",
+        "  RDB$SET_CONTEXT(" + contexto + ", 'S');",
         "",
         "  /* Seleciona todas as empresas, exceto a atual */",
         "  for select EMPRESA",
@@ -121,6 +127,12 @@ std::string TReplicacaoTabela::GetSQLGatilho() const
         "  end",
         "",
         "  RDB$SET_CONTEXT(" + contexto + ", 'N');",
+        "",
+        "  when any do",
+        "  begin",
+        "    RDB$SET_CONTEXT(" + contexto + ", 'N');",
+        "    exception;",
+        "  end",
         "end",
     };
 

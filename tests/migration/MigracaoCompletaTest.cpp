@@ -3,6 +3,7 @@
 #include "NomeSql.h"
 #include "ParMigracao.h"
 #include "RelatorioGravado.h"
+#include "ReplicacaoTabelas.h"
 
 #include <gtest/gtest.h>
 
@@ -99,6 +100,11 @@ alter sequence MARCA restart with 999;
 
         log.push_back("Ativando gatilhos...");
         log.push_back("Criando gatilhos da replicação...");
+        const auto todas = Tabelas(FPar.ConexaoDestino);
+        for (const auto& catalogada : CriarTabelasReplicacao())
+            if (std::find(todas.begin(), todas.end(), catalogada->Nome()) == todas.end())
+                log.push_back("Falha ao criar o gatilho da replicação da tabela " +
+                              catalogada->Nome() + ".");
         log.push_back("Excluindo sequenciadores...");
         const auto sequencias = Sequencias(FPar.ConexaoOrigem);
         for (const auto& [nome, valor] : sequencias)

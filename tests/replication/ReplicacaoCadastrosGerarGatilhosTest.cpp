@@ -1,5 +1,6 @@
 #include "BancoTeste.h"
 #include "ConsultaTeste.h"
+#include "ErroBancoDados.h"
 #include "MensagensJanela.h"
 #include "ReceptorReplicacao.h"
 #include "RelatorioFalhaGatilho.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -28,11 +30,14 @@ const TTextos GatilhosDoFixture = {
 
 class TRelatorioMemoria : public IRelatorioFalhaGatilho {
 public:
-    void FalhaGatilho(const std::string& mensagem) override { Mensagens.push_back(mensagem); }
+    void FalhaGatilho(const std::string& tabela, const std::string& mensagem) override
+    {
+        Tabelas.push_back(tabela);
+        Mensagens.push_back(mensagem);
+    }
+    TTextos Tabelas;
     TTextos Mensagens;
 };
-
-std::string PrimeiraLinha(const std::string& texto) { return texto.substr(0, texto.find("\r\n")); }
 
 // The catalogued tables the fixture lacks, in catalogue order.
 TTextos TabelasAusentes()
@@ -47,12 +52,11 @@ TTextos TabelasAusentes()
     return ausentes;
 }
 
-TTextos PrimeirasLinhas(const TTextos& mensagens)
+TTextos GatilhosInstalados(TConexao& conexao)
 {
-    TTextos linhas;
-    for (const std::string& mensagem : mensagens)
-        linhas.push_back(PrimeiraLinha(mensagem));
-    return linhas;
+    return Linhas(conexao, "select trim(RDB$TRIGGER_NAME) from RDB$TRIGGERS"
+                           " where trim(RDB$TRIGGER_NAME) like '%\\_RPL' escape '\\'"
+                           " order by 1");
 }
 
 // A database from the fixture with the replication triggers installed: companies 1 and 2
@@ -75,13 +79,6 @@ protected:
         gatilhos.Execute();
     }
 
-    TTextos GatilhosInstalados()
-    {
-        return Linhas(FConexao, "select trim(RDB$TRIGGER_NAME) from RDB$TRIGGERS"
-                                " where trim(RDB$TRIGGER_NAME) like '%\\_RPL' escape '\\'"
-                                " order by 1");
-    }
-
     TTextos Marcas(int codigo)
     {
         return Linhas(FConexao, "select EMPRESA, MAR_DESCRICAO, MAR_ATIVA from MARCAS"
@@ -98,18 +95,59 @@ protected:
 
 TEST_F(GerarGatilhosTest, InstalaAsTabelasExistentesERelataCadaAusente)
 {
-    EXPECT_EQ(GatilhosInstalados(), GatilhosDoFixture);
+    EXPECT_EQ(GatilhosInstalados(FConexao), GatilhosDoFixture);
 
+    // No statement is sent for a table the database lacks: the message says so instead.
     const TTextos ausentes = TabelasAusentes();
     ASSERT_EQ(ausentes.size(), 31u);
-    EXPECT_EQ(PrimeirasLinhas(FRelatorio.Mensagens), ausentes);
+    EXPECT_EQ(FRelatorio.Tabelas, ausentes);
+    TTextos esperadas;
+    for (const std::string& tabela : ausentes)
+        esperadas.push_back(tabela + "\r\na tabela " + tabela +
+                            " não existe no banco de dados\r\n");
+    EXPECT_EQ(FRelatorio.Mensagens, esperadas);
+}
 
-    // Table name, the server's error, and the statement the server refused.
-    const std::string& mensagem = FRelatorio.Mensagens.front();
-    const std::string gatilho = TReplicacaoTabelaTipoTitulo().GetSQLGatilho();
-    EXPECT_TRUE(mensagem.starts_with("TIPOS_TITULO\r\n[VorelDB][Phys][FB]")) << mensagem;
-    EXPECT_TRUE(mensagem.ends_with("\r\n" + gatilho)) << mensagem;
-    EXPECT_NE(mensagem.find("TIPOS_TITULO", mensagem.find("\r\n") + 2), std::string::npos);
+// What the catalogue shows unfit is refused without a statement; a table that exists but
+// yields a trigger the server rejects is reported with the server's error and the statement.
+TEST(GerarGatilhosRecusaTest, SemChavePrimariaAntesDoServidorDemaisPeloServidor)
+{
+    TBancoTeste banco("replicacao_recusas", TBancoTeste::TConteudo::Vazio);
+    banco.ExecutarScript(R"(
+create table EMPRESAS (EMPRESA smallint not null primary key, GRUPO_REPLICACAO varchar(1),
+  ATIVA char(1));
+create table EXCECOES_REPLICACAO (TABELA varchar(31) not null, COLUNA varchar(31) not null);
+create table FORMAS_PAGTO (EMPRESA smallint not null, FP_CODIGO integer not null,
+  FP_DESCRICAO varchar(30), primary key (EMPRESA, FP_CODIGO));
+create table ICMS (EMPRESA smallint not null, UF char(2) not null, ALIQUOTA numeric(5,2));
+create table TIPOS_TITULO (EMPRESA smallint not null, TT_CODIGO integer not null,
+  primary key (EMPRESA, TT_CODIGO));
+create table PORTADORES (COD_ATUALIZACAO integer not null primary key);
+)");
+    TConexao conexao;
+    conexao.DefinirBanco(banco.Caminho());
+    TRelatorioMemoria relatorio;
+    TReplicacaoCadastrosGerarGatilhos(conexao, nullptr, &relatorio).Execute();
+
+    EXPECT_EQ(GatilhosInstalados(conexao), TTextos{"FORMAS_PAGTO_RPL"});
+    EXPECT_EQ(relatorio.Mensagens.size(), 39u);
+    std::map<std::string, std::string> mensagens;
+    for (std::size_t i = 0; i < relatorio.Tabelas.size(); ++i)
+        mensagens[relatorio.Tabelas[i]] = relatorio.Mensagens[i];
+
+    EXPECT_EQ(mensagens["ICMS"], "ICMS\r\na tabela ICMS não tem chave primária\r\n");
+    EXPECT_EQ(mensagens["PLANO_CONTAS"],
+              "PLANO_CONTAS\r\na tabela PLANO_CONTAS não existe no banco de dados\r\n");
+    // All columns key (nothing to update), all columns ignored (nothing to insert).
+    const TReplicacaoCadastros lido(conexao);
+    for (const std::string tabela : {"TIPOS_TITULO", "PORTADORES"}) {
+        const std::string& mensagem = mensagens[tabela];
+        const auto definicao = std::find_if(lido.Lista().begin(), lido.Lista().end(),
+                                            [&](const auto& t) { return t->Nome() == tabela; });
+        ASSERT_NE(definicao, lido.Lista().end());
+        EXPECT_TRUE(mensagem.starts_with(tabela + "\r\n" + EBancoDados::Prefixo)) << mensagem;
+        EXPECT_TRUE(mensagem.ends_with("\r\n" + (*definicao)->GetSQLGatilho())) << mensagem;
+    }
 }
 
 TEST_F(GerarGatilhosTest, SegundaExecucaoReescreveOsGatilhos)
@@ -122,7 +160,7 @@ TEST_F(GerarGatilhosTest, SegundaExecucaoReescreveOsGatilhos)
     InstalarGatilhos();
 
     EXPECT_EQ(FRelatorio.Mensagens, primeira);
-    EXPECT_EQ(GatilhosInstalados(), GatilhosDoFixture);
+    EXPECT_EQ(GatilhosInstalados(FConexao), GatilhosDoFixture);
     FConexao.Executar("insert into MARCAS (EMPRESA, MAR_CODIGO, MAR_DESCRICAO, MAR_ATIVA)"
                       " values (1, 30, 'Terceira', 'S')");
     EXPECT_EQ(Marcas(30), (TTextos{"1|Terceira|S", "2|Terceira|null"}));
@@ -220,6 +258,82 @@ TEST_F(GerarGatilhosTest, VariavelDeContextoImpedeReplicarAPropriaEscrita)
     EXPECT_EQ(Marcas(41), (TTextos{"1|Primeira|null", "2|Primeira|null"}));
     EXPECT_EQ(Marcas(42), (TTextos{"1|Segunda|null", "2|Segunda|null"}));
 }
+
+// A first write of a transaction that the trigger does not replicate, and what it must leave
+// behind: the next write of the same transaction replicated as usual.
+struct TCasoGuarda {
+    const char* Nome;
+    std::string Preparo;         // run before the transaction
+    std::string PrimeiraEscrita; // brand 70, in the transaction
+    std::string Erro;            // part of the first write's error; empty: it succeeds
+    TTextos Marca70;             // brand 70 once the transaction is committed
+};
+
+void PrintTo(const TCasoGuarda& caso, std::ostream* saida) { *saida << caso.Nome; }
+
+class GuardaGatilhoTest : public GerarGatilhosTest,
+                          public ::testing::WithParamInterface<TCasoGuarda> {};
+
+TEST_P(GuardaGatilhoTest, EscritaSeguinteDaTransacaoEReplicada)
+{
+    const TCasoGuarda& caso = GetParam();
+    if (!caso.Preparo.empty())
+        FConexao.Executar(caso.Preparo);
+
+    FConexao.IniciarTransacao();
+    if (caso.Erro.empty()) {
+        FConexao.Executar(caso.PrimeiraEscrita);
+    } else {
+        // The application sees the failure of the write inside the trigger, as the server
+        // raised it.
+        try {
+            FConexao.Executar(caso.PrimeiraEscrita);
+            ADD_FAILURE() << "a primeira escrita não falhou";
+        } catch (const EBancoDados& erro) {
+            EXPECT_EQ(erro.CodigoMotor(), 335544665) << erro.what(); // isc_unique_key_violation
+            EXPECT_EQ(erro.CodigoSql(), -803);
+            EXPECT_NE(std::string(erro.what()).find(caso.Erro), std::string::npos) << erro.what();
+        }
+    }
+    FConexao.Executar("insert into MARCAS (EMPRESA, MAR_CODIGO, MAR_DESCRICAO)"
+                      " values (1, 71, 'Depois')");
+    FConexao.Commit();
+
+    EXPECT_EQ(Marcas(71), (TTextos{"1|Depois|null", "2|Depois|null"}));
+    EXPECT_EQ(Marcas(70), caso.Marca70);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, GuardaGatilhoTest,
+    ::testing::Values(
+        TCasoGuarda{"EmpresaSemGrupo",
+                    "insert into EMPRESAS (EMPRESA, NOME, GRUPO_REPLICACAO, ATIVA)"
+                    " values (5, 'Sem grupo', null, 'S')",
+                    "insert into MARCAS (EMPRESA, MAR_CODIGO, MAR_DESCRICAO)"
+                    " values (5, 70, 'Sozinha')",
+                    "",
+                    {"5|Sozinha|null"}},
+        TCasoGuarda{"EmpresaDeGrupoVazio",
+                    "insert into EMPRESAS (EMPRESA, NOME, GRUPO_REPLICACAO, ATIVA)"
+                    " values (5, 'Grupo vazio', '', 'S')",
+                    "insert into MARCAS (EMPRESA, MAR_CODIGO, MAR_DESCRICAO)"
+                    " values (5, 70, 'Sozinha')",
+                    "",
+                    {"5|Sozinha|null"}},
+        // Company 2 has brand 70 already (written past the trigger): copying company 1's
+        // brand 70 there clashes inside the trigger's loop.
+        TCasoGuarda{"FalhaDentroDoGatilho",
+                    "execute block as begin"
+                    "  rdb$set_context('USER_TRANSACTION', 'RPL_MARCAS', 'S');"
+                    "  insert into MARCAS (EMPRESA, MAR_CODIGO, MAR_DESCRICAO)"
+                    "  values (2, 70, 'Só na 2');"
+                    " end",
+                    "insert into MARCAS (EMPRESA, MAR_CODIGO, MAR_DESCRICAO)"
+                    " values (1, 70, 'Repetida')",
+                    "\"PK_MARCAS\" on table \"MARCAS\"\r\n"
+                    "Problematic key value is (\"EMPRESA\" = 2, \"MAR_CODIGO\" = 70)",
+                    {"2|Só na 2|null"}}),
+    [](const auto& info) { return std::string(info.param.Nome); });
 
 class TReceptorMemoria : public IReceptorReplicacao {
 public:

@@ -74,8 +74,6 @@ TEST(ReplicacaoTabelaTest, GatilhoDeMarcasTextoExato)
         "  if (vReplicando = 'S') then",
         "    exit;",
         "",
-        "  RDB$SET_CONTEXT('USER_TRANSACTION', 'RPL_MARCAS', 'S');",
-        "",
         "  if (deleting) then",
         "    vEmpresaOrigem = old.EMPRESA;",
         "  else",
@@ -88,6 +86,8 @@ TEST(ReplicacaoTabelaTest, GatilhoDeMarcasTextoExato)
         "",
         "  if ((vGrupoReplicacao is null) or (vGrupoReplicacao = '')) then",
         "    exit;",
+        "",
+        "  RDB$SET_CONTEXT('USER_TRANSACTION', 'RPL_MARCAS', 'S');",
         "",
         "  /* Seleciona todas as empresas, exceto a atual */",
         "  for select EMPRESA",
@@ -146,6 +146,12 @@ TEST(ReplicacaoTabelaTest, GatilhoDeMarcasTextoExato)
         "  end",
         "",
         "  RDB$SET_CONTEXT('USER_TRANSACTION', 'RPL_MARCAS', 'N');",
+        "",
+        "  when any do",
+        "  begin",
+        "    RDB$SET_CONTEXT('USER_TRANSACTION', 'RPL_MARCAS', 'N');",
+        "    exception;",
+        "  end",
         "end",
     });
     const TMarcaCarregada marcas;
@@ -230,8 +236,10 @@ TEST_P(ConstrutoresGatilhoTest, Partes)
     EXPECT_EQ(partes.ContarRegistros, caso.Esperado.ContarRegistros);
     EXPECT_EQ(partes.Insert, caso.Esperado.Insert);
     EXPECT_EQ(partes.Update, caso.Esperado.Update);
-    EXPECT_TRUE(gatilho.ends_with("  RDB$SET_CONTEXT('USER_TRANSACTION', 'RPL_" +
-                                  caso.Tabela.Nome + "', 'N');\r\nend\r\n"));
+    const std::string liberar =
+        "RDB$SET_CONTEXT('USER_TRANSACTION', 'RPL_" + caso.Tabela.Nome + "', 'N');";
+    EXPECT_TRUE(gatilho.ends_with("  " + liberar + "\r\n\r\n  when any do\r\n  begin\r\n    " +
+                                  liberar + "\r\n    exception;\r\n  end\r\nend\r\n"));
     EXPECT_EQ(gatilho, tabela.GetSQLGatilho());
 }
 
