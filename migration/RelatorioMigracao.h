@@ -33,8 +33,9 @@ public:
     // the Start command without touching anything.
     virtual void Abandonar(const std::string& mensagem, bool comFocoBotaoOk) = 0;
 
-    // A replication trigger the server rejected: table, CR LF, error, CR LF, statement. The
-    // run goes on once the operator has seen it.
+    // A replication trigger that was refused: table, CR LF, error, CR LF, statement (empty
+    // when the table's own catalogue ruled it out and nothing was sent). The run goes on once
+    // the operator has seen it.
     virtual void MostrarFalhaGatilho(const std::string& mensagem) = 0;
 
     // Rows written so far in the table being copied, at most a few times a second.
