@@ -373,5 +373,5 @@ void TfrmPrincipal::Abandonar(const std::string& mensagem, bool comFocoBotaoOk)
 
 void TfrmPrincipal::MostrarFalhaGatilho(const std::string& mensagem)
 {
-    NaJanela([texto = Texto(mensagem)] { TCaixaMensagem::Mostrar(texto); }, true);
+    NaJanela([this, texto = Texto(mensagem)] { TCaixaMensagem::MostrarFalhaGatilho(texto, this); }, true);
 }
