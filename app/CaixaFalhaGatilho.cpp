@@ -72,13 +72,11 @@ void TCaixaFalhaGatilho::Caber()
         TWindowFit::KeepInside(*this);
 }
 
-// The frame becomes known once the window manager has framed the shown box, which it
-// announces with a move.
+// The frame becomes known once the window manager has framed the shown window.
 bool TCaixaFalhaGatilho::event(QEvent* AEvento)
 {
     const bool tratado = QDialog::event(AEvento);
-    if ((AEvento->type() == QEvent::Show || AEvento->type() == QEvent::Move) &&
-        TWindowFit::FrameMargins(*this) != FMoldura)
+    if (TWindowFit::FrameChanged(*this, *AEvento, FMoldura))
         Caber();
     return tratado;
 }

@@ -150,13 +150,11 @@ void TCustomMsgDialog::AjustarAltura()
     Posicionar(parentWidget());
 }
 
-// The frame becomes known once the window manager has framed the shown window, which it
-// announces with a move.
+// The frame becomes known once the window manager has framed the shown window.
 bool TCustomMsgDialog::event(QEvent* AEvento)
 {
     const bool tratado = QDialog::event(AEvento);
-    if ((AEvento->type() == QEvent::Show || AEvento->type() == QEvent::Move) &&
-        TWindowFit::FrameMargins(*this) != FMoldura)
+    if (TWindowFit::FrameChanged(*this, *AEvento, FMoldura))
         AjustarAltura();
     return tratado;
 }

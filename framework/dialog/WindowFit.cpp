@@ -1,5 +1,6 @@
 #include "WindowFit.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -55,4 +56,9 @@ void TWindowFit::KeepInside(QWidget& AWindow)
     const int top = std::max(area.top(), std::min(framed.top(), area.bottom() - framed.height() + 1));
     if (left != framed.left() || top != framed.top())
         AWindow.move(left, top);
+}
+
+bool TWindowFit::FrameChanged(const QWidget& AWindow, const QEvent& AEvent, const QMargins& AFittedWith)
+{
+    return (AEvent.type() == QEvent::Show || AEvent.type() == QEvent::Move) && FrameMargins(AWindow) != AFittedWith;
 }

@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QSize>
 
+class QEvent;
 class QWidget;
 
 // Keeps a top-level window, frame included, within the part of its screen that windows may
@@ -22,4 +23,7 @@ public:
     static QSize MaximumClientSize(const QWidget& AWindow);
     // Moves the window so that its frame lies within the usable area, as far as it fits.
     static void KeepInside(QWidget& AWindow);
+    // True when AEvent, delivered to the window, tells that its frame is no longer the one it
+    // was last fitted with (AFittedWith): the manager announces a new frame with a move.
+    static bool FrameChanged(const QWidget& AWindow, const QEvent& AEvent, const QMargins& AFittedWith);
 };
