@@ -86,8 +86,7 @@ void TExecucaoJanelaTest::CompleteRunFillsLogAndBars()
     TBancoTeste destino("janela-completa-destino");
     TJanelaTeste f;
     f.Janela.show();
-    f.Origem()->setText(QString::fromStdString(origem.Caminho()));
-    f.Destino()->setText(QString::fromStdString(destino.Caminho()));
+    Preencher(f, origem, destino);
     f.Log()->setPlainText("linha antiga");
 
     QVERIFY(f.ExecutarIniciar());
@@ -120,8 +119,7 @@ void TExecucaoJanelaTest::FailedRunTurnsTheLogRedAndKeepsTheBars()
     destino.ExecutarScript("alter table EMPRESAS add constraint CK_EMPRESAS_ATE_3 check (EMPRESA <= 3);");
     TJanelaTeste f;
     f.Janela.show();
-    f.Origem()->setText(QString::fromStdString(origem.Caminho()));
-    f.Destino()->setText(QString::fromStdString(destino.Caminho()));
+    Preencher(f, origem, destino);
 
     QVERIFY(f.ExecutarIniciar());
 
@@ -206,14 +204,20 @@ void TExecucaoJanelaTest::DestroyingTheWindowDuringARunStopsItQuietly()
     QPointer<TfrmPrincipal> janela(&f->Janela);
     int fins = 0;
     QObject::connect(&f->Janela, &TfrmPrincipal::ExecucaoTerminada, [&] { ++fins; });
-    NaPrimeiraLinha(*f, [&] { QTimer::singleShot(0, [&] { f.reset(); }); });
+    qsizetype caixasAntes = -1;
+    qsizetype caixasDepois = -1;
+    NaPrimeiraLinha(*f, [&] {
+        QTimer::singleShot(0, [&] {
+            caixasAntes = FCaixas.size();
+            f.reset();
+            caixasDepois = FCaixas.size();
+        });
+    });
 
     QTest::mouseClick(f->Iniciar(), Qt::LeftButton);
     QVERIFY(QTest::qWaitFor([&] { return janela.isNull(); }, 300000));
     QCOMPARE(fins, 0);
-    const qsizetype caixas = FCaixas.size();
-    QTest::qWait(100);
-    QCOMPARE(FCaixas.size(), caixas);
+    QCOMPARE(caixasDepois, caixasAntes);
 }
 
 void TExecucaoJanelaTest::LogFollowsItsEndOnlyWhileInViewAndShowsTheError_data()
