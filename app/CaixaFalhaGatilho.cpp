@@ -59,7 +59,8 @@ TCaixaFalhaGatilho::TCaixaFalhaGatilho(const QString& AMensagem, QWidget* AParen
     leiaute->addWidget(botoes);
     botoes->button(QDialogButtonBox::Ok)->setFocus();
 
-    resize(FComando.isEmpty() ? sizeHint() : CTamanhoPreferido);
+    const int altura = FComando.isEmpty() ? heightForWidth(CTamanhoPreferido.width()) : CTamanhoPreferido.height();
+    resize(CTamanhoPreferido.width(), altura > 0 ? altura : sizeHint().height());
     Caber();
 }
 
