@@ -3,11 +3,27 @@
 #include "CaixaMensagem.h"
 #include "SilentAbort.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+
 #include <stdexcept>
 
 TAplicacao::TAplicacao(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(TCaixaMensagem::TituloAplicacao());
+    CarregarTraducoes();
+}
+
+// Without the translations the tool still works, in Qt's English: a warning says why.
+void TAplicacao::CarregarTraducoes()
+{
+    const QString pasta = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!FTraducaoQt.load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), pasta)) {
+        qWarning("Qt's Brazilian Portuguese translations were not found in %s", qPrintable(pasta));
+        return;
+    }
+    installTranslator(&FTraducaoQt);
 }
 
 bool TAplicacao::notify(QObject* AReceptor, QEvent* AEvento)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTranslator>
 
 #include <exception>
 
@@ -17,4 +18,11 @@ public:
     // The general error display: ESilentAbort passes without a word (its message was already
     // shown); any other failure's message appears in a message box.
     static void ExibirErro(std::exception_ptr AErro);
+
+private:
+    // Qt's own texts (the file picker, the log's context menu, ...) in Brazilian Portuguese,
+    // like everything else the operator sees.
+    void CarregarTraducoes();
+
+    QTranslator FTraducaoQt;
 };

@@ -1,5 +1,6 @@
 #include "CaixaMensagem.h"
 
+#include "CaixaFalhaGatilho.h"
 #include "ResourceIcon.h"
 #include "ResourceIconEnum.h"
 
@@ -17,21 +18,16 @@ TCaixaMensagem::TObservador& Observador()
     return observador;
 }
 
-void Exibir(const QString& AMensagem, const TResourceIconEnum& AIcone)
+// The operator must be able to use the box at once: no busy pointer over it. Under test, the
+// observer takes the box's message instead; true then.
+bool Observado(const QString& AMensagem)
 {
-    // The operator must be able to use the box at once: no busy pointer over it.
     while (QApplication::overrideCursor() != nullptr)
         QApplication::restoreOverrideCursor();
-
-    if (const auto& observador = Observador()) {
+    const auto& observador = Observador();
+    if (observador)
         observador(AMensagem);
-        return;
-    }
-    QMessageBox caixa(QMessageBox::NoIcon, TCaixaMensagem::TituloAplicacao(), AMensagem, QMessageBox::Ok);
-    caixa.setTextFormat(Qt::PlainText);
-    if (!AIcone.Equals(&TResourceIconEnum::riNone()))
-        caixa.setIconPixmap(QPixmap(TResourceIcon::CaminhoRecurso(AIcone)));
-    caixa.exec();
+    return static_cast<bool>(observador);
 }
 
 } // namespace
@@ -41,14 +37,22 @@ QString TCaixaMensagem::TituloAplicacao()
     return QStringLiteral("Vorel NewDatabase");
 }
 
-void TCaixaMensagem::Mostrar(const QString& AMensagem)
-{
-    Exibir(AMensagem, TResourceIconEnum::riNone());
-}
-
 void TCaixaMensagem::MostrarErro(const QString& AMensagem)
 {
-    Exibir(AMensagem, TResourceIconEnum::riError32());
+    if (Observado(AMensagem))
+        return;
+    QMessageBox caixa(QMessageBox::NoIcon, TituloAplicacao(), AMensagem, QMessageBox::Ok);
+    caixa.setTextFormat(Qt::PlainText);
+    caixa.setIconPixmap(QPixmap(TResourceIcon::CaminhoRecurso(TResourceIconEnum::riError32())));
+    caixa.exec();
+}
+
+void TCaixaMensagem::MostrarFalhaGatilho(const QString& AMensagem, QWidget* AJanela)
+{
+    if (Observado(AMensagem))
+        return;
+    TCaixaFalhaGatilho caixa(AMensagem, AJanela);
+    caixa.exec();
 }
 
 void TCaixaMensagem::DefinirObservador(TObservador AObservador)

@@ -4,16 +4,18 @@
 
 #include <functional>
 
-// The plain modal message box of the platform, apart from the message service: the
-// application's title, the message and one OK button, centred on the screen. It carries the
-// failures of single replication triggers and the application's general error display.
+class QWidget;
+
+// The plain modal boxes apart from the message service, under the application's title: the
+// application's general error display and the failures of single replication triggers.
 class TCaixaMensagem {
 public:
     TCaixaMensagem() = delete;
 
-    static void Mostrar(const QString& AMensagem);
-    // The same box with the error icon.
+    // The platform's message box with the error icon, the message and one OK button.
     static void MostrarErro(const QString& AMensagem);
+    // A replication trigger the server refused (TCaixaFalhaGatilho), over AJanela.
+    static void MostrarFalhaGatilho(const QString& AMensagem, QWidget* AJanela);
 
     // Test hook: while an observer is set, no box is shown; each box's message goes to the
     // observer instead (a run may show dozens). nullptr shows boxes again.

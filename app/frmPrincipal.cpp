@@ -13,18 +13,27 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QThread>
+#include <QtMath>
 
 #include <cmath>
 
 namespace {
 
 constexpr QSize CTamanhoCliente(959, 701);
+constexpr QRect CRetanguloLog(16, 133, 931, 507);
+// The smallest client area still leaves a path readable in each box, the Start button beside
+// them and this many lines of the log in view.
+constexpr int CLarguraMinima = 480;
+constexpr int CLinhasLogVisiveis = 5;
 
 QFont FonteLog()
 {
@@ -67,7 +76,9 @@ TfrmPrincipal::TfrmPrincipal(QWidget* AParent) : QMainWindow(AParent)
 }
 
 // A window destroyed while a run is still under way (the process is ending) stops the run at
-// its next safe point and waits for it; what the run still reports is dropped.
+// its next safe point and waits for it; what the run still reports is dropped, the end of the
+// run included. The queued calls are delivered meanwhile so that a run waiting for a message
+// to be seen is let go.
 TfrmPrincipal::~TfrmPrincipal()
 {
     FEncerrando = true;
@@ -119,6 +130,7 @@ void TfrmPrincipal::CriarComponentes()
     btnIniciar = new QPushButton(QStringLiteral("Iniciar"), cliente);
     btnIniciar->setObjectName(QStringLiteral("btnIniciar"));
     connect(btnIniciar, &QPushButton::clicked, this, &TfrmPrincipal::btnIniciarClick);
+    btnIniciar->installEventFilter(this);
     FAncoras->Adicionar(btnIniciar, QRect(872, 81, 75, 25), A::akTop | A::akRight);
 
     memInfo = new QPlainTextEdit(cliente);
@@ -127,7 +139,10 @@ void TfrmPrincipal::CriarComponentes()
     memInfo->setFocusPolicy(Qt::StrongFocus);
     memInfo->setFont(FonteLog());
     FCorPadraoLog = memInfo->palette().color(QPalette::Text);
-    FAncoras->Adicionar(memInfo, QRect(16, 133, 931, 507), A::akLeft | A::akTop | A::akRight | A::akBottom);
+    FAncoras->Adicionar(memInfo, CRetanguloLog, A::akLeft | A::akTop | A::akRight | A::akBottom);
+    const int alturaLogMinima = CLinhasLogVisiveis * QFontMetrics(memInfo->font()).lineSpacing() +
+                                2 * (memInfo->frameWidth() + qCeil(memInfo->document()->documentMargin()));
+    cliente->setMinimumSize(CLarguraMinima, CTamanhoCliente.height() - CRetanguloLog.height() + alturaLogMinima);
 
     pgbTotal = new TBarraProgresso(cliente);
     pgbTotal->setObjectName(QStringLiteral("pgbTotal"));
@@ -150,6 +165,20 @@ void TfrmPrincipal::CriarComponentes()
     FileOpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
 
     resize(CTamanhoCliente);
+}
+
+// A push button outside a dialog answers only Space; a keyboard user expects Enter on the
+// focused "Iniciar" to start as well.
+bool TfrmPrincipal::eventFilter(QObject* AObjeto, QEvent* AEvento)
+{
+    if (AObjeto == btnIniciar && AEvento->type() == QEvent::KeyPress) {
+        const int tecla = static_cast<QKeyEvent*>(AEvento)->key();
+        if ((tecla == Qt::Key_Return || tecla == Qt::Key_Enter) && btnIniciar->isEnabled()) {
+            btnIniciar->click();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(AObjeto, AEvento);
 }
 
 void TfrmPrincipal::edtArquivoOrigemRightButtonClick()
@@ -199,6 +228,8 @@ void TfrmPrincipal::btnIniciarClick()
 
 void TfrmPrincipal::AoTerminarExecucao()
 {
+    if (FEncerrando)
+        return;
     FExecucao->wait();
     FExecucao.reset();
     HabilitarComandos(true);
@@ -207,7 +238,7 @@ void TfrmPrincipal::AoTerminarExecucao()
     if (auto erro = std::exchange(FErroExecucao, nullptr))
         TAplicacao::ExibirErro(erro);
     emit ExecucaoTerminada();
-    if (FFecharAoTerminar)
+    if (std::exchange(FFecharAoTerminar, false))
         close();
 }
 
@@ -219,7 +250,8 @@ void TfrmPrincipal::HabilitarComandos(bool AHabilitar)
 }
 
 // Closing during a run would leave the destination half filled: only on the operator's yes
-// is the run asked to stop at its next safe point, and the window closes once it has.
+// is the run asked to stop at its next safe point, and the window closes once it has. The run
+// goes on while the question is open and may end meanwhile; the yes then closes at once.
 void TfrmPrincipal::closeEvent(QCloseEvent* AEvento)
 {
     if (!EmExecucao()) {
@@ -229,13 +261,17 @@ void TfrmPrincipal::closeEvent(QCloseEvent* AEvento)
     AEvento->ignore();
     if (FFecharAoTerminar)
         return;
-    if (TDialog::Confirm(QStringLiteral("Uma importação está em andamento. Se for interrompida, o banco de "
-                                        "dados de DESTINO ficará incompleto.\n\nDeseja interromper a "
-                                        "importação e fechar?"),
-                         false)) {
-        FFecharAoTerminar = true;
-        FMigracao->SolicitarParada();
+    if (!TDialog::Confirm(QStringLiteral("Uma importação está em andamento. Se for interrompida, o banco de "
+                                         "dados de DESTINO ficará incompleto.\n\nDeseja interromper a "
+                                         "importação e fechar?"),
+                          false))
+        return;
+    if (!EmExecucao()) {
+        AEvento->accept();
+        return;
     }
+    FFecharAoTerminar = true;
+    FMigracao->SolicitarParada();
 }
 
 template <typename TAcao>
@@ -277,8 +313,13 @@ void TfrmPrincipal::AcrescentarLinhaLog(const std::string& linha)
 {
     NaJanela(
         [this, texto = Texto(linha)] {
+            // The log follows its end only while the view is there: the operator may have
+            // scrolled back to read an earlier line.
+            QScrollBar* rolagem = memInfo->verticalScrollBar();
+            const bool noFim = rolagem->value() == rolagem->maximum();
             memInfo->appendPlainText(QString(texto).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-            memInfo->verticalScrollBar()->setValue(memInfo->verticalScrollBar()->maximum());
+            if (noFim)
+                rolagem->setValue(rolagem->maximum());
         },
         false);
 }
@@ -290,6 +331,8 @@ void TfrmPrincipal::MarcarFalha()
             QPalette paleta = memInfo->palette();
             paleta.setColor(QPalette::Text, QColor(255, 0, 0));
             memInfo->setPalette(paleta);
+            // The error line comes next; it must be in view wherever the operator had scrolled.
+            memInfo->verticalScrollBar()->setValue(memInfo->verticalScrollBar()->maximum());
         },
         false);
 }
@@ -330,5 +373,5 @@ void TfrmPrincipal::Abandonar(const std::string& mensagem, bool comFocoBotaoOk)
 
 void TfrmPrincipal::MostrarFalhaGatilho(const std::string& mensagem)
 {
-    NaJanela([texto = Texto(mensagem)] { TCaixaMensagem::Mostrar(texto); }, true);
+    NaJanela([this, texto = Texto(mensagem)] { TCaixaMensagem::MostrarFalhaGatilho(texto, this); }, true);
 }

@@ -43,6 +43,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* AEvento) override;
+    bool eventFilter(QObject* AObjeto, QEvent* AEvento) override;
 
 private:
     void CriarComponentes();

@@ -2,14 +2,15 @@
 
 #include "ModalResult.h"
 #include "ResourceIcon.h"
+#include "WindowFit.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
-#include <QScreen>
 
 #include <algorithm>
 
@@ -71,19 +72,27 @@ void TCustomMsgDialog::CriarComponentes()
     setAutoFillBackground(true);
     resize(CLargura, CAlturaMinima);
 
-    auto* painel = new QWidget(this);
-    painel->setObjectName(QStringLiteral("pnlPrincipal"));
+    // The main panel takes what the button bar leaves; the icon column keeps its width.
+    auto* leiaute = new QVBoxLayout(this);
+    leiaute->setContentsMargins(0, 0, 0, 0);
+    leiaute->setSpacing(0);
+    auto* painel = new QHBoxLayout();
+    painel->setContentsMargins(CEspacoPainel, CEspacoPainel, CEspacoPainel, CEspacoPainel);
+    painel->setSpacing(0);
 
-    auto* colunaIcone = new QWidget(painel);
+    auto* colunaIcone = new QWidget(this);
+    colunaIcone->setFixedWidth(CLarguraColunaIcone);
     auto* imagem = new QLabel(colunaIcone);
     imagem->setObjectName(QStringLiteral("imgIcone"));
     imagem->setAttribute(Qt::WA_TranslucentBackground);
     TResourceIcon::AssignImageFromResource(imagem, &FDialogType.Icone());
     imagem->adjustSize();
 
-    auto* colunaTexto = new QWidget(painel);
+    auto* colunaTexto = new QWidget(this);
     const int larguraColunaTexto = CLargura - 2 * CEspacoPainel - CLarguraColunaIcone;
     const int larguraTexto = larguraColunaTexto - CEspacoColunaTexto;
+    painel->addWidget(colunaIcone);
+    painel->addWidget(colunaTexto, 1);
 
     auto* titulo = new QLabel(FTitulo, colunaTexto);
     titulo->setObjectName(QStringLiteral("lblTitulo"));
@@ -118,27 +127,36 @@ void TCustomMsgDialog::CriarComponentes()
     barra->setPalette(cinza);
     barra->setAutoFillBackground(true);
     barra->setGeometry(0, 0, CLargura, CAlturaBarra);
+    barra->setFixedHeight(CAlturaBarra);
     CriarBotoes(barra);
 
-    // The frame is known only once the window manager has framed the window; before that
-    // (and on platforms without frames) it counts as nothing.
-    const int moldura = frameGeometry().height() - geometry().height();
-    QScreen* tela = parentWidget() != nullptr ? parentWidget()->screen() : screen();
-    const int alturaTela = tela != nullptr ? tela->geometry().height() : CAlturaMinima;
-    const int alturaDesejada = moldura + CMargemRotulo + CAlturaTitulo + CMargemRotulo + alturaMensagem +
-                               CAlturaBarra + 2 * CEspacoPainel;
-    const int altura = std::min(std::max(alturaDesejada, CAlturaMinima), std::max(alturaTela, CAlturaMinima));
-    const int alturaCliente = altura - moldura;
-    setFixedSize(CLargura, alturaCliente);
+    leiaute->addLayout(painel, 1);
+    leiaute->addWidget(barra);
 
-    const int alturaPainel = alturaCliente - CAlturaBarra;
-    painel->setGeometry(0, 0, CLargura, alturaPainel);
-    const int alturaInterna = std::max(0, alturaPainel - 2 * CEspacoPainel);
-    colunaIcone->setGeometry(CEspacoPainel, CEspacoPainel, CLarguraColunaIcone, alturaInterna);
-    colunaTexto->setGeometry(CEspacoPainel + CLarguraColunaIcone, CEspacoPainel, larguraColunaTexto, alturaInterna);
-    barra->move(0, alturaPainel);
+    FAlturaConteudo = CMargemRotulo + CAlturaTitulo + CMargemRotulo + alturaMensagem + CAlturaBarra + 2 * CEspacoPainel;
+    AjustarAltura();
+}
 
+// The window's height, frame included, follows the message between 200 pixels and the usable
+// height of the screen.
+void TCustomMsgDialog::AjustarAltura()
+{
+    FMoldura = TWindowFit::FrameMargins(*this);
+    const int moldura = FMoldura.top() + FMoldura.bottom();
+    const int alturaLimite = TWindowFit::UsableArea(*this).height();
+    const int altura = std::min(std::max(FAlturaConteudo + moldura, CAlturaMinima), std::max(alturaLimite, CAlturaMinima));
+    setFixedSize(CLargura, altura - moldura);
+    layout()->activate();
     Posicionar(parentWidget());
+}
+
+// The frame becomes known once the window manager has framed the shown window.
+bool TCustomMsgDialog::event(QEvent* AEvento)
+{
+    const bool tratado = QDialog::event(AEvento);
+    if (TWindowFit::FrameChanged(*this, *AEvento, FMoldura))
+        AjustarAltura();
+    return tratado;
 }
 
 void TCustomMsgDialog::CriarBotoes(QWidget* ABarra)
@@ -233,14 +251,13 @@ void TCustomMsgDialog::FormKeyDown(const QKeyEvent& AEvento)
         QApplication::clipboard()->setText(FMensagem);
 }
 
+// Centred over the owner, or on the screen without one, and never past the usable area.
 void TCustomMsgDialog::Posicionar(QWidget* AOwner)
 {
-    QRect area;
-    if (AOwner != nullptr)
-        area = AOwner->window()->frameGeometry();
-    else if (QScreen* tela = screen())
-        area = tela->availableGeometry();
-    else
+    const QRect area = AOwner != nullptr ? AOwner->window()->frameGeometry() : TWindowFit::UsableArea(*this);
+    if (area.isEmpty())
         return;
-    move(area.center() - rect().center());
+    const QSize comMoldura = size().grownBy(FMoldura);
+    move(area.center() - QPoint(comMoldura.width() / 2, comMoldura.height() / 2));
+    TWindowFit::KeepInside(*this);
 }

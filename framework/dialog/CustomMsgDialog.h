@@ -3,6 +3,7 @@
 #include "DialogTypeEnum.h"
 
 #include <QDialog>
+#include <QMargins>
 #include <QString>
 
 class QKeyEvent;
@@ -10,8 +11,8 @@ class QPushButton;
 
 // The modal window of one message: on white, the type's icon at the top left and, to its
 // right, a bold title and the message wrapped to the window's width; below, a grey bar with
-// "&Ok", or "&Sim" and "&Não", at its right end. Every control is placed in code; the height
-// follows the message, between 200 pixels and the screen's height.
+// "&Ok", or "&Sim" and "&Não", at its right end. Every control is placed in code; the height,
+// frame included, follows the message, between 200 pixels and the usable height of the screen.
 class TCustomMsgDialog : public QDialog {
     Q_OBJECT
 
@@ -29,10 +30,12 @@ public:
     void reject() override;
 
 protected:
+    bool event(QEvent* AEvento) override;
     void keyPressEvent(QKeyEvent* AEvento) override;
 
 private:
     void CriarComponentes();
+    void AjustarAltura();
     void CriarBotoes(QWidget* ABarra);
     QPushButton* CriarBotao(QWidget* ABarra, const QString& ACaption, void (TCustomMsgDialog::*AClick)());
     void BotaoOkClick();
@@ -48,4 +51,8 @@ private:
     bool FFocarBotaoSim;
     // The button that Esc clicks; none in a confirmation whose buttons take no focus.
     QPushButton* FBotaoCancelar = nullptr;
+    // The height the icon, the title, the message and the button bar ask for, and the frame
+    // the window's height was last worked out with.
+    int FAlturaConteudo = 0;
+    QMargins FMoldura;
 };

@@ -103,7 +103,7 @@ void TComponentesJanelaTest::AMessageTakesTheBusyPointerAway()
         TCaixaMensagem::DefinirObservador([&](const QString&) {
             semPonteiro = QApplication::overrideCursor() == nullptr;
         });
-        TCaixaMensagem::Mostrar("Falha no gatilho");
+        TCaixaMensagem::MostrarFalhaGatilho("PRODUTOS\r\nFalha no gatilho", nullptr);
         QVERIFY(semPonteiro);
     }
     QTRY_VERIFY(!ponteiro.Mostrando());

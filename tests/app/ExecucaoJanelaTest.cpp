@@ -1,10 +1,15 @@
 #include "Aplicacao.h"
 #include "BancoTeste.h"
 #include "CaixaMensagem.h"
+#include "Dialog.h"
 #include "JanelaTeste.h"
 
+#include <QPointer>
 #include <QRegularExpression>
 #include <QScrollBar>
+
+#include <functional>
+#include <memory>
 
 // Whole Start commands through the window, on real databases of the local server.
 class TExecucaoJanelaTest : public QObject {
@@ -17,6 +22,10 @@ private slots:
     void CompleteRunFillsLogAndBars();
     void FailedRunTurnsTheLogRedAndKeepsTheBars();
     void UnreachableDatabaseGoesToTheGeneralErrorDisplay();
+    void YesAfterTheRunEndedClosesAtOnceAndIsForgotten();
+    void DestroyingTheWindowDuringARunStopsItQuietly();
+    void LogFollowsItsEndOnlyWhileInViewAndShowsTheError_data();
+    void LogFollowsItsEndOnlyWhileInViewAndShowsTheError();
 
 private:
     QStringList FCaixas;
@@ -39,6 +48,25 @@ QStringList Textos(const QStringList& ALinhas)
     return textos;
 }
 
+// Calls AAcao once, on the window's thread, when the run has written its first log line:
+// the run is then under way.
+void NaPrimeiraLinha(TJanelaTeste& AJanela, std::function<void()> AAcao)
+{
+    auto conexao = std::make_shared<QMetaObject::Connection>();
+    *conexao = QObject::connect(AJanela.Log(), &QPlainTextEdit::textChanged, AJanela.Log(), [&AJanela, conexao, AAcao] {
+        if (AJanela.Log()->toPlainText().isEmpty())
+            return;
+        QObject::disconnect(*conexao);
+        AAcao();
+    });
+}
+
+void Preencher(TJanelaTeste& AJanela, const TBancoTeste& AOrigem, const TBancoTeste& ADestino)
+{
+    AJanela.Origem()->setText(QString::fromStdString(AOrigem.Caminho()));
+    AJanela.Destino()->setText(QString::fromStdString(ADestino.Caminho()));
+}
+
 } // namespace
 
 void TExecucaoJanelaTest::init()
@@ -58,8 +86,7 @@ void TExecucaoJanelaTest::CompleteRunFillsLogAndBars()
     TBancoTeste destino("janela-completa-destino");
     TJanelaTeste f;
     f.Janela.show();
-    f.Origem()->setText(QString::fromStdString(origem.Caminho()));
-    f.Destino()->setText(QString::fromStdString(destino.Caminho()));
+    Preencher(f, origem, destino);
     f.Log()->setPlainText("linha antiga");
 
     QVERIFY(f.ExecutarIniciar());
@@ -92,8 +119,7 @@ void TExecucaoJanelaTest::FailedRunTurnsTheLogRedAndKeepsTheBars()
     destino.ExecutarScript("alter table EMPRESAS add constraint CK_EMPRESAS_ATE_3 check (EMPRESA <= 3);");
     TJanelaTeste f;
     f.Janela.show();
-    f.Origem()->setText(QString::fromStdString(origem.Caminho()));
-    f.Destino()->setText(QString::fromStdString(destino.Caminho()));
+    Preencher(f, origem, destino);
 
     QVERIFY(f.ExecutarIniciar());
 
@@ -123,6 +149,115 @@ void TExecucaoJanelaTest::UnreachableDatabaseGoesToTheGeneralErrorDisplay()
     QVERIFY2(FCaixas.first().contains("/nao/existe/origem.fdb"), qPrintable(FCaixas.first()));
     QCOMPARE(f.Log()->toPlainText(), QString("linha da execução anterior"));
     QVERIFY(f.Iniciar()->isEnabled());
+}
+
+// The close question stays open while the run goes on to its end; the yes then closes the window
+// at once, and nothing of it is left for the next run.
+void TExecucaoJanelaTest::YesAfterTheRunEndedClosesAtOnceAndIsForgotten()
+{
+    TBancoTeste origem("janela-fechar-origem");
+    TBancoTeste destino("janela-fechar-destino");
+    TJanelaTeste f;
+    f.Janela.show();
+    Preencher(f, origem, destino);
+
+    int perguntas = 0;
+    bool terminouAntesDaResposta = false;
+    NaPrimeiraLinha(f, [&] {
+        TDialog::DefinirProximaResposta([&](TCustomMsgDialog&) {
+            ++perguntas;
+            terminouAntesDaResposta = QTest::qWaitFor([&] { return !f.Janela.EmExecucao(); }, 300000);
+            return int(mrYes);
+        });
+        f.Janela.close();
+    });
+    QVERIFY(f.ExecutarIniciar());
+    QCOMPARE(perguntas, 1);
+    QVERIFY(terminouAntesDaResposta);
+    QVERIFY(!f.Janela.isVisible());
+    QCOMPARE(Textos(f.LinhasLog()).last(), QString("Importação concluída."));
+
+    // The next run asks again, and a no keeps the window open after that run.
+    f.Janela.show();
+    NaPrimeiraLinha(f, [&] {
+        TDialog::DefinirProximaResposta([&](TCustomMsgDialog&) {
+            ++perguntas;
+            return int(mrNo);
+        });
+        f.Janela.close();
+    });
+    QVERIFY(f.ExecutarIniciar());
+    QCOMPARE(perguntas, 2);
+    QVERIFY(f.Janela.isVisible());
+    QCOMPARE(Textos(f.LinhasLog()).last(), QString("Importação concluída."));
+}
+
+// The process may end with a run under way: the window stops the run and goes without
+// showing or announcing anything more.
+void TExecucaoJanelaTest::DestroyingTheWindowDuringARunStopsItQuietly()
+{
+    TBancoTeste origem("janela-destruir-origem");
+    TBancoTeste destino("janela-destruir-destino");
+    auto f = std::make_unique<TJanelaTeste>();
+    f->Janela.show();
+    Preencher(*f, origem, destino);
+    QPointer<TfrmPrincipal> janela(&f->Janela);
+    int fins = 0;
+    QObject::connect(&f->Janela, &TfrmPrincipal::ExecucaoTerminada, [&] { ++fins; });
+    qsizetype caixasAntes = -1;
+    qsizetype caixasDepois = -1;
+    NaPrimeiraLinha(*f, [&] {
+        QTimer::singleShot(0, [&] {
+            caixasAntes = FCaixas.size();
+            f.reset();
+            caixasDepois = FCaixas.size();
+        });
+    });
+
+    QTest::mouseClick(f->Iniciar(), Qt::LeftButton);
+    QVERIFY(QTest::qWaitFor([&] { return janela.isNull(); }, 300000));
+    QCOMPARE(fins, 0);
+    QCOMPARE(caixasDepois, caixasAntes);
+}
+
+void TExecucaoJanelaTest::LogFollowsItsEndOnlyWhileInViewAndShowsTheError_data()
+{
+    QTest::addColumn<bool>("falha");
+    QTest::newRow("complete run stays where the operator scrolled") << false;
+    QTest::newRow("failed run shows its error line") << true;
+}
+
+void TExecucaoJanelaTest::LogFollowsItsEndOnlyWhileInViewAndShowsTheError()
+{
+    QFETCH(bool, falha);
+    TBancoTeste origem("janela-rolar-origem");
+    TBancoTeste destino("janela-rolar-destino");
+    if (falha)
+        destino.ExecutarScript("alter table EMPRESAS add constraint CK_EMPRESAS_ATE_3 check (EMPRESA <= 3);");
+    TJanelaTeste f;
+    f.Janela.resize(600, 400);
+    f.Janela.show();
+    Preencher(f, origem, destino);
+
+    // As soon as the log can scroll, the operator scrolls back to its start.
+    QScrollBar* rolagem = f.Log()->verticalScrollBar();
+    int linhasDepois = -1;
+    auto conexao = std::make_shared<QMetaObject::Connection>();
+    *conexao = connect(rolagem, &QScrollBar::rangeChanged, this, [&, conexao](int, int maximo) {
+        if (maximo == 0)
+            return;
+        disconnect(*conexao);
+        QTimer::singleShot(0, [&] {
+            rolagem->setValue(0);
+            linhasDepois = f.Log()->blockCount();
+        });
+    });
+
+    QVERIFY(f.ExecutarIniciar());
+    QVERIFY(linhasDepois > 0);
+    QVERIFY2(f.Log()->blockCount() > linhasDepois + 3, qPrintable(QString::number(linhasDepois)));
+    QCOMPARE(rolagem->value(), falha ? rolagem->maximum() : 0);
+    QVERIFY(rolagem->maximum() > 0);
 }
 
 int main(int argc, char** argv)

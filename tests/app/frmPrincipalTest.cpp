@@ -2,8 +2,11 @@
 #include "Dialog.h"
 #include "JanelaTeste.h"
 
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -28,6 +31,10 @@ private slots:
     void IniciarRefusesMissingOrEqualPaths();
     void ClosingDuringARunAsksFirst_data();
     void ClosingDuringARunAsksFirst();
+    void EnterStartsOnlyOnTheFocusedIniciar_data();
+    void EnterStartsOnlyOnTheFocusedIniciar();
+    void SmallestWindowKeepsFieldsButtonAndLogUsable();
+    void QtOwnTextsArePortuguese();
 
 private:
     std::unique_ptr<TJanelaTeste> F;
@@ -254,6 +261,94 @@ void TfrmPrincipalTest::ClosingDuringARunAsksFirst()
     QCOMPARE(pergunta, QString("Confirme"));
     QVERIFY(aberta);
     QCOMPARE(F->Janela.isVisible(), resposta == mrNo);
+}
+
+void TfrmPrincipalTest::EnterStartsOnlyOnTheFocusedIniciar_data()
+{
+    QTest::addColumn<QString>("foco");
+    QTest::addColumn<int>("tecla");
+    QTest::addColumn<bool>("inicia");
+    QTest::newRow("Return on Iniciar") << "btnIniciar" << int(Qt::Key_Return) << true;
+    QTest::newRow("keypad Enter on Iniciar") << "btnIniciar" << int(Qt::Key_Enter) << true;
+    QTest::newRow("Space on Iniciar") << "btnIniciar" << int(Qt::Key_Space) << true;
+    QTest::newRow("Return in the log") << "memInfo" << int(Qt::Key_Return) << false;
+    QTest::newRow("Return in a path box") << "edtArquivoOrigem" << int(Qt::Key_Return) << false;
+}
+
+// Without paths, a started command shows its refusal at once.
+void TfrmPrincipalTest::EnterStartsOnlyOnTheFocusedIniciar()
+{
+    QFETCH(QString, foco);
+    QFETCH(int, tecla);
+    QFETCH(bool, inicia);
+    QWidget* controle = F->Controle(foco.toLatin1().constData());
+    controle->setFocus();
+    QCOMPARE(QApplication::focusWidget(), controle);
+
+    QString vista;
+    TDialog::DefinirProximaResposta([&](TCustomMsgDialog& dialogo) {
+        vista = dialogo.Mensagem();
+        return int(mrOk);
+    });
+    QSignalSpy fim(&F->Janela, &TfrmPrincipal::ExecucaoTerminada);
+    QTest::keyClick(controle, Qt::Key(tecla));
+    if (inicia)
+        QVERIFY(fim.count() == 1 || fim.wait(10000));
+    else
+        QVERIFY(!fim.wait(200));
+    QCOMPARE(vista, inicia ? QString("Banco de dados de ORIGEM não foi informado.") : QString());
+}
+
+void TfrmPrincipalTest::SmallestWindowKeepsFieldsButtonAndLogUsable()
+{
+    F->Janela.resize(100, 100);
+    QWidget* cliente = F->Janela.centralWidget();
+    QTRY_COMPARE(cliente->size(), cliente->minimumSize());
+    QVERIFY(cliente->width() < 959 && cliente->height() < 701);
+    // The smallest window still fits a small screen.
+    QVERIFY(F->Janela.frameGeometry().width() <= 800 && F->Janela.frameGeometry().height() <= 600);
+
+    const QRect area = cliente->rect();
+    for (QWidget* controle : std::initializer_list<QWidget*>{F->Origem(), F->Destino(), F->Iniciar(), F->Log(),
+                                                             F->Total(), F->Atual()})
+        QVERIFY2(area.contains(controle->geometry()), qPrintable(controle->objectName()));
+    for (QLineEdit* edit : {F->Origem(), F->Destino()}) {
+        QVERIFY(edit->width() >= 300);
+        QVERIFY(edit->geometry().right() < F->Iniciar()->x());
+    }
+    QCOMPARE(F->Iniciar()->size(), QSize(75, 25));
+    QVERIFY(F->Log()->y() > F->Destino()->geometry().bottom());
+    QVERIFY(F->Total()->y() > F->Log()->geometry().bottom());
+    QVERIFY(F->Atual()->y() > F->Total()->geometry().bottom());
+    const int linhasVisiveis = F->Log()->viewport()->height() / QFontMetrics(F->Log()->font()).lineSpacing();
+    QVERIFY2(linhasVisiveis >= 5, qPrintable(QString::number(linhasVisiveis)));
+}
+
+// The file picker and the log's context menu are Qt's own; they speak Portuguese too.
+void TfrmPrincipalTest::QtOwnTextsArePortuguese()
+{
+    QStringList rotulos;
+    QStringList botoes;
+    QTimer::singleShot(0, [&] {
+        auto* seletor = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(seletor);
+        for (const char* nome : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+            rotulos << seletor->findChild<QLabel*>(nome)->text();
+        for (QAbstractButton* botao : seletor->findChild<QDialogButtonBox*>()->buttons())
+            botoes << botao->text();
+        seletor->reject();
+    });
+    F->BotaoPasta("edtArquivoOrigem")->trigger();
+    QCOMPARE(rotulos, (QStringList{"Procurar em:", "&Nome do arquivo:", "Arquivos do tipo:"}));
+    botoes.sort();
+    QCOMPARE(botoes, (QStringList{"&Abrir", "Cancelar"}));
+
+    std::unique_ptr<QMenu> menu(F->Log()->createStandardContextMenu());
+    QStringList itens;
+    for (const QAction* acao : menu->actions())
+        if (!acao->isSeparator())
+            itens << acao->text().section('\t', 0, 0);
+    QCOMPARE(itens, (QStringList{"&Copiar", "Selecionar tudo"}));
 }
 
 int main(int argc, char** argv)

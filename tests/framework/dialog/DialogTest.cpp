@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 #include <optional>
@@ -26,11 +27,13 @@ QStringList Botoes(const TCustomMsgDialog& ADialogo)
     return textos;
 }
 
-// Compared premultiplied, as a pixmap holds it: undoing the premultiplication rounds
-// semi-transparent pixels differently on different processors.
+// Through a pixmap, as the window shows it: a pixmap keeps its colours premultiplied by their
+// alpha, which rounds translucent pixels.
 QImage ImagemRecurso(const TResourceIconEnum& AIcone)
 {
-    return QImage(TResourceIcon::CaminhoRecurso(AIcone)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return QPixmap::fromImage(QImage(TResourceIcon::CaminhoRecurso(AIcone)))
+        .toImage()
+        .convertToFormat(QImage::Format_ARGB32);
 }
 
 } // namespace
@@ -46,6 +49,7 @@ private slots:
     void WindowShowsTitleIconAndButtonsOfItsType();
     void HeightFollowsTheMessageBetween200AndTheScreen_data();
     void HeightFollowsTheMessageBetween200AndTheScreen();
+    void HeightCountsTheFrameBeforeTheWindowIsShown();
     void KeysCloseTheWindowWithTheirAnswer_data();
     void KeysCloseTheWindowWithTheirAnswer();
     void CloseBoxAnswersCancel();
@@ -120,7 +124,7 @@ void TDialogTest::WindowShowsTitleIconAndButtonsOfItsType()
     QCOMPARE(dialogo.findChild<QLabel*>("lblMensagem")->text(), QString("Texto"));
 
     auto* icone = dialogo.findChild<QLabel*>("imgIcone");
-    QCOMPARE(icone->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), ImagemRecurso(tipo().Icone()));
+    QCOMPARE(icone->pixmap().toImage().convertToFormat(QImage::Format_ARGB32), ImagemRecurso(tipo().Icone()));
     QCOMPARE(icone->mapTo(&dialogo, QPoint(0, 0)), QPoint(16, 16));
 
     QCOMPARE(Botoes(dialogo), botoes);
@@ -144,6 +148,8 @@ void TDialogTest::HeightFollowsTheMessageBetween200AndTheScreen_data()
     QTest::newRow("longer than the screen") << QString("Uma mensagem longa demais. ").repeated(2000) << "screen";
 }
 
+// Heights count the frame: the window, title bar included, stands within the screen's usable
+// area with its button bar in view.
 void TDialogTest::HeightFollowsTheMessageBetween200AndTheScreen()
 {
     QFETCH(QString, mensagem);
@@ -151,22 +157,39 @@ void TDialogTest::HeightFollowsTheMessageBetween200AndTheScreen()
 
     TCustomMsgDialog dialogo(nullptr, TDialogTypeEnum::dtError(), mensagem, true, false);
     dialogo.show();
+    const QMargins moldura = dialogo.windowHandle()->frameMargins();
+    QVERIFY(moldura.top() > 0);
+    const QRect comMoldura = dialogo.geometry().marginsAdded(moldura);
     QCOMPARE(dialogo.width(), 500);
     auto* rotulo = dialogo.findChild<QLabel*>("lblMensagem");
     QCOMPARE(rotulo->width(), 384);
     QCOMPARE(rotulo->mapTo(&dialogo, QPoint(0, 0)), QPoint(16 + 68 + 16, 16 + 32));
-    const int alturaTela = dialogo.screen()->geometry().height();
+    const QRect areaUtil = dialogo.screen()->availableGeometry();
     if (limite == "floor") {
-        QCOMPARE(dialogo.height(), 200);
+        QCOMPARE(comMoldura.height(), 200);
     } else if (limite == "screen") {
-        QCOMPARE(dialogo.height(), alturaTela);
-        QVERIFY(rotulo->height() > alturaTela);
+        QCOMPARE(comMoldura.height(), areaUtil.height());
+        QVERIFY(rotulo->height() > areaUtil.height());
     } else {
-        QCOMPARE(dialogo.height(), 118 + rotulo->height());
-        QVERIFY(dialogo.height() > 200 && dialogo.height() < alturaTela);
+        QCOMPARE(comMoldura.height(), moldura.top() + moldura.bottom() + 118 + rotulo->height());
+        QVERIFY(comMoldura.height() > 200 && comMoldura.height() < areaUtil.height());
     }
+    QVERIFY(areaUtil.contains(comMoldura));
     auto* barra = dialogo.findChild<QWidget*>("pnlBotoes");
     QCOMPARE(barra->geometry(), QRect(0, dialogo.height() - 48, 500, 48));
+}
+
+// Over a framed main window, the height is right before the message window is framed itself.
+void TDialogTest::HeightCountsTheFrameBeforeTheWindowIsShown()
+{
+    QWidget principal;
+    principal.show();
+    const QMargins moldura = principal.windowHandle()->frameMargins();
+    QVERIFY(moldura.top() > 0);
+    TCustomMsgDialog dialogo(&principal, TDialogTypeEnum::dtError(), QString(), true, false);
+    QCOMPARE(dialogo.height(), 200 - moldura.top() - moldura.bottom());
+    dialogo.show();
+    QCOMPARE(dialogo.height(), 200 - moldura.top() - moldura.bottom());
 }
 
 void TDialogTest::KeysCloseTheWindowWithTheirAnswer_data()

@@ -1,0 +1,83 @@
+#include "CaixaFalhaGatilho.h"
+
+#include "CaixaMensagem.h"
+#include "WindowFit.h"
+
+#include <QBoxLayout>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+// Large enough to read the statement's lines whole, when the screen has the room.
+constexpr QSize CTamanhoPreferido(760, 600);
+
+// The statement starts the last line that opens with its first words: the server's error
+// may quote them too ("CREATE OR ALTER TRIGGER X failed").
+qsizetype InicioComando(const QString& AMensagem)
+{
+    const qsizetype inicio = AMensagem.lastIndexOf(QStringLiteral("\r\nCREATE OR ALTER TRIGGER "));
+    return inicio < 0 ? inicio : inicio + 2;
+}
+
+QString Exibivel(QString ATexto)
+{
+    return ATexto.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
+
+TCaixaFalhaGatilho::TCaixaFalhaGatilho(const QString& AMensagem, QWidget* AParent) : QDialog(AParent)
+{
+    const qsizetype inicioComando = InicioComando(AMensagem);
+    FCabecalho = inicioComando < 0 ? AMensagem : AMensagem.left(inicioComando - 2);
+    FComando = inicioComando < 0 ? QString() : AMensagem.mid(inicioComando);
+
+    setWindowTitle(TCaixaMensagem::TituloAplicacao());
+    auto* leiaute = new QVBoxLayout(this);
+
+    auto* cabecalho = new QLabel(Exibivel(FCabecalho), this);
+    cabecalho->setObjectName(QStringLiteral("lblCabecalho"));
+    cabecalho->setTextFormat(Qt::PlainText);
+    cabecalho->setWordWrap(true);
+    cabecalho->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    leiaute->addWidget(cabecalho);
+
+    auto* comando = new QPlainTextEdit(Exibivel(FComando), this);
+    comando->setObjectName(QStringLiteral("memComando"));
+    comando->setReadOnly(true);
+    comando->setLineWrapMode(QPlainTextEdit::NoWrap);
+    comando->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    comando->setVisible(!FComando.isEmpty());
+    leiaute->addWidget(comando, 1);
+
+    auto* botoes = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(botoes, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    leiaute->addWidget(botoes);
+    botoes->button(QDialogButtonBox::Ok)->setFocus();
+
+    const int altura = FComando.isEmpty() ? heightForWidth(CTamanhoPreferido.width()) : CTamanhoPreferido.height();
+    resize(CTamanhoPreferido.width(), altura > 0 ? altura : sizeHint().height());
+    Caber();
+}
+
+// Before it is shown, the box is only sized: the dialog then centres it over its parent.
+void TCaixaFalhaGatilho::Caber()
+{
+    FMoldura = TWindowFit::FrameMargins(*this);
+    resize(size().boundedTo(TWindowFit::MaximumClientSize(*this)));
+    if (isVisible())
+        TWindowFit::KeepInside(*this);
+}
+
+// The frame becomes known once the window manager has framed the shown window.
+bool TCaixaFalhaGatilho::event(QEvent* AEvento)
+{
+    const bool tratado = QDialog::event(AEvento);
+    if (TWindowFit::FrameChanged(*this, *AEvento, FMoldura))
+        Caber();
+    return tratado;
+}

@@ -1,0 +1,116 @@
+#include "Aplicacao.h"
+#include "CaixaFalhaGatilho.h"
+#include "CaixaMensagem.h"
+
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+#include <QWindow>
+#include <QtTest>
+
+// The box of a refused replication trigger on a small screen (1024 x 600, framed windows).
+class TCaixaFalhaGatilhoTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void BoxFitsTheScreenWithTableErrorAndStatement_data();
+    void BoxFitsTheScreenWithTableErrorAndStatement();
+    void EnterClosesTheShownBox();
+};
+
+namespace {
+
+// A trigger statement of the usual length, with CR LF line breaks.
+QString Comando()
+{
+    QStringList linhas{"CREATE OR ALTER TRIGGER PRODUTOS_RPL FOR PRODUTOS", "ACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 0",
+                       "AS", "BEGIN"};
+    for (int i = 0; i < 80; ++i)
+        linhas << QString("  IF (NEW.CAMPO_%1 IS DISTINCT FROM OLD.CAMPO_%1) THEN ALTERADO = 'S';").arg(i);
+    linhas << "END";
+    return linhas.join("\r\n");
+}
+
+} // namespace
+
+void TCaixaFalhaGatilhoTest::BoxFitsTheScreenWithTableErrorAndStatement_data()
+{
+    QTest::addColumn<QString>("cabecalho");
+    QTest::addColumn<QString>("comando");
+    QTest::newRow("error quoting the statement's opening")
+        << "PRODUTOS\r\n[Firebird][Cliente][Erro] unsuccessful metadata update\r\nCREATE OR ALTER TRIGGER "
+           "PRODUTOS_RPL failed\r\nColumn unknown\r\nCAMPO_7"
+        << Comando();
+    QTest::newRow("one-line error") << "PRODUTOS\r\n[Firebird][Cliente][Erro] Table unknown" << Comando();
+    QTest::newRow("no statement") << "PRODUTOS\r\n[Firebird][Cliente][Erro] Table unknown" << QString();
+}
+
+void TCaixaFalhaGatilhoTest::BoxFitsTheScreenWithTableErrorAndStatement()
+{
+    QFETCH(QString, cabecalho);
+    QFETCH(QString, comando);
+    TCaixaFalhaGatilho caixa(comando.isEmpty() ? cabecalho : cabecalho + "\r\n" + comando);
+    QCOMPARE(caixa.Cabecalho(), cabecalho);
+    QCOMPARE(caixa.Comando(), comando);
+    QCOMPARE(caixa.windowTitle(), QString("Vorel NewDatabase"));
+
+    caixa.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&caixa));
+    const QRect areaUtil = caixa.screen()->availableGeometry();
+    QCOMPARE(areaUtil.size(), QSize(1024, 600));
+    const QMargins moldura = caixa.windowHandle()->frameMargins();
+    QVERIFY(moldura.top() > 0);
+    QVERIFY2(areaUtil.contains(caixa.geometry().marginsAdded(moldura)),
+             qPrintable(QString("%1x%2").arg(caixa.width()).arg(caixa.height())));
+
+    // The table, the error and the button are in view.
+    auto* rotulo = caixa.findChild<QLabel*>("lblCabecalho");
+    QCOMPARE(rotulo->text(), QString(cabecalho).replace("\r\n", "\n"));
+    QVERIFY(rotulo->isVisible());
+    QVERIFY(caixa.rect().contains(rotulo->geometry()));
+    QVERIFY(rotulo->height() >= rotulo->heightForWidth(rotulo->width()));
+    QPushButton* ok = caixa.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    QVERIFY(ok->isVisible());
+    QVERIFY(caixa.rect().contains(QRect(ok->mapTo(&caixa, QPoint(0, 0)), ok->size())));
+
+    // The statement scrolls and can be copied whole.
+    auto* area = caixa.findChild<QPlainTextEdit*>("memComando");
+    QCOMPARE(area->isVisible(), !comando.isEmpty());
+    if (comando.isEmpty())
+        return;
+    QVERIFY(area->isReadOnly());
+    QVERIFY(area->verticalScrollBar()->maximum() > 0);
+    QVERIFY(area->textInteractionFlags() & Qt::TextSelectableByMouse);
+    area->selectAll();
+    area->copy();
+    QCOMPARE(QApplication::clipboard()->text(), QString(comando).replace("\r\n", "\n"));
+}
+
+// The box takes the focus on its button: Enter closes it, as on any message.
+void TCaixaFalhaGatilhoTest::EnterClosesTheShownBox()
+{
+    QString vista;
+    QTimer::singleShot(0, [&] {
+        auto* caixa = qobject_cast<TCaixaFalhaGatilho*>(QApplication::activeModalWidget());
+        QVERIFY(caixa);
+        vista = caixa->Cabecalho();
+        QTest::keyClick(caixa->focusWidget(), Qt::Key_Return);
+    });
+    TCaixaMensagem::MostrarFalhaGatilho("PRODUTOS\r\nTable unknown\r\n" + Comando(), nullptr);
+    QCOMPARE(vista, QString("PRODUTOS\r\nTable unknown"));
+}
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" VOREL_TELA_PEQUENA);
+    TAplicacao aplicacao(argc, argv);
+    TCaixaFalhaGatilhoTest teste;
+    return QTest::qExec(&teste, argc, argv);
+}
+
+#include "CaixaFalhaGatilhoTest.moc"
