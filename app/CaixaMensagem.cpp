@@ -1,6 +1,6 @@
 #include "CaixaMensagem.h"
 
-#include "CaixaFalhaGatilho.h"
+#include "CaixaComando.h"
 #include "ResourceIcon.h"
 #include "ResourceIconEnum.h"
 
@@ -51,7 +51,15 @@ void TCaixaMensagem::MostrarFalhaGatilho(const QString& AMensagem, QWidget* AJan
 {
     if (Observado(AMensagem))
         return;
-    TCaixaFalhaGatilho caixa(AMensagem, AJanela);
+    TCaixaComando::DeFalhaGatilho(AMensagem, AJanela)->exec();
+}
+
+void TCaixaMensagem::MostrarComandos(const QString& ACabecalho, const QString& AComandos,
+                                     QWidget* AJanela)
+{
+    if (Observado(ACabecalho + QStringLiteral("\r\n") + AComandos))
+        return;
+    TCaixaComando caixa(ACabecalho, AComandos, AJanela);
     caixa.exec();
 }
 

@@ -14,8 +14,11 @@ public:
 
     // The platform's message box with the error icon, the message and one OK button.
     static void MostrarErro(const QString& AMensagem);
-    // A replication trigger the server refused (TCaixaFalhaGatilho), over AJanela.
+    // A replication trigger the server refused (TCaixaComando), over AJanela.
     static void MostrarFalhaGatilho(const QString& AMensagem, QWidget* AJanela);
+    // A message that ends in statements to read or copy (TCaixaComando), over AJanela.
+    static void MostrarComandos(const QString& ACabecalho, const QString& AComandos,
+                                QWidget* AJanela);
 
     // Test hook: while an observer is set, no box is shown; each box's message goes to the
     // observer instead (a run may show dozens). nullptr shows boxes again.

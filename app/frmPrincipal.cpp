@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -237,9 +238,50 @@ void TfrmPrincipal::AoTerminarExecucao()
     // goes to the application's general error display.
     if (auto erro = std::exchange(FErroExecucao, nullptr))
         TAplicacao::ExibirErro(erro);
+    // Closing says itself where the pending keys are kept.
+    const bool fechar = std::exchange(FFecharAoTerminar, false);
+    if (!fechar)
+        MostrarChavesPendentes();
     emit ExecucaoTerminada();
-    if (std::exchange(FFecharAoTerminar, false))
+    if (fechar)
         close();
+}
+
+// Foreign keys a run dropped from the destination and could not create again are kept for the
+// next run on it; the operator sees them, ready to copy, and where they are kept.
+void TfrmPrincipal::MostrarChavesPendentes()
+{
+    const std::string destino = edtArquivoDestino->text().toStdString();
+    try {
+        QString comandos;
+        for (const std::string& sql : TMigracao::ChavesEstrangeirasPendentes(destino))
+            comandos += QString::fromStdString(sql) + QStringLiteral(";\r\n");
+        if (comandos.isEmpty())
+            return;
+        TCaixaMensagem::MostrarComandos(
+            QStringLiteral("Chaves estrangeiras excluídas do DESTINO e ainda não recriadas, guardadas "
+                           "em\r\n%1\r\nA próxima importação neste DESTINO as recria.")
+                .arg(QString::fromStdString(TMigracao::ArquivoChavesPendentes(destino))),
+            comandos, this);
+    } catch (...) {
+        TAplicacao::ExibirErro(std::current_exception());
+    }
+}
+
+// The record exists only while keys are pending; whether it can still be read matters not here.
+void TfrmPrincipal::AvisarChavesPendentesAoFechar()
+{
+    const std::string destino = edtArquivoDestino->text().toStdString();
+    if (destino.empty())
+        return;
+    const QString registro = QString::fromStdString(TMigracao::ArquivoChavesPendentes(destino));
+    if (!QFileInfo::exists(registro))
+        return;
+    TDialog::Warning(QStringLiteral("Há chaves estrangeiras excluídas do DESTINO e ainda não recriadas. "
+                                    "Elas estão guardadas em\n%1\ne a próxima importação neste "
+                                    "DESTINO as recria.")
+                         .arg(registro),
+                     true);
 }
 
 void TfrmPrincipal::HabilitarComandos(bool AHabilitar)
@@ -255,6 +297,7 @@ void TfrmPrincipal::HabilitarComandos(bool AHabilitar)
 void TfrmPrincipal::closeEvent(QCloseEvent* AEvento)
 {
     if (!EmExecucao()) {
+        AvisarChavesPendentesAoFechar();
         AEvento->accept();
         return;
     }

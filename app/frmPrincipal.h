@@ -52,6 +52,8 @@ private:
     void btnIniciarClick();
     void EscolherArquivo(QLineEdit* AEdit, const QString& ATitulo);
     void AoTerminarExecucao();
+    void MostrarChavesPendentes();
+    void AvisarChavesPendentesAoFechar();
     void HabilitarComandos(bool AHabilitar);
     TBarraProgresso* Barra(TBarra ABarra) const;
 

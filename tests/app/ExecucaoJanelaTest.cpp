@@ -3,7 +3,9 @@
 #include "CaixaMensagem.h"
 #include "Dialog.h"
 #include "JanelaTeste.h"
+#include "Migracao.h"
 
+#include <QLabel>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -131,8 +133,24 @@ void TExecucaoJanelaTest::FailedRunTurnsTheLogRedAndKeepsTheBars()
     QCOMPARE(f.Total()->Posicao(), 5);
     QCOMPARE(f.Atual()->Posicao(), 2);
     QVERIFY(f.Atual()->Maximo() > 2);
-    QVERIFY(FCaixas.isEmpty());
     QVERIFY(f.Iniciar()->isEnabled());
+
+    // The keys the run dropped are shown, ready to copy, with the file that keeps them; closing
+    // says again where they are.
+    const QString registro = QString::fromStdString(TMigracao::ArquivoChavesPendentes(destino.Caminho()));
+    QCOMPARE(FCaixas.size(), 1);
+    const QStringList caixa = FCaixas.first().split("\r\n");
+    QCOMPARE(caixa.mid(0, 3), (QStringList{"Chaves estrangeiras excluídas do DESTINO e ainda não recriadas, guardadas em",
+                                           registro, "A próxima importação neste DESTINO as recria."}));
+    QCOMPARE(caixa.filter(QRegularExpression("^alter table .* foreign key .*;$")).size(), 8);
+    QString aviso;
+    TDialog::DefinirProximaResposta([&aviso](TCustomMsgDialog& ADialogo) {
+        aviso = ADialogo.findChild<QLabel*>("lblMensagem")->text();
+        return static_cast<int>(TModalResult::mrOk);
+    });
+    QVERIFY(f.Janela.close());
+    QCOMPARE(aviso, "Há chaves estrangeiras excluídas do DESTINO e ainda não recriadas. Elas estão guardadas em\n" +
+                        registro + "\ne a próxima importação neste DESTINO as recria.");
 }
 
 void TExecucaoJanelaTest::UnreachableDatabaseGoesToTheGeneralErrorDisplay()

@@ -1,5 +1,5 @@
 #include "Aplicacao.h"
-#include "CaixaFalhaGatilho.h"
+#include "CaixaComando.h"
 #include "CaixaMensagem.h"
 
 #include <QClipboard>
@@ -14,7 +14,7 @@
 #include <QtTest>
 
 // The box of a refused replication trigger on a small screen (1024 x 600, framed windows).
-class TCaixaFalhaGatilhoTest : public QObject {
+class TCaixaComandoTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -38,7 +38,7 @@ QString Comando()
 
 } // namespace
 
-void TCaixaFalhaGatilhoTest::BoxFitsTheScreenWithTableErrorAndStatement_data()
+void TCaixaComandoTest::BoxFitsTheScreenWithTableErrorAndStatement_data()
 {
     QTest::addColumn<QString>("cabecalho");
     QTest::addColumn<QString>("comando");
@@ -50,11 +50,13 @@ void TCaixaFalhaGatilhoTest::BoxFitsTheScreenWithTableErrorAndStatement_data()
     QTest::newRow("no statement") << "PRODUTOS\r\n[Firebird][Cliente][Erro] Table unknown" << QString();
 }
 
-void TCaixaFalhaGatilhoTest::BoxFitsTheScreenWithTableErrorAndStatement()
+void TCaixaComandoTest::BoxFitsTheScreenWithTableErrorAndStatement()
 {
     QFETCH(QString, cabecalho);
     QFETCH(QString, comando);
-    TCaixaFalhaGatilho caixa(comando.isEmpty() ? cabecalho : cabecalho + "\r\n" + comando);
+    const auto dividida =
+        TCaixaComando::DeFalhaGatilho(comando.isEmpty() ? cabecalho : cabecalho + "\r\n" + comando);
+    TCaixaComando& caixa = *dividida;
     QCOMPARE(caixa.Cabecalho(), cabecalho);
     QCOMPARE(caixa.Comando(), comando);
     QCOMPARE(caixa.windowTitle(), QString("Vorel NewDatabase"));
@@ -92,11 +94,11 @@ void TCaixaFalhaGatilhoTest::BoxFitsTheScreenWithTableErrorAndStatement()
 }
 
 // The box takes the focus on its button: Enter closes it, as on any message.
-void TCaixaFalhaGatilhoTest::EnterClosesTheShownBox()
+void TCaixaComandoTest::EnterClosesTheShownBox()
 {
     QString vista;
     QTimer::singleShot(0, [&] {
-        auto* caixa = qobject_cast<TCaixaFalhaGatilho*>(QApplication::activeModalWidget());
+        auto* caixa = qobject_cast<TCaixaComando*>(QApplication::activeModalWidget());
         QVERIFY(caixa);
         vista = caixa->Cabecalho();
         QTest::keyClick(caixa->focusWidget(), Qt::Key_Return);
@@ -109,8 +111,8 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" VOREL_TELA_PEQUENA);
     TAplicacao aplicacao(argc, argv);
-    TCaixaFalhaGatilhoTest teste;
+    TCaixaComandoTest teste;
     return QTest::qExec(&teste, argc, argv);
 }
 
-#include "CaixaFalhaGatilhoTest.moc"
+#include "CaixaComandoTest.moc"

@@ -1,4 +1,4 @@
-#include "CaixaFalhaGatilho.h"
+#include "CaixaComando.h"
 
 #include "CaixaMensagem.h"
 #include "WindowFit.h"
@@ -30,12 +30,18 @@ QString Exibivel(QString ATexto)
 
 } // namespace
 
-TCaixaFalhaGatilho::TCaixaFalhaGatilho(const QString& AMensagem, QWidget* AParent) : QDialog(AParent)
+std::unique_ptr<TCaixaComando> TCaixaComando::DeFalhaGatilho(const QString& AMensagem, QWidget* AParent)
 {
     const qsizetype inicioComando = InicioComando(AMensagem);
-    FCabecalho = inicioComando < 0 ? AMensagem : AMensagem.left(inicioComando - 2);
-    FComando = inicioComando < 0 ? QString() : AMensagem.mid(inicioComando);
+    if (inicioComando < 0)
+        return std::make_unique<TCaixaComando>(AMensagem, QString(), AParent);
+    return std::make_unique<TCaixaComando>(AMensagem.left(inicioComando - 2),
+                                           AMensagem.mid(inicioComando), AParent);
+}
 
+TCaixaComando::TCaixaComando(const QString& ACabecalho, const QString& AComando, QWidget* AParent)
+    : QDialog(AParent), FCabecalho(ACabecalho), FComando(AComando)
+{
     setWindowTitle(TCaixaMensagem::TituloAplicacao());
     auto* leiaute = new QVBoxLayout(this);
 
@@ -65,7 +71,7 @@ TCaixaFalhaGatilho::TCaixaFalhaGatilho(const QString& AMensagem, QWidget* AParen
 }
 
 // Before it is shown, the box is only sized: the dialog then centres it over its parent.
-void TCaixaFalhaGatilho::Caber()
+void TCaixaComando::Caber()
 {
     FMoldura = TWindowFit::FrameMargins(*this);
     resize(size().boundedTo(TWindowFit::MaximumClientSize(*this)));
@@ -74,7 +80,7 @@ void TCaixaFalhaGatilho::Caber()
 }
 
 // The frame becomes known once the window manager has framed the shown window.
-bool TCaixaFalhaGatilho::event(QEvent* AEvento)
+bool TCaixaComando::event(QEvent* AEvento)
 {
     const bool tratado = QDialog::event(AEvento);
     if (TWindowFit::FrameChanged(*this, *AEvento, FMoldura))
