@@ -98,7 +98,9 @@ IAttachment* TConexao::Anexo()
     dpb->insertInt(&status, isc_dpb_sql_dialect, Dialeto);
 
     const std::string porta = FPerfil.Porta.empty() ? "" : "/" + FPerfil.Porta;
-    const std::string destino = FPerfil.Servidor + porta + ":" + ConverterParaBanco(FBanco);
+    // The path goes as the system names the file: the client hands its bytes to the server's
+    // file system untouched, whatever the connection's character set.
+    const std::string destino = FPerfil.Servidor + porta + ":" + FBanco;
     FEstado->Anexo.reset(fb::Master()->getDispatcher()->attachDatabase(
         &status, destino.c_str(), dpb->getBufferLength(&status), dpb->getBuffer(&status)));
     return FEstado->Anexo.get();

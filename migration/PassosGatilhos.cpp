@@ -2,36 +2,36 @@
 
 #include "AcompanhamentoMigracao.h"
 #include "Conexao.h"
+#include "NomeSql.h"
 
 namespace {
 
-const char* const SQLDesativarGatilhos =
-    "execute block as    declare variable stmt varchar(1000); begin    for select 'alter "
-    "trigger ' || trim(RDB$TRIGGER_NAME) || ' inactive'          from RDB$TRIGGERS         "
-    "where RDB$TRIGGER_SOURCE is not null           and coalesce(RDB$SYSTEM_FLAG, 0) = 0     "
-    "      and RDB$TRIGGER_SOURCE not starting with 'CHECK' into :stmt    do    begin        "
-    "execute statement :stmt;    end end";
-
-const char* const SQLAtivarGatilhos =
-    "execute block as    declare variable stmt varchar(1000); begin    for select 'alter "
-    "trigger ' || trim(RDB$TRIGGER_NAME) || ' active;'          from RDB$TRIGGERS         "
-    "where RDB$TRIGGER_SOURCE is not null           and coalesce(RDB$SYSTEM_FLAG, 0) = 0     "
-    "      and RDB$TRIGGER_SOURCE not starting with 'CHECK' into :stmt    do    begin        "
-    "execute statement :stmt;    end end";
+// One "alter trigger" per trigger, built by the server; names that need quotes get them there,
+// the others are written as they are.
+std::string SQLAlterarGatilhos(const char* estado)
+{
+    return "execute block as    declare variable stmt varchar(1000); begin    for select 'alter "
+           "trigger ' || " + NomeSqlNoServidor("trim(RDB$TRIGGER_NAME)") + " || ' " + estado +
+           "'          from RDB$TRIGGERS         where RDB$TRIGGER_SOURCE is not null           "
+           "and coalesce(RDB$SYSTEM_FLAG, 0) = 0           and RDB$TRIGGER_SOURCE not starting "
+           "with 'CHECK' into :stmt    do    begin        execute statement :stmt;    end end";
+}
 
 } // namespace
 
 void TPassosGatilhos::DesativarGatilhos()
 {
-    Executar("Desativando gatilhos...", SQLDesativarGatilhos);
+    static const std::string sql = SQLAlterarGatilhos("inactive");
+    Executar("Desativando gatilhos...", sql);
 }
 
 void TPassosGatilhos::AtivarGatilhos()
 {
-    Executar("Ativando gatilhos...", SQLAtivarGatilhos);
+    static const std::string sql = SQLAlterarGatilhos("active;");
+    Executar("Ativando gatilhos...", sql);
 }
 
-void TPassosGatilhos::Executar(const char* log, const char* sql)
+void TPassosGatilhos::Executar(const char* log, const std::string& sql)
 {
     TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
     acompanhamento.AdicionarLog(log);
