@@ -246,6 +246,7 @@ std::int64_t TCopiaTabela::Copiar()
                         ++gravadas;
                         if (gravadas % LinhasPorCommit == 0)
                             confirmar();
+                        avisar(false);
                         continue;
                     }
                     if (!escritor.Cabe(blobs))
