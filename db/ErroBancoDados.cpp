@@ -45,6 +45,8 @@ void EBancoDados::Compor()
         FCompleta += "\r\nColuna: " + FColuna;
     if (!FChave.empty())
         FCompleta += "\r\nChave primária: " + FChave;
+    if (!FGatilho.empty())
+        FCompleta += "\r\nGatilho: " + FGatilho;
 }
 
 void EBancoDados::DefinirBanco(const std::string& descricao)
@@ -68,6 +70,12 @@ void EBancoDados::DefinirColuna(const std::string& coluna)
 void EBancoDados::DefinirChave(const std::string& chave)
 {
     FChave = chave;
+    Compor();
+}
+
+void EBancoDados::DefinirGatilho(const std::string& gatilho)
+{
+    FGatilho = gatilho;
     Compor();
 }
 

@@ -28,12 +28,13 @@ public:
 
     // Where the failure happened, for the operator to find it: a line before the server's
     // text naming the database, lines after it naming the table, the column and the row's
-    // primary key. Set while the error passes up through the code that knows each of them.
+    // primary key, or the trigger. Set while the error passes up through the code that knows
+    // each of them.
     void DefinirBanco(const std::string& descricao);
     void DefinirTabela(const std::string& tabela);
     void DefinirColuna(const std::string& coluna);
     void DefinirChave(const std::string& chave);
-    const std::string& Coluna() const noexcept { return FColuna; }
+    void DefinirGatilho(const std::string& gatilho);
 
     const char* what() const noexcept override { return FCompleta.c_str(); }
 
@@ -43,7 +44,7 @@ private:
     void Compor();
 
     std::string FMensagem;
-    std::string FBanco, FTabela, FColuna, FChave;
+    std::string FBanco, FTabela, FColuna, FChave, FGatilho;
     std::string FCompleta;
     int FCodigoSql;
     std::vector<std::intptr_t> FVetorStatus;

@@ -294,6 +294,26 @@ INSTANTIATE_TEST_SUITE_P(
                     "EMPRESA = 1, MAR_CODIGO = 2"}),
     [](const auto& info) { return std::string(info.param.Nome); });
 
+// An attachment the server drops is let go by the copy that meets it, so the next copy attaches
+// anew. The source's transaction is opened beforehand, so that the read is the first operation
+// to meet the dropped attachment.
+TEST_F(CopiaTabelaTest, AnexoDerrubadoEhLargadoPelaCopia)
+{
+    const std::string sql = "select EMPRESA,MAR_CODIGO,MAR_DESCRICAO from MARCAS";
+    EXPECT_EQ(Copiar(sql), 3);
+    FDestino.Executar("delete from MARCAS");
+    FOrigem.IniciarTransacao();
+    const std::int64_t anexo = Valor(FOrigem, "select current_connection from RDB$DATABASE");
+    TConexao administrador;
+    administrador.DefinirBanco(FBancoOrigem.Caminho());
+    administrador.Executar("delete from MON$ATTACHMENTS where MON$ATTACHMENT_ID = " +
+                           std::to_string(anexo));
+
+    EXPECT_THROW(Copiar(sql), EBancoDados);
+    EXPECT_FALSE(FOrigem.Conectado());
+    EXPECT_EQ(Copiar(sql), 3);
+}
+
 // Columns of a collation other than the character set's default (the server reports them with
 // the collation in the high byte of the id) copy like any other, NULLs included.
 TEST_F(CopiaTabelaTest, ColunasComColacaoChegamIguais)

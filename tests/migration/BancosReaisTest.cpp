@@ -4,11 +4,13 @@
 #include "InspecaoBanco.h"
 #include "Migracao.h"
 #include "ParMigracao.h"
+#include "PassosGatilhos.h"
 #include "RelatorioGravado.h"
 #include "VerificacoesIniciais.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <filesystem>
 
@@ -95,6 +97,36 @@ public:
 
 [[maybe_unused]] const auto* const LocaleUtf8 =
     ::testing::AddGlobalTestEnvironment(new TLocaleUtf8);
+
+// A trigger statement of the block that fails (here: another attachment is altering the same
+// trigger) names the trigger after the server's message.
+TEST(BancosReaisTest, GatilhoQueFalhaEhNomeado)
+{
+    TBancoTeste banco(NomeTesteAtual());
+    banco.ExecutarScript("set term ^;\ncreate trigger \"marcas bi2\" for MARCAS before insert as "
+                         "begin end^\nset term ;^\n");
+    TConexao destino, outra;
+    destino.DefinirBanco(banco.Caminho());
+    outra.DefinirBanco(banco.Caminho());
+    outra.IniciarTransacao();
+    outra.Executar("alter trigger \"marcas bi2\" inactive");
+
+    TRelatorioGravado relatorio;
+    TAcompanhamentoMigracao acompanhamento(relatorio);
+    TCancelamento cancelamento;
+    TPassosGatilhos passos({destino, destino, acompanhamento, cancelamento});
+    try {
+        passos.DesativarGatilhos();
+        ADD_FAILURE() << "o bloco deveria falhar";
+    } catch (const EBancoDados& erro) {
+        const std::string mensagem = erro.what();
+        EXPECT_EQ(mensagem.rfind(EBancoDados::Prefixo, 0), 0u) << mensagem;
+        const std::string fim = "\r\nGatilho: marcas bi2";
+        EXPECT_EQ(mensagem.substr(mensagem.size() - std::min(mensagem.size(), fim.size())), fim)
+            << mensagem;
+    }
+    outra.Rollback();
+}
 
 // A pair in a folder whose name has accents and a blank, as a Portuguese desktop has: the
 // paths reach the server as the system spells them.
