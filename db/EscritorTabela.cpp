@@ -356,7 +356,9 @@ void TEscritorTabela::Localizar(EBancoDados& erro) const
         std::string coluna = ColunaDaMensagem(erro.what());
         // The server's truncation message gives sizes, not the column: the column is the
         // first whose text is longer than the destination holds.
-        for (unsigned c = 0; coluna.empty() && c < colunas.size(); ++c) {
+        for (unsigned c = 0; coluna.empty() && erro.TemCodigo(isc_string_truncation) &&
+                             c < colunas.size();
+             ++c) {
             const auto caracteres = valores.Caracteres(c, FConjuntos);
             if (caracteres && FDescricao.Capacidades[c] > 0 &&
                 *caracteres > FDescricao.Capacidades[c])

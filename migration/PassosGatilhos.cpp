@@ -18,13 +18,14 @@ std::string SQLAlterarGatilhos(const char* estado)
 {
     const std::string nota = NotaGatilho;
     return "execute block as    declare variable stmt varchar(1000);    declare variable "
-           "gatilho varchar(63);    declare variable nota integer; begin    nota = "
-           "rdb$set_context(" + nota + ", null);    for select trim(RDB$TRIGGER_NAME), 'alter "
-           "trigger ' || " + NomeSqlNoServidor("trim(RDB$TRIGGER_NAME)") + " || ' " + estado +
-           "'          from RDB$TRIGGERS         where RDB$TRIGGER_SOURCE is not null           "
-           "and coalesce(RDB$SYSTEM_FLAG, 0) = 0           and RDB$TRIGGER_SOURCE not starting "
-           "with 'CHECK' into :gatilho, :stmt    do    begin        nota = rdb$set_context(" +
-           nota + ", :gatilho);        execute statement :stmt;    end end";
+           "gatilho varchar(63) character set UTF8;    declare variable nota integer; begin    "
+           "nota = rdb$set_context(" + nota + ", null);    for select trim(RDB$TRIGGER_NAME), "
+           "'alter trigger ' || " + NomeSqlNoServidor("trim(RDB$TRIGGER_NAME)") + " || ' " +
+           estado + "'          from RDB$TRIGGERS         where RDB$TRIGGER_SOURCE is not null  "
+           "         and coalesce(RDB$SYSTEM_FLAG, 0) = 0           and RDB$TRIGGER_SOURCE not "
+           "starting with 'CHECK' into :gatilho, :stmt    do    begin        nota = "
+           "rdb$set_context(" + nota + ", :gatilho);        execute statement :stmt;    end    "
+           "nota = rdb$set_context(" + nota + ", null); end";
 }
 
 // Names in a failure of the block the trigger whose statement failed, as the block noted it.
