@@ -290,6 +290,28 @@ INSTANTIATE_TEST_SUITE_P(
                     "EMPRESA = 1, MAR_CODIGO = 2"}),
     [](const auto& info) { return std::string(info.param.Nome); });
 
+// A table whose name needs quotes is named as the catalogue spells it; a check the row breaks
+// names no column, the key still finds the row.
+TEST_F(CopiaTabelaTest, FalhaNomeiaTabelaDeNomeComAspas)
+{
+    for (TConexao* conexao : {&FOrigem, &FDestino})
+        conexao->Executar("create table \"Notas \"\"A\"\"\" (ID integer not null primary key, "
+                          "\"valor\" integer)");
+    FDestino.Executar("alter table \"Notas \"\"A\"\"\" add check (\"valor\" < 10)");
+    FOrigem.Executar("insert into \"Notas \"\"A\"\"\" values (1, 5)");
+    FOrigem.Executar("insert into \"Notas \"\"A\"\"\" values (2, 50)");
+    try {
+        Copiar("select ID,\"valor\" from \"Notas \"\"A\"\"\"");
+        FAIL() << "a cópia deveria falhar";
+    } catch (const EBancoDados& erro) {
+        const std::string mensagem = erro.what();
+        EXPECT_NE(mensagem.find("Operation violates CHECK constraint"), std::string::npos)
+            << mensagem;
+        EXPECT_TRUE(mensagem.ends_with("\r\nTabela: Notas \"A\"\r\nChave primária: ID = 2"))
+            << mensagem;
+    }
+}
+
 // An attachment the server drops is let go by the copy that meets it, so the next copy attaches
 // anew. The source's transaction is opened beforehand, so that the read is the first operation
 // to meet the dropped attachment.
