@@ -30,6 +30,15 @@ std::string MensagemDaFalha(const std::function<void()>& acao)
     return {};
 }
 
+// Runs a whole migration of a pair, which must conclude.
+void Migrar(const std::string& origem, const std::string& destino)
+{
+    TRelatorioGravado relatorio;
+    TMigracao migracao(relatorio);
+    ASSERT_EQ(migracao.Iniciar(origem, destino), TResultadoMigracao::Concluida)
+        << relatorio.Linhas.back();
+}
+
 // What customers' databases hold beyond the fixture, run on both databases of a pair; the
 // table PTBR must come through a whole run as it is in the source.
 struct TCasoBancoReal {
@@ -48,11 +57,7 @@ TEST_P(BancoRealTest, MigracaoCompletaCopiaATabela)
                               "insert into PTBR values (2, null, null);\n");
     par.Desconectar();
 
-    TRelatorioGravado relatorio;
-    TMigracao migracao(relatorio);
-    ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
-              TResultadoMigracao::Concluida)
-        << relatorio.Linhas.back();
+    ASSERT_NO_FATAL_FAILURE(Migrar(par.Origem.Caminho(), par.Destino.Caminho()));
     EXPECT_EQ(LinhasTabela(par.ConexaoDestino, "PTBR"), LinhasTabela(par.ConexaoOrigem, "PTBR"));
     EXPECT_EQ(Contar(par.ConexaoDestino, "select count(*) from PTBR"), 2);
 }
@@ -85,11 +90,7 @@ TEST(BancosReaisTest, NomesComAspasNosBlocosDoServidor)
                   "begin new.MAR_DESCRICAO = 'do gatilho'; end^\nset term ;^\n");
     par.Desconectar();
 
-    TRelatorioGravado relatorio;
-    TMigracao migracao(relatorio);
-    ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
-              TResultadoMigracao::Concluida)
-        << relatorio.Linhas.back();
+    ASSERT_NO_FATAL_FAILURE(Migrar(par.Origem.Caminho(), par.Destino.Caminho()));
 
     EXPECT_EQ(LinhasTabela(par.ConexaoOrigem, "notas"),
               (std::vector<std::string>{"[1]|[N]|[S]|", "[2]|[S]|[N]|"}));
@@ -152,10 +153,7 @@ TEST(BancosReaisTest, PastaComAcentosEBranco)
                                   fs::perms::others_read | fs::perms::others_write);
     }
 
-    TRelatorioGravado relatorio;
-    TMigracao migracao(relatorio);
-    EXPECT_EQ(migracao.Iniciar(origem, destino), TResultadoMigracao::Concluida)
-        << relatorio.Linhas.back();
+    ASSERT_NO_FATAL_FAILURE(Migrar(origem, destino));
     TConexao conexaoOrigem, conexaoDestino;
     conexaoOrigem.DefinirBanco(origem);
     conexaoDestino.DefinirBanco(destino);
