@@ -96,9 +96,12 @@ IAttachment* TConexao::Anexo()
     dpb->insertString(&status, isc_dpb_password, FPerfil.Senha.c_str());
     dpb->insertString(&status, isc_dpb_lc_ctype, ConjuntoCaracteres);
     dpb->insertInt(&status, isc_dpb_sql_dialect, Dialeto);
+    // The path is the system's own (UTF-8 bytes); without this tag the client would read it in
+    // the connection's character set and fail on any accent.
+    dpb->insertTag(&status, isc_dpb_utf8_filename);
 
     const std::string porta = FPerfil.Porta.empty() ? "" : "/" + FPerfil.Porta;
-    const std::string destino = FPerfil.Servidor + porta + ":" + ConverterParaBanco(FBanco);
+    const std::string destino = FPerfil.Servidor + porta + ":" + FBanco;
     FEstado->Anexo.reset(fb::Master()->getDispatcher()->attachDatabase(
         &status, destino.c_str(), dpb->getBufferLength(&status), dpb->getBuffer(&status)));
     return FEstado->Anexo.get();

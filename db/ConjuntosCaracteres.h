@@ -9,3 +9,10 @@ struct TConjuntoCaracteres {
     unsigned BytesPorCaractere = 1;
 };
 using TConjuntosCaracteres = std::map<unsigned, TConjuntoCaracteres>;
+
+// A column's character set from the id its metadata gives: text columns carry their collation
+// in the high byte (WIN1252 with WIN_PTBR reads 1589), the set is the low byte.
+constexpr unsigned ConjuntoDoId(unsigned id) noexcept
+{
+    return id & 0xFFu;
+}

@@ -9,6 +9,7 @@
 #include "ObservadorOcupado.h"
 #include "Texto.h"
 
+#include <algorithm>
 #include <chrono>
 
 using namespace Firebird;
@@ -31,12 +32,50 @@ TConjuntosCaracteres LerConjuntos(TConexao& conexao)
     return conjuntos;
 }
 
-// The destination's own description of the select: the table the rows go to and each
-// column's name, as the server spells them. Preparing it also proves that the destination has
-// every column of the select.
-void DescreverDestino(TConexao& destino, const std::string& sql, std::string& tabela,
-                      std::vector<std::string>& colunas)
+// The table a select text "select <columns> from <table>" reads, as the operator wrote it:
+// the last name of the text, without its quotes.
+std::string TabelaDaLeitura(const std::string& sql)
 {
+    if (sql.empty() || sql.back() != '"')
+        return sql.substr(sql.find_last_of(" \t\r\n,") + 1);
+    std::string nome;
+    std::size_t i = sql.size() - 1;
+    while (i-- > 0) {
+        if (sql[i] == '"') {
+            if (i == 0 || sql[i - 1] != '"')
+                break;
+            --i;
+        }
+        nome.insert(nome.begin(), sql[i]);
+    }
+    return nome;
+}
+
+// The primary key's columns of a table, in key order.
+std::vector<std::string> ChavePrimaria(TConexao& conexao, const std::string& tabela)
+{
+    TConsulta consulta(&conexao,
+                       "select S.RDB$FIELD_NAME from RDB$RELATION_CONSTRAINTS C "
+                       "join RDB$INDEX_SEGMENTS S on S.RDB$INDEX_NAME = C.RDB$INDEX_NAME "
+                       "where C.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' and C.RDB$RELATION_NAME = "
+                       ":TABELA order by S.RDB$FIELD_POSITION");
+    consulta.Parametro("TABELA", ConverterDoBanco(tabela));
+    consulta.Abrir();
+    std::vector<std::string> colunas;
+    for (; !consulta.Eof(); consulta.Proximo())
+        colunas.push_back(ConverterParaBanco(consulta.Campo(0).ComoTexto()));
+    return colunas;
+}
+
+// The destination's own description of the select: the table the rows go to, each column's
+// name as the server spells them and the characters it holds, and where the table's primary
+// key lies in the list. Preparing it also proves that the destination has every column of the
+// select.
+TDestinoCopia DescreverDestino(TConexao& destino, const std::string& sql,
+                               const TConjuntosCaracteres& conjuntos)
+{
+    TDestinoCopia descricao;
+    std::string& tabela = descricao.Tabela;
     fb::TStatus status;
     fb::TComando comando(destino.Anexo()->prepare(&status, destino.Transacao(),
                                                   static_cast<unsigned>(sql.size()), sql.c_str(),
@@ -53,9 +92,26 @@ void DescreverDestino(TConexao& destino, const std::string& sql, std::string& ta
             tabela = relacao;
         else if (tabela != relacao)
             throw EBancoDados::DaCamada("A leitura junta colunas de mais de uma tabela.");
-        colunas.emplace_back(meta->getField(&status, i));
+        descricao.Colunas.emplace_back(meta->getField(&status, i));
+        const unsigned tipo = meta->getType(&status, i) & ~1u;
+        std::size_t capacidade = 0;
+        if (tipo == SQL_TEXT || tipo == SQL_VARYING) {
+            auto conjunto = conjuntos.find(ConjuntoDoId(meta->getCharSet(&status, i)));
+            capacidade = meta->getLength(&status, i) /
+                         (conjunto == conjuntos.end() ? 1 : conjunto->second.BytesPorCaractere);
+        }
+        descricao.Capacidades.push_back(capacidade);
     }
     fb::Liberar(comando, status);
+
+    for (const std::string& coluna : ChavePrimaria(destino, tabela)) {
+        const auto achada =
+            std::find(descricao.Colunas.begin(), descricao.Colunas.end(), coluna);
+        if (achada != descricao.Colunas.end())
+            descricao.Chave.push_back(
+                static_cast<std::size_t>(achada - descricao.Colunas.begin()));
+    }
+    return descricao;
 }
 
 } // namespace
@@ -77,9 +133,24 @@ void TCopiaTabela::DefinirCancelamento(const TCancelamento* cancelamento) noexce
     FCancelamento = cancelamento;
 }
 
+// Every failure of a copy names its table. An attachment the server dropped on either side is
+// let go, as for any other operation, once the copy's handles on it are gone.
 std::int64_t TCopiaTabela::Executar()
 {
     TTrabalhoBanco trabalho;
+    std::int64_t gravadas = 0;
+    try {
+        FLeitor.Conexao().Protegido(
+            [&] { FEscritor.Conexao().Protegido([&] { gravadas = Copiar(); }); });
+    } catch (EBancoDados& erro) {
+        erro.DefinirTabela(TabelaDaLeitura(FLeitor.SQLLeitura()));
+        throw;
+    }
+    return gravadas;
+}
+
+std::int64_t TCopiaTabela::Copiar()
+{
     TConexao& origem = FLeitor.Conexao();
     TConexao& destino = FEscritor.Conexao();
     std::int64_t gravadas = 0;
@@ -98,13 +169,12 @@ std::int64_t TCopiaTabela::Executar()
     try {
         if (!destino.EmTransacao())
             destino.IniciarTransacao();
-        std::string tabela;
-        std::vector<std::string> colunas;
-        DescreverDestino(destino, sqlEscrita, tabela, colunas);
-        if (colunas.size() != leitor.Formato().Colunas.size())
+        TDestinoCopia descricao = DescreverDestino(destino, sqlEscrita, conjuntos);
+        if (descricao.Colunas.size() != leitor.Formato().Colunas.size())
             throw EBancoDados::DaCamada("A leitura da origem e a do destino não têm as mesmas "
                                         "colunas.");
-        TEscritorTabela escritor(destino, leitor.Formato(), tabela, colunas, conjuntos);
+        TEscritorTabela escritor(destino, leitor.Formato(), std::move(descricao), conjuntos,
+                                 FCancelamento);
 
         auto ultimoAviso = TRelogio::now();
         auto avisar = [&](bool sempre) {
@@ -166,6 +236,9 @@ std::int64_t TCopiaTabela::Executar()
                     for (std::size_t b = 0; b < blobsPorLinha; ++b)
                         temLongo = temLongo || blobs[b].Estado == TValorBlob::TEstado::Longo;
                     if (temLongo) {
+                        // Each such row may take long: a stop is seen row by row.
+                        if (FCancelamento)
+                            FCancelamento->Verificar();
                         enviar();
                         if (!destino.EmTransacao())
                             destino.IniciarTransacao();
@@ -173,6 +246,7 @@ std::int64_t TCopiaTabela::Executar()
                         ++gravadas;
                         if (gravadas % LinhasPorCommit == 0)
                             confirmar();
+                        avisar(false);
                         continue;
                     }
                     if (!escritor.Cabe(blobs))

@@ -27,7 +27,8 @@ private:
 // on the destination, given a select text "select <columns> from <table>" set on both sides.
 // Rows are written in transactions of at most 10000 rows, each committed as it fills; on any
 // failure the open transaction is rolled back, both sides are closed and the error is passed
-// on, so the destination keeps exactly the batches committed before it.
+// on, so the destination keeps exactly the batches committed before it. A database failure
+// names the table, and where the server refused a row, its column and primary key.
 class TCopiaTabela {
 public:
     static constexpr int LinhasPorCommit = 10000;
@@ -46,10 +47,13 @@ public:
     // Told the rows written so far during a copy, at most a few times a second, and once at
     // its end.
     void DefinirObservadorProgresso(std::function<void(std::int64_t)> observador);
-    // Polled between two batches; a requested stop ends the copy like a failure would.
+    // Polled between two chunks, rows with long blobs and their segments; a requested stop
+    // ends the copy like a failure would.
     void DefinirCancelamento(const TCancelamento* cancelamento) noexcept;
 
 private:
+    std::int64_t Copiar();
+
     TLadoCopia FLeitor;
     TLadoCopia FEscritor;
     std::function<void(std::int64_t)> FObservador;

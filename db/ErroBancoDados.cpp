@@ -31,8 +31,52 @@ std::vector<std::intptr_t> CopiarCodigos(const ISC_STATUS* vetor)
 
 EBancoDados::EBancoDados(const std::string& mensagem, int codigoSql,
                          std::vector<std::intptr_t> vetorStatus)
-    : std::runtime_error(mensagem), FCodigoSql(codigoSql), FVetorStatus(std::move(vetorStatus))
+    : std::runtime_error(mensagem), FMensagem(mensagem), FCompleta(mensagem),
+      FCodigoSql(codigoSql), FVetorStatus(std::move(vetorStatus))
 {
+}
+
+void EBancoDados::Compor()
+{
+    FCompleta = FBanco.empty() ? FMensagem : FBanco + "\r\n" + FMensagem;
+    if (!FTabela.empty())
+        FCompleta += "\r\nTabela: " + FTabela;
+    if (!FColuna.empty())
+        FCompleta += "\r\nColuna: " + FColuna;
+    if (!FChave.empty())
+        FCompleta += "\r\nChave primária: " + FChave;
+    if (!FGatilho.empty())
+        FCompleta += "\r\nGatilho: " + FGatilho;
+}
+
+void EBancoDados::DefinirBanco(const std::string& descricao)
+{
+    FBanco = descricao;
+    Compor();
+}
+
+void EBancoDados::DefinirTabela(const std::string& tabela)
+{
+    FTabela = tabela;
+    Compor();
+}
+
+void EBancoDados::DefinirColuna(const std::string& coluna)
+{
+    FColuna = coluna;
+    Compor();
+}
+
+void EBancoDados::DefinirChave(const std::string& chave)
+{
+    FChave = chave;
+    Compor();
+}
+
+void EBancoDados::DefinirGatilho(const std::string& gatilho)
+{
+    FGatilho = gatilho;
+    Compor();
 }
 
 EBancoDados EBancoDados::DoStatus(const std::intptr_t* vetorStatus)

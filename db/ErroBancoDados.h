@@ -26,9 +26,26 @@ public:
     // Whether any message of the status carries this engine error code.
     bool TemCodigo(std::intptr_t codigo) const noexcept;
 
+    // Where the failure happened, for the operator to find it: a line before the server's
+    // text naming the database, lines after it naming the table, the column and the row's
+    // primary key, or the trigger. Set while the error passes up through the code that knows
+    // each of them.
+    void DefinirBanco(const std::string& descricao);
+    void DefinirTabela(const std::string& tabela);
+    void DefinirColuna(const std::string& coluna);
+    void DefinirChave(const std::string& chave);
+    void DefinirGatilho(const std::string& gatilho);
+
+    const char* what() const noexcept override { return FCompleta.c_str(); }
+
     static constexpr const char* Prefixo = "[VorelDB][Phys][FB]";
 
 private:
+    void Compor();
+
+    std::string FMensagem;
+    std::string FBanco, FTabela, FColuna, FChave, FGatilho;
+    std::string FCompleta;
     int FCodigoSql;
     std::vector<std::intptr_t> FVetorStatus;
 };

@@ -1,7 +1,10 @@
 #include "EscritorTabela.h"
 
+#include "Cancelamento.h"
 #include "Conexao.h"
+#include "LinhaRecusada.h"
 #include "NomeSql.h"
+#include "Texto.h"
 
 #include <cstring>
 
@@ -21,21 +24,41 @@ unsigned TamanhoCampo(const TColunaMensagem& coluna)
     return coluna.Tipo == SQL_VARYING ? coluna.Tamanho + 2 : coluna.Tamanho;
 }
 
+// The server makes blobs from text only of its own kinds, text and binary; a blob of any other
+// sub_type (an application's own, negative ones) is written through the blob interface.
+bool SubTipoProprio(const TColunaMensagem& coluna)
+{
+    return coluna.Blob() && coluna.SubTipo != isc_blob_text && coluna.SubTipo != isc_blob_untyped;
+}
+
+// A name the server gave, as the operator reads it.
+std::string NomeLegivel(const std::string& nome)
+{
+    return ConverterMensagemDoBanco(nome);
+}
+
 } // namespace
 
 TEscritorTabela::TEscritorTabela(TConexao& destino, const TFormatoLinha& formato,
-                                 const std::string& tabela,
-                                 const std::vector<std::string>& colunas,
-                                 const TConjuntosCaracteres& conjuntos)
-    : FDestino(destino), FFormato(formato)
+                                 TDestinoCopia descricao, const TConjuntosCaracteres& conjuntos,
+                                 const TCancelamento* cancelamento)
+    : FDestino(destino), FFormato(formato), FDescricao(std::move(descricao)),
+      FConjuntos(conjuntos), FCancelamento(cancelamento)
 {
+    const std::vector<std::string>& colunas = FDescricao.Colunas;
     for (unsigned i = 0; i < formato.Colunas.size(); ++i) {
         if (formato.Colunas[i].Blob())
             FColunasBlob.push_back(i);
-        FDeclaracoes.push_back(DeclaracaoTipo(formato.Colunas[i], conjuntos));
+        FSubTiposProprios = FSubTiposProprios || SubTipoProprio(formato.Colunas[i]);
+        try {
+            FDeclaracoes.push_back(DeclaracaoTipo(formato.Colunas[i], conjuntos));
+        } catch (EBancoDados& erro) {
+            erro.DefinirColuna(NomeLegivel(colunas.at(i)));
+            throw;
+        }
     }
 
-    FInsercao = "insert into " + NomeSql(tabela) + " (";
+    FInsercao = "insert into " + NomeSql(FDescricao.Tabela) + " (";
     for (std::size_t i = 0; i < colunas.size(); ++i)
         FInsercao += (i ? "," : "") + NomeSql(colunas[i]);
     FInsercao += ") values (";
@@ -87,7 +110,7 @@ IStatement* TEscritorTabela::Comando(std::size_t linhas)
 {
     auto& comando = FComandos[linhas];
     if (!comando) {
-        FEnvio.Sincronizar();
+        Aguardar();
         const std::string texto = TextoPedaco(linhas);
         fb::TStatus status;
         comando.reset(FDestino.Anexo()->prepare(&status, FDestino.Transacao(),
@@ -130,31 +153,36 @@ void TEscritorTabela::Enviar()
     std::vector<const TLinhaPendente*> linhas;
     for (std::size_t i = 0; i < FNumPendentes; ++i)
         linhas.push_back(&FPendentes[i]);
-    std::vector<ISC_QUAD> ids;
-    if (linhas.size() == 1 && linhas[0]->Bytes > MaxBytesLinhaUnica) {
-        FEnvio.Sincronizar();
-        // Too wide for one message with its blobs inline: write them as blobs first.
-        TLinhaPendente larga = *linhas[0];
-        for (std::size_t b = 0; b < FColunasBlob.size(); ++b) {
-            TValorBlob& valor = larga.Blobs[b];
-            if (valor.Estado != TValorBlob::TEstado::Curto)
-                continue;
-            bool entregue = false;
-            ids.push_back(GravarBlob(FFormato.Colunas[FColunasBlob[b]], [&]() -> const std::string* {
-                if (entregue)
-                    return nullptr;
-                entregue = true;
-                return &valor.Conteudo;
-            }));
-            valor.Estado = TValorBlob::TEstado::Longo;
-            valor.Conteudo.clear();
-        }
-        Executar(1, {&larga}, ids);
-    } else {
-        Executar(linhas.size(), linhas, ids);
+    // A row too wide for one message with its blobs inline has them written as blobs first.
+    const bool larga = FNumPendentes == 1 && FPendentes[0].Bytes > MaxBytesLinhaUnica;
+    if (larga || FSubTiposProprios) {
+        Aguardar();
+        for (std::size_t i = 0; i < FNumPendentes; ++i)
+            GravarComoBlobs(FPendentes[i], larga);
     }
+    Executar(linhas.size(), linhas);
     FNumPendentes = 0;
     FBytesPendentes = 0;
+}
+
+void TEscritorTabela::GravarComoBlobs(TLinhaPendente& linha, bool todos)
+{
+    linha.Ids.resize(FColunasBlob.size());
+    for (std::size_t b = 0; b < FColunasBlob.size(); ++b) {
+        TValorBlob& valor = linha.Blobs[b];
+        const TColunaMensagem& coluna = FFormato.Colunas[FColunasBlob[b]];
+        if (valor.Estado != TValorBlob::TEstado::Curto || !(todos || SubTipoProprio(coluna)))
+            continue;
+        bool entregue = false;
+        linha.Ids[b] = GravarBlob(coluna, [&]() -> const std::string* {
+            if (entregue)
+                return nullptr;
+            entregue = true;
+            return &valor.Conteudo;
+        });
+        valor.Estado = TValorBlob::TEstado::Longo;
+        valor.Conteudo.clear();
+    }
 }
 
 void TEscritorTabela::InserirComBlobsLongos(const unsigned char* linha, const TValorBlob* blobs,
@@ -163,14 +191,14 @@ void TEscritorTabela::InserirComBlobsLongos(const unsigned char* linha, const TV
     TLinhaPendente pendente;
     pendente.Dados.assign(linha, linha + FFormato.TamanhoMensagem);
     pendente.Blobs.assign(blobs, blobs + FColunasBlob.size());
+    pendente.Ids.resize(FColunasBlob.size());
 
-    FEnvio.Sincronizar();
-    std::vector<ISC_QUAD> ids;
+    Aguardar();
     for (std::size_t b = 0; b < FColunasBlob.size(); ++b) {
         if (pendente.Blobs[b].Estado != TValorBlob::TEstado::Longo)
             continue;
         TItemFila item;
-        ids.push_back(GravarBlob(FFormato.Colunas[FColunasBlob[b]], [&]() -> const std::string* {
+        pendente.Ids[b] = GravarBlob(FFormato.Colunas[FColunasBlob[b]], [&]() -> const std::string* {
             item = fila.Retirar();
             if (item.Tipo == TItemFila::TTipo::Erro)
                 std::rethrow_exception(item.Erro);
@@ -179,20 +207,24 @@ void TEscritorTabela::InserirComBlobsLongos(const unsigned char* linha, const TV
             if (item.Tipo != TItemFila::TTipo::Segmento)
                 throw EBancoDados::DaCamada("A leitura de um blob longo terminou antes do fim.");
             return &item.Segmento;
-        }));
+        });
     }
-    Executar(1, {&pendente}, ids);
+    GravarComoBlobs(pendente, false);
+    Executar(1, {&pendente});
 }
 
 ISC_QUAD TEscritorTabela::GravarBlob(const TColunaMensagem& coluna,
                                       const std::function<const std::string*()>& proximo)
 {
-    // The blob takes the column's own kind and character set, so the insert stores it as is.
-    const auto subTipo = static_cast<unsigned char>(coluna.SubTipo);
+    // The blob takes the column's own kind and character set, so the insert stores it as is and
+    // no filter runs. Sub_types are 16-bit and may be negative: two bytes, low byte first.
+    const auto subTipo = static_cast<std::uint16_t>(coluna.SubTipo);
+    const auto baixo = static_cast<unsigned char>(subTipo & 0xFF);
+    const auto alto = static_cast<unsigned char>(subTipo >> 8);
     const auto conjunto = static_cast<unsigned char>(coluna.ConjuntoCaracteres);
     const unsigned char bpb[] = {isc_bpb_version1,
-                                 isc_bpb_source_type, 1, subTipo,
-                                 isc_bpb_target_type, 1, subTipo,
+                                 isc_bpb_source_type, 2, baixo, alto,
+                                 isc_bpb_target_type, 2, baixo, alto,
                                  isc_bpb_source_interp, 1, conjunto,
                                  isc_bpb_target_interp, 1, conjunto};
     fb::TStatus status;
@@ -200,6 +232,8 @@ ISC_QUAD TEscritorTabela::GravarBlob(const TColunaMensagem& coluna,
     fb::TBlob blob(
         FDestino.Anexo()->createBlob(&status, FDestino.Transacao(), &id, sizeof bpb, bpb));
     while (const std::string* pedaco = proximo()) {
+        if (FCancelamento)
+            FCancelamento->Verificar();
         for (std::size_t feito = 0; feito < pedaco->size();) {
             const auto parte =
                 static_cast<unsigned>(std::min<std::size_t>(65535, pedaco->size() - feito));
@@ -245,8 +279,7 @@ fb::TMetadados TEscritorTabela::Metadados(const std::vector<const TLinhaPendente
     return fb::TMetadados(construtor->getMetadata(&status));
 }
 
-void TEscritorTabela::Executar(std::size_t linhas, const std::vector<const TLinhaPendente*>& origem,
-                               const std::vector<ISC_QUAD>& idsLongos)
+void TEscritorTabela::Executar(std::size_t linhas, const std::vector<const TLinhaPendente*>& origem)
 {
     fb::TStatus status;
     IStatement* comando = Comando(linhas);
@@ -265,7 +298,6 @@ void TEscritorTabela::Executar(std::size_t linhas, const std::vector<const TLinh
     const std::size_t colunas = FFormato.Colunas.size();
     std::vector<unsigned char>& buffer = FBuffers[FAtual];
     buffer.assign(meta->getMessageLength(&status), 0);
-    std::size_t longo = 0;
     for (std::size_t r = 0; r < linhas; ++r) {
         const unsigned char* linha = origem[r]->Dados.data();
         std::size_t blob = 0;
@@ -282,7 +314,7 @@ void TEscritorTabela::Executar(std::size_t linhas, const std::vector<const TLinh
             }
             const TValorBlob& valor = origem[r]->Blobs[blob++];
             if (valor.Estado == TValorBlob::TEstado::Longo) {
-                std::memcpy(destino, &idsLongos[longo++], sizeof(ISC_QUAD));
+                std::memcpy(destino, &origem[r]->Ids[blob - 1], sizeof(ISC_QUAD));
             } else if (valor.Estado == TValorBlob::TEstado::Curto) {
                 const auto tamanho = static_cast<unsigned short>(valor.Conteudo.size());
                 std::memcpy(destino, &tamanho, sizeof tamanho);
@@ -290,18 +322,70 @@ void TEscritorTabela::Executar(std::size_t linhas, const std::vector<const TLinh
             }
         }
     }
+    Aguardar();
     FEnvio.Entregar(comando, FDestino.Transacao(), meta, buffer.data());
+    FEmExecucao = {linhas, meta, buffer.data()};
     FAtual = 1 - FAtual;
+}
+
+void TEscritorTabela::Aguardar()
+{
+    try {
+        FEnvio.Sincronizar();
+    } catch (EBancoDados& erro) {
+        Localizar(erro);
+        throw;
+    }
+    FEmExecucao = {};
+}
+
+// Names the column and the key of the row the server refused, read from the chunk's message.
+// The server's own message stays the failure: when the row cannot be read back (a text the
+// connection's character set does not define, say), it goes without them.
+void TEscritorTabela::Localizar(EBancoDados& erro) const
+{
+    if (FEmExecucao.Linhas == 0)
+        return;
+    const std::optional<std::size_t> linha = LinhaRecusada(erro.what(), FEmExecucao.Linhas);
+    if (!linha)
+        return;
+    const TLinhaMensagem valores(FEmExecucao.Metadados, FEmExecucao.Buffer,
+                                 FFormato.Colunas.size(), *linha);
+    const std::vector<std::string>& colunas = FDescricao.Colunas;
+    try {
+        std::string coluna = ColunaDaMensagem(erro.what());
+        // The server's truncation message gives sizes, not the column: the column is the
+        // first whose text is longer than the destination holds.
+        for (unsigned c = 0; coluna.empty() && erro.TemCodigo(isc_string_truncation) &&
+                             c < colunas.size();
+             ++c) {
+            const auto caracteres = valores.Caracteres(c, FConjuntos);
+            if (caracteres && FDescricao.Capacidades[c] > 0 &&
+                *caracteres > FDescricao.Capacidades[c])
+                coluna = NomeLegivel(colunas[c]) + " (" + std::to_string(*caracteres) +
+                         " caracteres; o destino comporta " +
+                         std::to_string(FDescricao.Capacidades[c]) + ")";
+        }
+        if (!coluna.empty())
+            erro.DefinirColuna(coluna);
+        std::string chave;
+        for (std::size_t c : FDescricao.Chave)
+            chave += (chave.empty() ? "" : ", ") + NomeLegivel(colunas[c]) + " = " +
+                     valores.ValorSql(static_cast<unsigned>(c));
+        if (!chave.empty())
+            erro.DefinirChave(chave);
+    } catch (const EBancoDados&) {
+    }
 }
 
 void TEscritorTabela::Sincronizar()
 {
-    FEnvio.Sincronizar();
+    Aguardar();
 }
 
 void TEscritorTabela::Liberar()
 {
-    FEnvio.Sincronizar();
+    Aguardar();
     fb::TStatus status;
     for (auto& [linhas, comando] : FComandos)
         if (comando)

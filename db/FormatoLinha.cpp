@@ -18,7 +18,7 @@ TFormatoLinha TFormatoLinha::De(IMessageMetadata* meta)
         coluna.Escala = meta->getScale(&status, i);
         coluna.SubTipo = meta->getSubType(&status, i);
         coluna.Tamanho = meta->getLength(&status, i);
-        coluna.ConjuntoCaracteres = meta->getCharSet(&status, i);
+        coluna.ConjuntoCaracteres = ConjuntoDoId(meta->getCharSet(&status, i));
         coluna.Deslocamento = meta->getOffset(&status, i);
         coluna.DeslocamentoNulo = meta->getNullOffset(&status, i);
         formato.TemBlob = formato.TemBlob || coluna.Blob();
@@ -28,9 +28,7 @@ TFormatoLinha TFormatoLinha::De(IMessageMetadata* meta)
     return formato;
 }
 
-namespace {
-
-std::string Conjunto(unsigned id, const TConjuntosCaracteres& conjuntos)
+const std::string& NomeConjunto(unsigned id, const TConjuntosCaracteres& conjuntos)
 {
     auto achado = conjuntos.find(id);
     if (achado == conjuntos.end())
@@ -38,6 +36,8 @@ std::string Conjunto(unsigned id, const TConjuntosCaracteres& conjuntos)
                                     ".");
     return achado->second.Nome;
 }
+
+namespace {
 
 unsigned Caracteres(const TColunaMensagem& coluna, const TConjuntosCaracteres& conjuntos)
 {
@@ -60,10 +60,10 @@ std::string DeclaracaoTipo(const TColunaMensagem& coluna, const TConjuntosCaract
     switch (coluna.Tipo) {
     case SQL_TEXT:
         return "char(" + std::to_string(Caracteres(coluna, conjuntos)) + ") character set " +
-               Conjunto(coluna.ConjuntoCaracteres, conjuntos);
+               NomeConjunto(coluna.ConjuntoCaracteres, conjuntos);
     case SQL_VARYING:
         return "varchar(" + std::to_string(Caracteres(coluna, conjuntos)) + ") character set " +
-               Conjunto(coluna.ConjuntoCaracteres, conjuntos);
+               NomeConjunto(coluna.ConjuntoCaracteres, conjuntos);
     case SQL_SHORT:
         return Numerico("smallint", 4, coluna.Escala);
     case SQL_LONG:
@@ -86,7 +86,7 @@ std::string DeclaracaoTipo(const TColunaMensagem& coluna, const TConjuntosCaract
     case SQL_BLOB:
         if (coluna.SubTipo == isc_blob_text)
             return "blob sub_type text character set " +
-                   Conjunto(coluna.ConjuntoCaracteres, conjuntos);
+                   NomeConjunto(coluna.ConjuntoCaracteres, conjuntos);
         return "blob sub_type " + std::to_string(coluna.SubTipo);
     default:
         throw EBancoDados::DaCamada("A cópia não sabe transportar o tipo de coluna " +

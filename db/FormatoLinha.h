@@ -31,6 +31,8 @@ struct TFormatoLinha {
     static TFormatoLinha De(Firebird::IMessageMetadata* meta);
 };
 
+// The name of a character set by id; an id the server did not list fails.
+const std::string& NomeConjunto(unsigned id, const TConjuntosCaracteres& conjuntos);
 
 // The SQL type that holds a column's value unchanged, as declared in an execute block header
 // ("integer", "numeric(18,4)", "varchar(60) character set WIN1252", ...).

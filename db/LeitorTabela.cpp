@@ -2,6 +2,7 @@
 
 #include "Conexao.h"
 #include "NomeSql.h"
+#include "Texto.h"
 
 #include <cstring>
 
@@ -35,9 +36,15 @@ TLeitorTabela::TLeitorTabela(IAttachment* anexo, ITransaction* transacao, const 
         for (unsigned i : FColunasBlob) {
             const TColunaMensagem& coluna = FFormato.Colunas[i];
             const std::string nome = "X." + NomeSql(FMetadados->getAlias(&status, i));
-            const std::string conjunto =
-                coluna.SubTipo == isc_blob_text ? conjuntos.at(coluna.ConjuntoCaracteres).Nome
-                                                : "OCTETS";
+            std::string conjunto = "OCTETS";
+            if (coluna.SubTipo == isc_blob_text) {
+                try {
+                    conjunto = NomeConjunto(coluna.ConjuntoCaracteres, conjuntos);
+                } catch (EBancoDados& erro) {
+                    erro.DefinirColuna(ConverterMensagemDoBanco(FMetadados->getField(&status, i)));
+                    throw;
+                }
+            }
             envolta += ", iif(octet_length(" + nome + ") <= " +
                        std::to_string(LimiteBlobNaLinha) + ", cast(" + nome + " as varchar(" +
                        std::to_string(LimiteBlobNaLinha) + ") character set " + conjunto +

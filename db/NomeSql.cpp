@@ -73,6 +73,16 @@ std::string NomeSql(const std::string& nome)
     return Entre(nome, '"');
 }
 
+std::string NomeSqlNoServidor(const std::string& expressao)
+{
+    std::string reservadas;
+    for (std::string_view palavra : PalavrasReservadas)
+        reservadas += (reservadas.empty() ? "'" : ", '") + std::string(palavra) + "'";
+    return "iif(" + expressao + " similar to '[A-Z][A-Z0-9_$]*' and " + expressao + " not in (" +
+           reservadas + "), " + expressao + ", '\"' || replace(" + expressao +
+           ", '\"', '\"\"') || '\"')";
+}
+
 std::string LiteralSql(const std::string& texto)
 {
     return Entre(texto, '\'');

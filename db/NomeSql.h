@@ -8,5 +8,10 @@
 // ordinary names keep the statements' usual text and no name can change a statement.
 std::string NomeSql(const std::string& nome);
 
+// The same rule for statements the server builds from its own catalogue: an SQL expression
+// that turns the name the given expression yields (without trailing blanks) into the name as
+// NomeSql writes it.
+std::string NomeSqlNoServidor(const std::string& expressao);
+
 // The name as a single-quoted literal, inner quotes doubled.
 std::string LiteralSql(const std::string& texto);

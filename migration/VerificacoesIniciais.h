@@ -11,7 +11,8 @@ public:
     explicit TVerificacoesIniciais(const TContextoMigracao& contexto) : FContexto(contexto) {}
 
     // Compares the schema versions; on a mismatch shows the message through the report's
-    // abandonment and returns false. A database that cannot be read fails with EBancoDados.
+    // abandonment and returns false. A database that cannot be read fails with EBancoDados,
+    // its message opened by "Banco de dados de ORIGEM" (or DESTINO) and the path.
     bool ValidarVersao();
 
     // Fills every NULL of a "LOGICO" column of the source's tables with 'N'. Views are left

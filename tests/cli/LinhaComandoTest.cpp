@@ -156,7 +156,13 @@ TEST(LinhaComandoTest, VersoesDiferentesEBancoInacessivel)
     const TExecucao inacessivel = Executar({"/nao/existe/origem.fdb", par.Destino.Caminho()});
     EXPECT_EQ(inacessivel.Codigo, 3);
     EXPECT_EQ(inacessivel.Saida, "");
-    EXPECT_EQ(inacessivel.Erros.rfind(EBancoDados::Prefixo, 0), 0u) << inacessivel.Erros;
+    EXPECT_EQ(inacessivel.Erros.rfind("Banco de dados de ORIGEM não pôde ser lido: "
+                                      "/nao/existe/origem.fdb",
+                                      0),
+              0u)
+        << inacessivel.Erros;
+    EXPECT_NE(inacessivel.Erros.find(EBancoDados::Prefixo), std::string::npos)
+        << inacessivel.Erros;
 }
 
 // Every log line on the standard output with its time stamp, the last one the conclusion;

@@ -197,16 +197,39 @@ INSTANTIATE_TEST_SUITE_P(
                       TCasoLargura{"texto_longo", 1, "varchar(32000)", "lpad('', 20000 + :i, 'x')"}),
     [](const auto& info) { return std::string(info.param.Nome); });
 
-TEST_F(CopiaTabelaTest, ParadaPedidaDesfazOLoteAberto)
+// A stop is seen in a plain table and in one whose every row carries a long blob (those rows go
+// one by one, never as a chunk).
+struct TCasoParada {
+    const char* Nome;
+    const char* Colunas;
+    const char* Valores;
+};
+
+class ParadaTest : public CopiaTabelaTest, public ::testing::WithParamInterface<TCasoParada> {};
+
+TEST_P(ParadaTest, ParadaPedidaDesfazOLoteAberto)
 {
-    CriarTabelaNumerada(25000, false);
+    const auto& caso = GetParam();
+    for (TConexao* conexao : {&FOrigem, &FDestino})
+        conexao->Executar(std::string("create table PARADA (ID integer not null primary key, ") +
+                          caso.Colunas + ")");
+    FOrigem.Executar(std::string("execute block as declare i integer = 1; begin while (i <= 300) "
+                                 "do begin insert into PARADA values (:i, ") +
+                     caso.Valores + "); i = i + 1; end end");
     TCancelamento cancelamento;
     cancelamento.Solicitar();
     FCopia.DefinirCancelamento(&cancelamento);
-    EXPECT_THROW(Copiar("select ID,NOME from NUMERADA"), EOperacaoCancelada);
-    EXPECT_EQ(Valor(FDestino, "select count(*) from NUMERADA"), 0);
+    EXPECT_THROW(Copiar("select * from PARADA"), EOperacaoCancelada);
+    EXPECT_EQ(Valor(FDestino, "select count(*) from PARADA"), 0);
     EXPECT_FALSE(FDestino.EmTransacao());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, ParadaTest,
+    ::testing::Values(TCasoParada{"sem_blob", "NOME varchar(40)", "'linha ' || :i"},
+                      TCasoParada{"blobs_longos", "DADOS blob sub_type binary",
+                                  "lpad('', 40000, x'00ff')"}),
+    [](const auto& info) { return std::string(info.param.Nome); });
 
 TEST_F(CopiaTabelaTest, ColunaQueAOrigemNaoTemFalhaSemGravarNada)
 {
@@ -217,13 +240,135 @@ TEST_F(CopiaTabelaTest, ColunaQueAOrigemNaoTemFalhaSemGravarNada)
     EXPECT_FALSE(FDestino.EmTransacao());
 }
 
-TEST_F(CopiaTabelaTest, ValorQueODestinoNaoComportaFalha)
+// A row the destination refuses, in the middle of a chunk: after the server's text the failure
+// names the table, the column and the row's primary key.
+struct TCasoRecusa {
+    const char* Nome;
+    std::vector<std::string> Destino;
+    std::vector<std::string> Origem;
+    const char* TrechoServidor;
+    const char* Local;
+};
+
+class RecusaTest : public CopiaTabelaTest, public ::testing::WithParamInterface<TCasoRecusa> {};
+
+TEST_P(RecusaTest, FalhaNomeiaTabelaColunaEChave)
 {
-    FDestino.Executar("alter table MARCAS alter MAR_DESCRICAO type varchar(80)");
-    FOrigem.Executar("alter table MARCAS alter MAR_DESCRICAO type varchar(200)");
-    FOrigem.Executar("update MARCAS set MAR_DESCRICAO = lpad('', 150, 'x') where MAR_CODIGO = 2");
-    EXPECT_THROW(Copiar("select EMPRESA,MAR_CODIGO,MAR_DESCRICAO from MARCAS"), EBancoDados);
+    const auto& caso = GetParam();
+    for (const std::string& sql : caso.Destino)
+        FDestino.Executar(sql);
+    for (const std::string& sql : caso.Origem)
+        FOrigem.Executar(sql);
+    try {
+        Copiar("select EMPRESA,MAR_CODIGO,MAR_DESCRICAO from MARCAS");
+        FAIL() << "a cópia deveria falhar";
+    } catch (const EBancoDados& erro) {
+        const std::string mensagem = erro.what();
+        EXPECT_EQ(mensagem.rfind(EBancoDados::Prefixo, 0), 0u) << mensagem;
+        EXPECT_NE(mensagem.find(caso.TrechoServidor), std::string::npos) << mensagem;
+        EXPECT_TRUE(mensagem.ends_with(caso.Local)) << mensagem;
+    }
     EXPECT_EQ(Valor(FDestino, "select count(*) from MARCAS"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, RecusaTest,
+    ::testing::Values(
+        // The server gives the sizes of the parameter, not the column: the column is named.
+        TCasoRecusa{"texto_longo",
+                    {"alter table MARCAS alter MAR_DESCRICAO type varchar(80)"},
+                    {"alter table MARCAS alter MAR_DESCRICAO type varchar(200)",
+                     "update MARCAS set MAR_DESCRICAO = lpad('', 150, 'x') where MAR_CODIGO = 2"},
+                    "string right truncation",
+                    "\r\nTabela: MARCAS\r\nColuna: MAR_DESCRICAO (150 caracteres; o destino "
+                    "comporta 80)\r\nChave primária: EMPRESA = 1, MAR_CODIGO = 2"},
+        TCasoRecusa{"nulo_proibido",
+                    {"alter table MARCAS alter MAR_DESCRICAO set not null"},
+                    {"update MARCAS set MAR_DESCRICAO = null where MAR_CODIGO = 2"},
+                    "validation error for column",
+                    "\r\nTabela: MARCAS\r\nColuna: MAR_DESCRICAO\r\nChave primária: "
+                    "EMPRESA = 1, MAR_CODIGO = 2"}),
+    [](const auto& info) { return std::string(info.param.Nome); });
+
+// A table whose name needs quotes is named as the catalogue spells it; a check the row breaks
+// names no column, the key still finds the row.
+TEST_F(CopiaTabelaTest, FalhaNomeiaTabelaDeNomeComAspas)
+{
+    for (TConexao* conexao : {&FOrigem, &FDestino})
+        conexao->Executar("create table \"Notas \"\"A\"\"\" (ID integer not null primary key, "
+                          "\"valor\" integer)");
+    FDestino.Executar("alter table \"Notas \"\"A\"\"\" add check (\"valor\" < 10)");
+    FOrigem.Executar("insert into \"Notas \"\"A\"\"\" values (1, 5)");
+    FOrigem.Executar("insert into \"Notas \"\"A\"\"\" values (2, 50)");
+    try {
+        Copiar("select ID,\"valor\" from \"Notas \"\"A\"\"\"");
+        FAIL() << "a cópia deveria falhar";
+    } catch (const EBancoDados& erro) {
+        const std::string mensagem = erro.what();
+        EXPECT_NE(mensagem.find("Operation violates CHECK constraint"), std::string::npos)
+            << mensagem;
+        EXPECT_TRUE(mensagem.ends_with("\r\nTabela: Notas \"A\"\r\nChave primária: ID = 2"))
+            << mensagem;
+    }
+}
+
+// An attachment the server drops is let go by the copy that meets it, so the next copy attaches
+// anew. The source's transaction is opened beforehand, so that the read is the first operation
+// to meet the dropped attachment.
+TEST_F(CopiaTabelaTest, AnexoDerrubadoEhLargadoPelaCopia)
+{
+    const std::string sql = "select EMPRESA,MAR_CODIGO,MAR_DESCRICAO from MARCAS";
+    EXPECT_EQ(Copiar(sql), 3);
+    FDestino.Executar("delete from MARCAS");
+    FOrigem.IniciarTransacao();
+    const std::int64_t anexo = Valor(FOrigem, "select current_connection from RDB$DATABASE");
+    TConexao administrador;
+    administrador.DefinirBanco(FBancoOrigem.Caminho());
+    administrador.Executar("delete from MON$ATTACHMENTS where MON$ATTACHMENT_ID = " +
+                           std::to_string(anexo));
+
+    EXPECT_THROW(Copiar(sql), EBancoDados);
+    EXPECT_FALSE(FOrigem.Conectado());
+    EXPECT_EQ(Copiar(sql), 3);
+}
+
+// Columns of a collation other than the character set's default (the server reports them with
+// the collation in the high byte of the id) copy like any other, NULLs included.
+TEST_F(CopiaTabelaTest, ColunasComColacaoChegamIguais)
+{
+    for (TConexao* conexao : {&FOrigem, &FDestino})
+        conexao->Executar("create table COLACAO (ID integer not null primary key, "
+                          "NOME varchar(20) character set WIN1252 collate WIN_PTBR, "
+                          "SIGLA char(3) character set WIN1252 collate WIN_PTBR, "
+                          "NOTA blob sub_type text character set WIN1252)");
+    FOrigem.Executar("insert into COLACAO values (1, 'Ação Ímpar', 'ÇÃO', 'nota ç')");
+    FOrigem.Executar("insert into COLACAO values (2, null, null, null)");
+    const std::string sql = "select ID,NOME,SIGLA,NOTA from COLACAO";
+    EXPECT_EQ(Copiar(sql), 2);
+    EXPECT_EQ(Linhas(FDestino, sql + " order by ID"), Linhas(FOrigem, sql + " order by ID"));
+}
+
+// A blob of a sub_type of the application's own (negative) is carried byte for byte, whether it
+// travels with its row, on its own or in segments.
+TEST_F(CopiaTabelaTest, BlobDeSubTipoProprioChegaIgual)
+{
+    for (TConexao* conexao : {&FOrigem, &FDestino})
+        conexao->Executar("create table PROPRIO (ID integer not null primary key, "
+                          "DADOS blob sub_type -1)");
+    FOrigem.Executar(
+        "execute block as declare dados blob sub_type binary; declare i integer = 0; begin "
+        "insert into PROPRIO values (1, cast(x'00FF' as blob sub_type binary)); "
+        "insert into PROPRIO values (2, cast(lpad('', 10000, x'01fe') as blob sub_type binary)); "
+        "dados = x''; while (i < 10) do begin dados = dados || lpad('', 20000, x'00ff'); "
+        "i = i + 1; end "
+        "insert into PROPRIO values (3, :dados); "
+        "insert into PROPRIO values (4, null); end");
+    ASSERT_EQ(Valor(FOrigem, "select octet_length(DADOS) from PROPRIO where ID = 3"), 200000);
+    const std::string sql = "select ID,DADOS from PROPRIO";
+    EXPECT_EQ(Copiar(sql), 4);
+    const std::string comparacao =
+        "select ID, hash(DADOS), octet_length(DADOS) from PROPRIO order by ID";
+    EXPECT_EQ(Linhas(FDestino, comparacao), Linhas(FOrigem, comparacao));
 }
 
 TEST_F(CopiaTabelaTest, BlobsDeOutroConjuntoDeCaracteresChegamIguais)

@@ -160,7 +160,10 @@ TEST(VersaoTest, BancoInacessivelSaiDoComandoComOErro)
             migracao.Iniciar(origem, destino);
             ADD_FAILURE() << origem << " -> " << destino;
         } catch (const EBancoDados& erro) {
-            EXPECT_EQ(std::string(erro.what()).rfind(EBancoDados::Prefixo, 0), 0u) << erro.what();
+            const std::string mensagem = erro.what();
+            EXPECT_EQ(mensagem.rfind("Banco de dados de ", 0), 0u) << mensagem;
+            EXPECT_NE(mensagem.find(std::string("\r\n") + EBancoDados::Prefixo), std::string::npos)
+                << mensagem;
         }
         EXPECT_TRUE(relatorio.Abandonos.empty());
         EsperarNadaMostrado(relatorio);
