@@ -1,6 +1,7 @@
 #include "Aplicacao.h"
 #include "Dialog.h"
 #include "EstiloVisual.h"
+#include "LocalidadeUtf8.h"
 #include "ObjectsAssigner.h"
 #include "frmPrincipal.h"
 
@@ -12,6 +13,8 @@ int main(int argc, char** argv)
 {
     TAplicacao aplicacao(argc, argv);
     RegisterDefaultAssignments();
+    // After the application, which takes the environment's locale as it is.
+    AdotarLocalidadeUtf8();
 
     try {
         TEstiloVisual::Aplicar(aplicacao, QStringLiteral("Carbon"));

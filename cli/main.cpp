@@ -1,4 +1,5 @@
 #include "ErroBancoDados.h"
+#include "LocalidadeUtf8.h"
 #include "Migracao.h"
 #include "ObjectsAssigner.h"
 #include "RegistroChavesPendentes.h"
@@ -92,8 +93,10 @@ void MostrarChavesPendentes(TRelatorioLinhaComando& relatorio, const std::string
 
 int main(int argc, char* argv[])
 {
-    // The same start-up as the window's, so that both programs run with the same registrations.
+    // The same start-up as the window's, so that both programs run with the same registrations
+    // and open the same paths.
     RegisterDefaultAssignments();
+    AdotarLocalidadeUtf8();
 
     const std::string primeiro = argc > 1 ? argv[1] : "";
     if (argc == 2 && (primeiro == "--help" || primeiro == "-h")) {

@@ -124,6 +124,28 @@ TEST(LinhaComandoTest, AjudaEmPortugues)
         << execucao.Saida;
 }
 
+// A pair in a folder whose name has accents and a blank, with an environment that names no
+// locale: the path still reaches the server as the file system spells it.
+TEST(LinhaComandoTest, PastaComAcentosSemLocalidadeNoAmbiente)
+{
+    TParMigracao par;
+    par.Desconectar();
+    const std::filesystem::path pasta = std::filesystem::path(TBancoTeste::Pasta()) / "Área de Trabalho";
+    std::filesystem::create_directories(pasta);
+    std::filesystem::permissions(pasta, std::filesystem::perms::all);
+    std::vector<std::string> caminhos;
+    for (const std::string& banco : {par.Origem.Caminho(), par.Destino.Caminho()}) {
+        caminhos.push_back((pasta / std::filesystem::path(banco).filename()).string());
+        std::filesystem::copy_file(banco, caminhos.back());
+        std::filesystem::permissions(caminhos.back(), std::filesystem::perms::all);
+    }
+
+    setenv("LC_ALL", "C", 1);
+    const TExecucao execucao = Executar(caminhos);
+    unsetenv("LC_ALL");
+    EXPECT_EQ(execucao.Codigo, 0) << execucao.Saida << execucao.Erros;
+}
+
 // A pair the checks before the run refuse: every reason on the error stream, exit 2, and
 // nothing in the log, since nothing was done.
 TEST(LinhaComandoTest, RecusaDaConferenciaSaiComCodigo2)

@@ -2,6 +2,7 @@
 #include "Cancelamento.h"
 #include "ErroBancoDados.h"
 #include "InspecaoBanco.h"
+#include "LocalidadeUtf8.h"
 #include "Migracao.h"
 #include "ParMigracao.h"
 #include "PassosGatilhos.h"
@@ -100,12 +101,10 @@ TEST(BancosReaisTest, NomesComAspasNosBlocosDoServidor)
     EXPECT_TRUE(Gatilhos(par.ConexaoDestino).at("marcas bi2"));
 }
 
-// The client library turns paths into the system's bytes through the process's character
-// locale, read once, at the first attachment. The programs take it from the environment at
-// start-up (the window's toolkit does); this test program takes a UTF-8 one before any test.
+// Paths with accents need the programs' UTF-8 locale, taken before any attachment.
 class TLocaleUtf8 : public ::testing::Environment {
 public:
-    void SetUp() override { ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr); }
+    void SetUp() override { AdotarLocalidadeUtf8(); }
 };
 
 [[maybe_unused]] const auto* const LocaleUtf8 =

@@ -56,16 +56,19 @@ INSTANTIATE_TEST_SUITE_P(
     Interrupcoes, RetomadaTest,
     ::testing::Values(
         TCasoRetomada{"ProcessoMorto", OrigemGrande, TabelaGrande, MatarDuranteACopia},
+        // Deleted between two of its statements, as the table's copy is about to begin.
         TCasoRetomada{"ConexaoExcluida", OrigemGrande, TabelaGrande,
                       [](TParMigracao& par) {
                           ExecutarAte(par, [&par](TRelatorioGravado& relatorio, TMigracao&) {
-                              relatorio.AoCopiar = DuranteACopia([&par] {
+                              relatorio.AoAcrescentar = [&par](const std::string& texto) {
+                                  if (texto != "Importando tabela... LANCAMENTOS")
+                                      return;
                                   TConexao administrador;
                                   administrador.DefinirBanco(par.Destino.Caminho());
                                   administrador.Executar(
                                       "delete from MON$ATTACHMENTS where MON$ATTACHMENT_ID <> "
                                       "current_connection and coalesce(MON$SYSTEM_FLAG, 0) = 0");
-                              });
+                              };
                           });
                       }},
         TCasoRetomada{"ParadaSolicitada", OrigemGrande, TabelaGrande,
