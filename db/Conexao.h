@@ -40,6 +40,7 @@ public:
     // transaction is committed and its open queries are closed.
     void DefinirBanco(const std::string& caminho);
     const std::string& Banco() const noexcept { return FBanco; }
+    const TPerfilConexao& Perfil() const noexcept { return FPerfil; }
     bool Conectado() const noexcept;
 
     // Runs one statement that returns no rows, sent exactly as written. Outside an explicit

@@ -3,6 +3,7 @@
 #include "AcompanhamentoMigracao.h"
 #include "Cancelamento.h"
 #include "Conexao.h"
+#include "CopiaExterna.h"
 #include "NomeSql.h"
 #include "Utilidades.h"
 
@@ -134,11 +135,13 @@ void TPassosTabelas::ImportarTabela(const std::string& tabela)
 
     IRelatorioMigracao& relatorio = FContexto.Acompanhamento.Relatorio();
     const auto inicio = std::chrono::steady_clock::now();
-    batMove.DefinirObservadorProgresso([&relatorio, &tabela, inicio](std::int64_t linhas) {
+    TCopiaExterna copia(batMove);
+    copia.DefinirCancelamento(&FContexto.Cancelamento);
+    copia.DefinirObservadorProgresso([&relatorio, &tabela, inicio](std::int64_t linhas) {
         const std::chrono::duration<double> decorrido = std::chrono::steady_clock::now() - inicio;
         const double porSegundo =
             decorrido.count() > 0 ? static_cast<double>(linhas) / decorrido.count() : 0.0;
         relatorio.ProgressoCopia(tabela, linhas, porSegundo);
     });
-    batMove.Executar();
+    copia.Executar();
 }
