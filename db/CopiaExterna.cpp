@@ -237,7 +237,8 @@ std::optional<TCopiaExterna::TPlano> TCopiaExterna::Planejar(const std::string& 
             b += "if (N < " + std::to_string(LinhasPorLote) + ") then\n";
         b += "begin\n" + laco(condicao, parametros) + "end\n";
     }
-    b += "end\nend";
+    // Its one row of results is delivered by suspend: a block with results is a select.
+    b += "end\nsuspend;\nend";
     return plano;
 }
 

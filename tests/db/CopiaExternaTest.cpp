@@ -350,9 +350,10 @@ TEST_P(CaminhoClienteTest, CopiaPeloCliente)
     EXPECT_EQ(externa.Executar(), 20);
     EXPECT_EQ(externa.Caminho(), TCaminhoCopia::Cliente);
     EXPECT_FALSE(externa.MotivoCliente().empty());
-    if (*caso.SenhaExterna)
+    if (*caso.SenhaExterna) {
         EXPECT_EQ(externa.MotivoCliente().find(caso.SenhaExterna), std::string::npos)
             << externa.MotivoCliente();
+    }
     EXPECT_EQ(Linhas(FDestino, sql + " order by ID"), Linhas(FOrigem, sql + " order by ID"));
     EXPECT_FALSE(FDestino.EmTransacao());
 }
