@@ -113,6 +113,14 @@ void TCopiaExterna::DefinirCancelamento(const TCancelamento* cancelamento) noexc
     FCancelamento = cancelamento;
 }
 
+TCaminhoCopia TCopiaExterna::Escolher()
+{
+    FMotivoCliente.clear();
+    FCaminho = Planejar(FCopia.Leitor().SQLLeitura()) ? TCaminhoCopia::Servidor
+                                                      : TCaminhoCopia::Cliente;
+    return FCaminho;
+}
+
 std::int64_t TCopiaExterna::Executar()
 {
     FCaminho = TCaminhoCopia::Cliente;
@@ -142,14 +150,20 @@ std::optional<TCopiaExterna::TPlano> TCopiaExterna::Planejar(const std::string& 
         FMotivoCliente = "a tabela tem colunas blob";
         return std::nullopt;
     }
-    if (colunas.empty() || colunas.front().Tabela.empty() ||
-        std::any_of(colunas.begin(), colunas.end(), [&](const TColunaDescrita& c) {
-            return c.Tabela != colunas.front().Tabela;
-        })) {
-        FMotivoCliente = "a leitura não é de uma tabela só";
+    const std::string tabela = colunas.empty() ? std::string() : colunas.front().Tabela;
+    const std::string nomeTabela = NomeSql(tabela);
+    std::vector<std::string> nomes, variaveis;
+    for (const TColunaDescrita& coluna : colunas) {
+        nomes.push_back(NomeSql(coluna.Nome));
+        variaveis.push_back(":V" + std::to_string(variaveis.size() + 1));
+    }
+    const std::string lista = Juntar(nomes, ",");
+    // The server reads whole tables only: a select with a condition, a join or anything else
+    // of its own is left to the client's way, which runs it as written.
+    if (tabela.empty() || texto != "select " + lista + " from " + nomeTabela) {
+        FMotivoCliente = "a leitura não é a de uma tabela inteira";
         return std::nullopt;
     }
-    const std::string& tabela = colunas.front().Tabela;
 
     std::vector<std::size_t> chave; // the key's columns, by position in the select list
     for (const std::string& nome : ChavePrimaria(origem, tabela)) {
@@ -165,19 +179,12 @@ std::optional<TCopiaExterna::TPlano> TCopiaExterna::Planejar(const std::string& 
         FMotivoCliente = "a tabela não tem chave primária";
         return std::nullopt;
     }
-
-    const std::string nomeTabela = NomeSql(tabela);
-    auto tipo = [&](std::size_t coluna) {
-        return "type of column " + nomeTabela + "." + NomeSql(colunas[coluna].Nome);
-    };
-    std::vector<std::string> nomes, variaveis;
-    for (const TColunaDescrita& coluna : colunas) {
-        nomes.push_back(NomeSql(coluna.Nome));
-        variaveis.push_back(":V" + std::to_string(variaveis.size() + 1));
-    }
     std::vector<std::string> nomesChave;
     for (std::size_t c : chave)
         nomesChave.push_back(nomes[c]);
+    auto tipo = [&](std::size_t coluna) {
+        return "type of column " + nomeTabela + "." + nomes[coluna];
+    };
 
     TPlano plano;
     plano.ColunasChave = chave.size();
@@ -208,7 +215,6 @@ std::optional<TCopiaExterna::TPlano> TCopiaExterna::Planejar(const std::string& 
 
     // One read of the source: up to what is missing of the batch, in key order, inserting each
     // row and remembering its key.
-    const std::string lista = Juntar(nomes, ",");
     const std::string ordem = " order by " + Juntar(nomesChave, ",");
     auto laco = [&](const std::string& condicao, const std::string& parametros) {
         const std::string leitura = "select first ? " + lista + " from " + nomeTabela +

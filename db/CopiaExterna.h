@@ -41,10 +41,15 @@ public:
     // Polled before every batch of the external read; the client's way polls its own.
     void DefinirCancelamento(const TCancelamento* cancelamento) noexcept;
 
+    // The way the table of the row copy's select text would take, decided without copying
+    // (a server that refuses the external read still sends it the client's way).
+    TCaminhoCopia Escolher();
+
     // Copies the table of the row copy's select text; returns the number of rows written.
     std::int64_t Executar();
 
-    // The way the last Executar took (also when it failed), and why it was the client's.
+    // The way the last Escolher or Executar chose (also when the copy failed), and why it was
+    // the client's.
     TCaminhoCopia Caminho() const noexcept { return FCaminho; }
     const std::string& MotivoCliente() const noexcept { return FMotivoCliente; }
 

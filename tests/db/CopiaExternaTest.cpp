@@ -325,6 +325,7 @@ TEST_F(CopiaExternaTest, ParadaPedidaEntreLotesGuardaOsLotesConfirmados)
 struct TCasoCliente {
     const char* Nome;
     const char* Tabela;
+    const char* Select;
     const char* SenhaExterna; // the password the destination's server presents; empty: the right one
 };
 
@@ -338,7 +339,7 @@ TEST_P(CaminhoClienteTest, CopiaPeloCliente)
         conexao->Executar(caso.Tabela);
     FOrigem.Executar("execute block as declare i integer = 1; begin while (i <= 20) do begin "
                      "insert into CLIENTE values (:i, 'nota ' || :i); i = i + 1; end end");
-    const std::string sql = "select ID,NOTA from CLIENTE";
+    const std::string sql = caso.Select;
     FCopia.Leitor().DefinirSQLLeitura(sql);
     FCopia.Escritor().DefinirSQLLeitura(sql);
     std::optional<TPerfilConexao> perfil;
@@ -347,7 +348,7 @@ TEST_P(CaminhoClienteTest, CopiaPeloCliente)
         perfil->Senha = caso.SenhaExterna;
     }
     TCopiaExterna externa(FCopia, perfil);
-    EXPECT_EQ(externa.Executar(), 20);
+    EXPECT_EQ(externa.Executar(), Valor(FOrigem, "select count(*) from (" + sql + ")"));
     EXPECT_EQ(externa.Caminho(), TCaminhoCopia::Cliente);
     EXPECT_FALSE(externa.MotivoCliente().empty());
     if (*caso.SenhaExterna) {
@@ -364,12 +365,15 @@ INSTANTIATE_TEST_SUITE_P(
         TCasoCliente{"com_blob",
                      "create table CLIENTE (ID integer not null primary key, "
                      "NOTA blob sub_type text)",
-                     ""},
+                     "select ID,NOTA from CLIENTE", ""},
         TCasoCliente{"sem_chave_primaria", "create table CLIENTE (ID integer, NOTA varchar(20))",
-                     ""},
+                     "select ID,NOTA from CLIENTE", ""},
+        TCasoCliente{"leitura_com_condicao",
+                     "create table CLIENTE (ID integer not null primary key, NOTA varchar(20))",
+                     "select ID,NOTA from CLIENTE where ID > 12", ""},
         TCasoCliente{"leitura_externa_recusada",
                      "create table CLIENTE (ID integer not null primary key, NOTA varchar(20))",
-                     "senha-errada-7f3a"}),
+                     "select ID,NOTA from CLIENTE", "senha-errada-7f3a"}),
     [](const auto& info) { return std::string(info.param.Nome); });
 
 } // namespace
