@@ -1,6 +1,7 @@
 // Measures the row copy against the fastest the server inserts the same rows on its own
 // (insert into ... select between two tables of one database), for a business table of 12
-// columns and for a table with a text blob, and reports the client's peak memory.
+// columns and for a table with a text blob, and reports the client's peak memory and the way
+// each table's rows went (the destination's server pulling them, or this program sending them).
 //
 //   vorel-bench-copia [--linhas N] [--linhas-blob M]
 //
@@ -8,6 +9,7 @@
 
 #include "BancoTeste.h"
 #include "Conexao.h"
+#include "CopiaExterna.h"
 #include "CopiaTabela.h"
 
 #include <sys/resource.h>
@@ -84,9 +86,17 @@ double TaxaCopia(TCopiaTabela& copia, TConexao& destino, const std::string& sql,
     destino.Executar("delete from " + tabela);
     copia.Leitor().DefinirSQLLeitura(sql);
     copia.Escritor().DefinirSQLLeitura(sql);
+    TCopiaExterna externa(copia);
     const auto inicio = TRelogio::now();
-    const auto linhas = copia.Executar();
-    return static_cast<double>(linhas) / Segundos(inicio);
+    const auto linhas = externa.Executar();
+    const double taxa = static_cast<double>(linhas) / Segundos(inicio);
+    if (externa.Caminho() == TCaminhoCopia::Servidor)
+        std::printf("%s: %lld rows pulled by the destination's server\n", tabela.c_str(),
+                    static_cast<long long>(linhas));
+    else
+        std::printf("%s: %lld rows sent by the client (%s)\n", tabela.c_str(),
+                    static_cast<long long>(linhas), externa.MotivoCliente().c_str());
+    return taxa;
 }
 
 } // namespace
