@@ -310,14 +310,20 @@ std::optional<std::int64_t> TCopiaExterna::CopiarPeloServidor(const TPlano& plan
                 FMotivoCliente = erro.what();
                 return std::nullopt;
             }
-            destino.Commit();
             std::int32_t lidas;
             std::memcpy(&lidas, resultado.data() + saida->getOffset(&status, 0), sizeof lidas);
+            const bool ultimo = lidas < LinhasPorLote;
+            // Between batches the transaction goes on retained: its external connection to
+            // the source stays open instead of being made anew for every batch.
+            if (ultimo)
+                destino.Commit();
+            else
+                destino.CommitRetendo();
             gravadas += lidas;
             primeiro = false;
             if (FObservador)
                 FObservador(gravadas);
-            if (lidas < LinhasPorLote)
+            if (ultimo)
                 break;
             // The next batch starts after this one's last key; inputs and outputs of the key
             // have the same layout, so the values move over byte for byte.
