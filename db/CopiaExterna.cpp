@@ -44,14 +44,17 @@ std::vector<TColunaDescrita> Descrever(TConexao& conexao, const std::string& sql
     return colunas;
 }
 
-// The source's primary key columns in key order; empty when the table has none.
+// The source's primary key columns in key order; empty when the table has none, or when its
+// index is descending and so cannot serve the batches' ascending reads.
 std::vector<std::string> ChavePrimaria(TConexao& origem, const std::string& tabela)
 {
     TConsulta consulta(&origem,
                        "select trim(S.RDB$FIELD_NAME) from RDB$RELATION_CONSTRAINTS C "
+                       "join RDB$INDICES I on I.RDB$INDEX_NAME = C.RDB$INDEX_NAME "
                        "join RDB$INDEX_SEGMENTS S on S.RDB$INDEX_NAME = C.RDB$INDEX_NAME "
                        "where C.RDB$RELATION_NAME = :TABELA "
-                       "and C.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' order by S.RDB$FIELD_POSITION");
+                       "and C.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' "
+                       "and coalesce(I.RDB$INDEX_TYPE, 0) = 0 order by S.RDB$FIELD_POSITION");
     consulta.Parametro("TABELA", ConverterDoBanco(tabela));
     consulta.Abrir();
     std::vector<std::string> chave;
@@ -176,7 +179,7 @@ std::optional<TCopiaExterna::TPlano> TCopiaExterna::Planejar(const std::string& 
         chave.push_back(static_cast<std::size_t>(achada - colunas.begin()));
     }
     if (chave.empty()) {
-        FMotivoCliente = "a tabela não tem chave primária";
+        FMotivoCliente = "a tabela não tem chave primária de índice ascendente";
         return std::nullopt;
     }
     std::vector<std::string> nomesChave;

@@ -368,6 +368,10 @@ INSTANTIATE_TEST_SUITE_P(
                      "select ID,NOTA from CLIENTE", ""},
         TCasoCliente{"sem_chave_primaria", "create table CLIENTE (ID integer, NOTA varchar(20))",
                      "select ID,NOTA from CLIENTE", ""},
+        TCasoCliente{"chave_primaria_descendente",
+                     "create table CLIENTE (ID integer not null, NOTA varchar(20), "
+                     "primary key (ID) using descending index CLIENTE_DESC)",
+                     "select ID,NOTA from CLIENTE", ""},
         TCasoCliente{"leitura_com_condicao",
                      "create table CLIENTE (ID integer not null primary key, NOTA varchar(20))",
                      "select ID,NOTA from CLIENTE where ID > 12", ""},
