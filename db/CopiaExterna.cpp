@@ -89,6 +89,76 @@ void GravarTexto(unsigned char* mensagem, IMessageMetadata* meta, unsigned indic
     std::memset(mensagem + meta->getNullOffset(&status, indice), 0, sizeof(short));
 }
 
+// The statement of one batch. Its variables take the destination's column types, so each
+// value is converted on assignment exactly as an insert of the source's value would convert it.
+// The address and the credentials travel as parameters: the password never becomes part of a
+// statement's text.
+std::string TextoBloco(const std::string& nomeTabela, const std::vector<std::string>& nomes,
+                       const std::vector<std::size_t>& chave, const std::string& origem,
+                       const std::string& usuario, const std::string& senha)
+{
+    const std::string lista = Juntar(nomes, ",");
+    std::vector<std::string> variaveis;
+    for (std::size_t c = 0; c < nomes.size(); ++c)
+        variaveis.push_back(":V" + std::to_string(c + 1));
+    std::vector<std::string> nomesChave;
+    for (std::size_t c : chave)
+        nomesChave.push_back(nomes[c]);
+    auto tipo = [&](std::size_t coluna) {
+        return "type of column " + nomeTabela + "." + nomes[coluna];
+    };
+    auto octetos = [](const std::string& valor) {
+        return "varchar(" + std::to_string(std::max<std::size_t>(1, valor.size())) +
+               ") character set OCTETS = ?";
+    };
+
+    std::string b = "execute block (INICIO smallint = ?";
+    for (std::size_t k = 0; k < chave.size(); ++k)
+        b += ", K" + std::to_string(k + 1) + " " + tipo(chave[k]) + " = ?";
+    b += ", ORIGEM " + octetos(origem) + ", USUARIO " + octetos(usuario) + ", SENHA " +
+         octetos(senha) + ")\nreturns (N integer";
+    for (std::size_t k = 0; k < chave.size(); ++k)
+        b += ", U" + std::to_string(k + 1) + " " + tipo(chave[k]);
+    b += ")\nas\n";
+    for (std::size_t c = 0; c < nomes.size(); ++c)
+        b += "declare V" + std::to_string(c + 1) + " " + tipo(c) + ";\n";
+    b += "begin\nN = 0;\n";
+
+    // One read of the source: up to what is missing of the batch, in key order, inserting each
+    // row and remembering its key.
+    const std::string ordem = " order by " + Juntar(nomesChave, ",");
+    auto laco = [&](const std::string& condicao, const std::string& parametros) {
+        const std::string leitura = "select first ? " + lista + " from " + nomeTabela +
+                                    condicao + ordem;
+        std::string l = "for execute statement (" + LiteralSql(leitura) + ") (" +
+                        std::to_string(TCopiaExterna::LinhasPorLote) + " - N" + parametros +
+                        ")\non external :ORIGEM as user :USUARIO password :SENHA\ninto " +
+                        Juntar(variaveis, ",") + "\ndo begin\ninsert into " + nomeTabela + " (" +
+                        lista + ") values (" + Juntar(variaveis, ",") + ");\nN = N + 1;\n";
+        for (std::size_t k = 0; k < chave.size(); ++k)
+            l += "U" + std::to_string(k + 1) + " = V" + std::to_string(chave[k] + 1) + ";\n";
+        return l + "end\n";
+    };
+    b += "if (INICIO = 1) then\nbegin\n" + laco("", "") + "end\nelse\nbegin\n";
+    // After the last key (k1..kn): first the rest of its group (K1 = k1 .. and Kn > kn), then
+    // the groups after it one column wider at a time, down to K1 > k1. Each read starts where
+    // the one before ended, so every row is found through the key's index at once.
+    for (std::size_t nivel = chave.size(); nivel >= 1; --nivel) {
+        std::string condicao = " where ";
+        std::string parametros;
+        for (std::size_t k = 0; k < nivel; ++k) {
+            condicao += nomesChave[k] + (k + 1 < nivel ? " = ? and " : " > ?");
+            parametros += ", :K" + std::to_string(k + 1);
+        }
+        if (nivel < chave.size())
+            b += "if (N < " + std::to_string(TCopiaExterna::LinhasPorLote) + ") then\n";
+        b += "begin\n" + laco(condicao, parametros) + "end\n";
+    }
+    // Its one row of results is delivered by suspend: a block with results is a select.
+    b += "end\nsuspend;\nend";
+    return b;
+}
+
 } // namespace
 
 // The statement of one batch and how its parameters lie: input 0 says whether it is the first
@@ -137,9 +207,7 @@ std::int64_t TCopiaExterna::Executar()
     return FCopia.Executar();
 }
 
-// Decides whether the destination's server can pull the table, and writes the statement it
-// runs per batch. Its variables take the destination's column types, so each value is
-// converted on assignment exactly as an insert of the source's value would convert it.
+// Decides whether the destination's server can pull the table, and what it runs per batch.
 std::optional<TCopiaExterna::TPlano> TCopiaExterna::Planejar(const std::string& sql)
 {
     TConexao& origem = FCopia.Leitor().Conexao();
@@ -155,11 +223,9 @@ std::optional<TCopiaExterna::TPlano> TCopiaExterna::Planejar(const std::string& 
     }
     const std::string tabela = colunas.empty() ? std::string() : colunas.front().Tabela;
     const std::string nomeTabela = NomeSql(tabela);
-    std::vector<std::string> nomes, variaveis;
-    for (const TColunaDescrita& coluna : colunas) {
+    std::vector<std::string> nomes;
+    for (const TColunaDescrita& coluna : colunas)
         nomes.push_back(NomeSql(coluna.Nome));
-        variaveis.push_back(":V" + std::to_string(variaveis.size() + 1));
-    }
     const std::string lista = Juntar(nomes, ",");
     // The server reads whole tables only: a select with a condition, a join or anything else
     // of its own is left to the client's way, which runs it as written.
@@ -182,13 +248,6 @@ std::optional<TCopiaExterna::TPlano> TCopiaExterna::Planejar(const std::string& 
         FMotivoCliente = "a tabela não tem chave primária de índice ascendente";
         return std::nullopt;
     }
-    std::vector<std::string> nomesChave;
-    for (std::size_t c : chave)
-        nomesChave.push_back(nomes[c]);
-    auto tipo = [&](std::size_t coluna) {
-        return "type of column " + nomeTabela + "." + nomes[coluna];
-    };
-
     TPlano plano;
     plano.ColunasChave = chave.size();
     const TPerfilConexao perfil = FPerfilExterno.value_or(origem.Perfil());
@@ -196,58 +255,8 @@ std::optional<TCopiaExterna::TPlano> TCopiaExterna::Planejar(const std::string& 
                    ConverterParaBanco(origem.Banco());
     plano.Usuario = perfil.Usuario;
     plano.Senha = perfil.Senha;
-    // The address and the credentials travel as parameters: the password never becomes part
-    // of a statement's text.
-    auto octetos = [](const std::string& valor) {
-        return "varchar(" + std::to_string(std::max<std::size_t>(1, valor.size())) +
-               ") character set OCTETS = ?";
-    };
-
-    std::string& b = plano.Bloco;
-    b = "execute block (INICIO smallint = ?";
-    for (std::size_t k = 0; k < chave.size(); ++k)
-        b += ", K" + std::to_string(k + 1) + " " + tipo(chave[k]) + " = ?";
-    b += ", ORIGEM " + octetos(plano.Origem) + ", USUARIO " + octetos(plano.Usuario) +
-         ", SENHA " + octetos(plano.Senha) + ")\nreturns (N integer";
-    for (std::size_t k = 0; k < chave.size(); ++k)
-        b += ", U" + std::to_string(k + 1) + " " + tipo(chave[k]);
-    b += ")\nas\n";
-    for (std::size_t c = 0; c < colunas.size(); ++c)
-        b += "declare V" + std::to_string(c + 1) + " " + tipo(c) + ";\n";
-    b += "begin\nN = 0;\n";
-
-    // One read of the source: up to what is missing of the batch, in key order, inserting each
-    // row and remembering its key.
-    const std::string ordem = " order by " + Juntar(nomesChave, ",");
-    auto laco = [&](const std::string& condicao, const std::string& parametros) {
-        const std::string leitura = "select first ? " + lista + " from " + nomeTabela +
-                                    condicao + ordem;
-        std::string l = "for execute statement (" + LiteralSql(leitura) + ") (" +
-                        std::to_string(LinhasPorLote) + " - N" + parametros +
-                        ")\non external :ORIGEM as user :USUARIO password :SENHA\ninto " +
-                        Juntar(variaveis, ",") + "\ndo begin\ninsert into " + nomeTabela + " (" +
-                        lista + ") values (" + Juntar(variaveis, ",") + ");\nN = N + 1;\n";
-        for (std::size_t k = 0; k < chave.size(); ++k)
-            l += "U" + std::to_string(k + 1) + " = " + variaveis[chave[k]].substr(1) + ";\n";
-        return l + "end\n";
-    };
-    b += "if (INICIO = 1) then\nbegin\n" + laco("", "") + "end\nelse\nbegin\n";
-    // After the last key (k1..kn): first the rest of its group (K1 = k1 .. and Kn > kn), then
-    // the groups after it one column wider at a time, down to K1 > k1. Each read starts where
-    // the one before ended, so every row is found through the key's index at once.
-    for (std::size_t nivel = chave.size(); nivel >= 1; --nivel) {
-        std::string condicao = " where ";
-        std::string parametros;
-        for (std::size_t k = 0; k < nivel; ++k) {
-            condicao += nomesChave[k] + (k + 1 < nivel ? " = ? and " : " > ?");
-            parametros += ", :K" + std::to_string(k + 1);
-        }
-        if (nivel < chave.size())
-            b += "if (N < " + std::to_string(LinhasPorLote) + ") then\n";
-        b += "begin\n" + laco(condicao, parametros) + "end\n";
-    }
-    // Its one row of results is delivered by suspend: a block with results is a select.
-    b += "end\nsuspend;\nend";
+    plano.Bloco =
+        TextoBloco(nomeTabela, nomes, chave, plano.Origem, plano.Usuario, plano.Senha);
     return plano;
 }
 
@@ -301,8 +310,6 @@ std::optional<std::int64_t> TCopiaExterna::CopiarPeloServidor(const TPlano& plan
         for (;;) {
             if (FCancelamento)
                 FCancelamento->Verificar();
-            if (!destino.EmTransacao())
-                destino.IniciarTransacao();
             try {
                 comando->execute(&status, destino.Transacao(), entrada.get(), parametros.data(),
                                  saida.get(), resultado.data());
