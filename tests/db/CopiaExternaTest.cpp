@@ -188,7 +188,15 @@ INSTANTIATE_TEST_SUITE_P(
                    "insert into AGENDA values ('Zé', '2023-12-31', '23:59:59.9999');\n"
                    "insert into AGENDA values ('Ângela', '2024-01-01', '00:00');\n",
                    "", "select NOME,DIA,HORA from AGENDA",
-                   "select * from AGENDA order by NOME, DIA"}),
+                   "select * from AGENDA order by NOME, DIA"},
+        // Names that must be quoted, one with a quote inside the external read's text.
+        TCasoTipos{"nomes_entre_aspas",
+                   "create table \"Pedido d'Água\" (\"Id\" integer not null primary key, "
+                   "\"ORDER\" varchar(10), \"com espaço\" integer);\n",
+                   "insert into \"Pedido d'Água\" values (1, 'a''b', 2);\n"
+                   "insert into \"Pedido d'Água\" values (2, null, null);\n",
+                   "", "select \"Id\",\"ORDER\",\"com espaço\" from \"Pedido d'Água\"",
+                   "select * from \"Pedido d'Água\" order by 1"}),
     [](const auto& info) { return std::string(info.param.Nome); });
 
 // The client's way has the same cases in CopiaTabelaTest.
