@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Conexao.h"
+#include "CopiaTabela.h"
 
 #include <cstdint>
 #include <functional>
@@ -8,7 +9,6 @@
 #include <string>
 
 class TCancelamento;
-class TCopiaTabela;
 
 // The way one table's rows went to the destination.
 enum class TCaminhoCopia {
@@ -16,8 +16,8 @@ enum class TCaminhoCopia {
     Servidor, // pulled by the destination's server from the source's itself
 };
 
-// Copies one table along the fastest way open to it. A table with a primary key and no blob
-// column is pulled by the destination's server straight from the source, through an external
+// Copies one table along the fastest way open to it. A whole table with a primary key and no
+// blob column is pulled by the destination's server straight from the source, through an external
 // read, one statement per batch of 10000 rows: the server then does the per-row work of its
 // own insert-select instead of unpacking every row from a client's statement. Each batch is
 // the next 10000 rows in key order after the last key of the batch before, read through the
@@ -53,7 +53,8 @@ public:
     TCaminhoCopia Caminho() const noexcept { return FCaminho; }
     const std::string& MotivoCliente() const noexcept { return FMotivoCliente; }
 
-    static constexpr int LinhasPorLote = 10000;
+    // The same batches as the client's way.
+    static constexpr int LinhasPorLote = TCopiaTabela::LinhasPorCommit;
 
 private:
     struct TPlano;
