@@ -9,7 +9,7 @@
 // same schema with its generated tables empty. The server's own time is the sum, over the
 // generated tables, of "insert into <twin> select ..." inside the source database. The last
 // line is "migration/server ratio: R" (server time / migration time; the goal is 0.35 or more).
-// Before it come the way each generated table takes, asked as the migration asks it.
+// Before it, the way each generated table takes, asked as the migration asks it.
 
 #include "BancoTeste.h"
 #include "Conexao.h"
