@@ -148,6 +148,17 @@ void TConexao::Commit()
     });
 }
 
+void TConexao::CommitRetendo()
+{
+    if (!FEstado->Transacao)
+        throw EBancoDados::DaCamada("Não há transação aberta nesta conexão.");
+    TTrabalhoBanco trabalho;
+    Protegido([&] {
+        fb::TStatus status;
+        FEstado->Transacao->commitRetaining(&status);
+    });
+}
+
 void TConexao::Rollback()
 {
     if (!FEstado->Transacao)

@@ -40,6 +40,7 @@ public:
     // transaction is committed and its open queries are closed.
     void DefinirBanco(const std::string& caminho);
     const std::string& Banco() const noexcept { return FBanco; }
+    const TPerfilConexao& Perfil() const noexcept { return FPerfil; }
     bool Conectado() const noexcept;
 
     // Runs one statement that returns no rows, sent exactly as written. Outside an explicit
@@ -49,6 +50,10 @@ public:
     // Explicit transactions, used by the row copy.
     void IniciarTransacao();
     void Commit();   // does nothing when no transaction is open
+    // Makes the open transaction's work permanent as Commit does, and goes on in a new
+    // transaction on the same handle (commit retaining): what the server ties to the handle,
+    // such as the external connections of a copy, stays open.
+    void CommitRetendo();
     void Rollback(); // does nothing when no transaction is open
     bool EmTransacao() const noexcept;
 

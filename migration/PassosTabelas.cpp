@@ -3,6 +3,7 @@
 #include "AcompanhamentoMigracao.h"
 #include "Cancelamento.h"
 #include "Conexao.h"
+#include "CopiaExterna.h"
 #include "NomeSql.h"
 #include "Utilidades.h"
 
@@ -137,7 +138,9 @@ void TPassosTabelas::ImportarTabela(const std::string& tabela)
 
     IRelatorioMigracao& relatorio = FContexto.Acompanhamento.Relatorio();
     const auto inicio = std::chrono::steady_clock::now();
-    batMove.DefinirObservadorProgresso([&relatorio, &tabela, inicio](std::int64_t linhas) {
+    TCopiaExterna copia(batMove);
+    copia.DefinirCancelamento(&FContexto.Cancelamento);
+    copia.DefinirObservadorProgresso([&relatorio, &tabela, inicio](std::int64_t linhas) {
         const std::chrono::duration<double> decorrido = std::chrono::steady_clock::now() - inicio;
         const double porSegundo =
             decorrido.count() > 0 ? static_cast<double>(linhas) / decorrido.count() : 0.0;
@@ -145,11 +148,11 @@ void TPassosTabelas::ImportarTabela(const std::string& tabela)
     });
 
     if (tabela != TabelaVersao) {
-        batMove.Executar();
+        copia.Executar();
         return;
     }
-    // The copy commits the transaction it finds open with its rows, and rolls it back when it
-    // fails.
+    // The version table takes the client's way: the row copy commits the transaction it finds
+    // open together with its rows, and rolls it back when it fails.
     TConexao& destino = FContexto.ConexaoDestino;
     destino.IniciarTransacao();
     try {

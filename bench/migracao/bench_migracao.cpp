@@ -8,10 +8,13 @@
 // text blob, with triggers and sequences as the application has them. The destination has the
 // same schema with its generated tables empty. The server's own time is the sum, over the
 // generated tables, of "insert into <twin> select ..." inside the source database. The last
-// line is "migration/server ratio: R" (server time / migration time; the goal is 0.30 or more).
+// line is "migration/server ratio: R" (server time / migration time; the goal is 0.35 or more).
+// Before it, the way each generated table takes, asked as the migration asks it.
 
 #include "BancoTeste.h"
 #include "Conexao.h"
+#include "CopiaExterna.h"
+#include "CopiaTabela.h"
 #include "Migracao.h"
 #include "RelatorioCronometrado.h"
 
@@ -229,8 +232,23 @@ int main(int argc, char** argv)
                     "fixture lacks most catalogued tables)\n",
                     static_cast<double>(geradas) / total, relatorio.FalhasGatilho);
 
-        TConexao origem;
+        TConexao origem, destino;
         origem.DefinirBanco(bancoOrigem.Caminho());
+        destino.DefinirBanco(bancoDestino.Caminho());
+        TCopiaTabela copia(origem, destino);
+        std::printf("\n%-16s %s\n", "table", "way of its rows");
+        for (const TTabela& tabela : tabelas) {
+            const std::string sql = "select " + Colunas(tabela.Forma) + " from " + tabela.Nome;
+            copia.Leitor().DefinirSQLLeitura(sql);
+            copia.Escritor().DefinirSQLLeitura(sql);
+            TCopiaExterna externa(copia);
+            if (externa.Escolher() == TCaminhoCopia::Servidor)
+                std::printf("%-16s pulled by the destination's server\n", tabela.Nome.c_str());
+            else
+                std::printf("%-16s sent by the client (%s)\n", tabela.Nome.c_str(),
+                            externa.MotivoCliente().c_str());
+        }
+
         double servidor = 0;
         for (const TTabela& tabela : tabelas)
             servidor += TempoServidor(origem, tabela);

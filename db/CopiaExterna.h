@@ -1,0 +1,70 @@
+#pragma once
+
+#include "Conexao.h"
+#include "CopiaTabela.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+class TCancelamento;
+
+// The way one table's rows went to the destination.
+enum class TCaminhoCopia {
+    Cliente,  // read by this program and sent as multi-row statements (TCopiaTabela)
+    Servidor, // pulled by the destination's server from the source's itself
+};
+
+// Copies one table along the fastest way open to it. A whole table with a primary key and no
+// blob column is pulled by the destination's server straight from the source, through an external
+// read, one statement per batch of 10000 rows: the server then does the per-row work of its
+// own insert-select instead of unpacking every row from a client's statement. Each batch is
+// the next 10000 rows in key order after the last key of the batch before, read through the
+// key's index, and is committed on its own, so a failure keeps exactly the batches committed
+// before it, as the client's way does.
+//
+// Every other table goes the client's way, through the row copy given at construction; so do
+// all tables when the destination's server refuses the external read (a server without it,
+// an external connection that cannot attach or authenticate). The select text is the one set
+// on the row copy's sides; progress and stop requests behave as the row copy's do.
+class TCopiaExterna {
+public:
+    // perfilExterno: where and as whom the destination's server attaches to the source; by
+    // default the source connection's own profile.
+    explicit TCopiaExterna(TCopiaTabela& copia,
+                           std::optional<TPerfilConexao> perfilExterno = std::nullopt);
+
+    // Told the rows written so far after every committed batch; the client's way is told
+    // through the row copy, which this sets too.
+    void DefinirObservadorProgresso(std::function<void(std::int64_t)> observador);
+    // Polled before every batch of the external read; the client's way polls its own.
+    void DefinirCancelamento(const TCancelamento* cancelamento) noexcept;
+
+    // The way the table of the row copy's select text would take, decided without copying
+    // (a server that refuses the external read still sends it the client's way).
+    TCaminhoCopia Escolher();
+
+    // Copies the table of the row copy's select text; returns the number of rows written.
+    std::int64_t Executar();
+
+    // The way the last Escolher or Executar chose (also when the copy failed), and why it was
+    // the client's.
+    TCaminhoCopia Caminho() const noexcept { return FCaminho; }
+    const std::string& MotivoCliente() const noexcept { return FMotivoCliente; }
+
+    // The same batches as the client's way.
+    static constexpr int LinhasPorLote = TCopiaTabela::LinhasPorCommit;
+
+private:
+    struct TPlano;
+    std::optional<TPlano> Planejar(const std::string& sql);
+    std::optional<std::int64_t> CopiarPeloServidor(const TPlano& plano);
+
+    TCopiaTabela& FCopia;
+    std::optional<TPerfilConexao> FPerfilExterno;
+    std::function<void(std::int64_t)> FObservador;
+    const TCancelamento* FCancelamento = nullptr;
+    TCaminhoCopia FCaminho = TCaminhoCopia::Cliente;
+    std::string FMotivoCliente;
+};
