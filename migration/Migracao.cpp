@@ -2,6 +2,7 @@
 
 #include "IdentidadeArquivo.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -37,6 +38,7 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
       FChavesEstrangeiras(FContexto),
       FPassosTabelas(FContexto),
       FVerificacaoPrevia(FContexto, FPassosTabelas.Excecoes()),
+      FVerificacaoPar(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras),
       FReplicacao(FContexto),
       FSequenciadores(FContexto)
 {
@@ -81,6 +83,37 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
         return TResultadoMigracao::Falhou;
     }
     return TResultadoMigracao::Concluida;
+}
+
+TResultadoVerificacao TMigracao::Verificar(const std::string& arquivoOrigem,
+                                           const std::string& arquivoDestino)
+{
+    TMarcaExecucao marca(FEmExecucao);
+    if (!marca.Adquirida())
+        return TResultadoVerificacao::Ocupada;
+    FCancelamento.Limpar();
+
+    if (!ValidarArquivos(arquivoOrigem, arquivoDestino))
+        return TResultadoVerificacao::Abandonada;
+    ConexaoOrigem.DefinirBanco(arquivoOrigem);
+    ConexaoDestino.DefinirBanco(arquivoDestino);
+    if (!FVerificacoes.ValidarVersao())
+        return TResultadoVerificacao::Abandonada;
+
+    FAcompanhamento.LimparLog();
+    FAcompanhamento.DefinirPosicao(TBarra::Total, 0);
+    try {
+        const std::vector<TProblemaVerificacao> problemas = FVerificacaoPar.Verificar();
+        const bool erro = std::any_of(problemas.begin(), problemas.end(),
+                                      [](const TProblemaVerificacao& problema) {
+                                          return !problema.Aviso;
+                                      });
+        return erro ? TResultadoVerificacao::ComProblemas : TResultadoVerificacao::SemProblemas;
+    } catch (const std::exception& erro) {
+        FAcompanhamento.MarcarFalha();
+        FAcompanhamento.AdicionarLog(std::string("Ocorreu um erro: \r\n") + erro.what());
+        return TResultadoVerificacao::Falhou;
+    }
 }
 
 // The texts are compared first, then the files they name: two texts for one file would make

@@ -75,6 +75,30 @@ std::vector<TChaveEstrangeira> TPassosChavesEstrangeiras::LerChavesEstrangeiras(
     return chaves;
 }
 
+// Keys an earlier run dropped here and did not create again come back with the others.
+std::vector<TChaveEstrangeira>
+TPassosChavesEstrangeiras::ComPendentes(const std::vector<TChaveEstrangeira>& existentes)
+{
+    std::vector<TChaveEstrangeira> chaves = existentes;
+    std::set<std::string> achadas;
+    for (const TChaveEstrangeira& chave : existentes)
+        achadas.insert(chave.Identidade());
+    for (TChaveEstrangeira& pendente :
+         TRegistroChavesPendentes(FContexto.ConexaoDestino.Banco()).Ler())
+        if (achadas.insert(pendente.Identidade()).second)
+            chaves.push_back(std::move(pendente));
+    std::stable_sort(chaves.begin(), chaves.end(),
+                     [](const TChaveEstrangeira& a, const TChaveEstrangeira& b) {
+                         return a.Tabela < b.Tabela;
+                     });
+    return chaves;
+}
+
+std::vector<TChaveEstrangeira> TPassosChavesEstrangeiras::ChavesARecriar()
+{
+    return ComPendentes(LerChavesEstrangeiras());
+}
+
 void TPassosChavesEstrangeiras::ExcluirChavesEstrangeiras()
 {
     TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
@@ -83,19 +107,7 @@ void TPassosChavesEstrangeiras::ExcluirChavesEstrangeiras()
 
     const TRegistroChavesPendentes registro(FContexto.ConexaoDestino.Banco());
     const std::vector<TChaveEstrangeira> existentes = LerChavesEstrangeiras();
-
-    // Keys an earlier run dropped here and did not create again come back with the others.
-    FChaves = existentes;
-    std::set<std::string> achadas;
-    for (const TChaveEstrangeira& chave : existentes)
-        achadas.insert(chave.Identidade());
-    for (TChaveEstrangeira& pendente : registro.Ler())
-        if (achadas.insert(pendente.Identidade()).second)
-            FChaves.push_back(std::move(pendente));
-    std::stable_sort(FChaves.begin(), FChaves.end(),
-                     [](const TChaveEstrangeira& a, const TChaveEstrangeira& b) {
-                         return a.Tabela < b.Tabela;
-                     });
+    FChaves = ComPendentes(existentes);
 
     // Recorded before the first key goes, so that no way of ending the run can lose one.
     registro.Gravar(FChaves);
