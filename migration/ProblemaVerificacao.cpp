@@ -23,7 +23,7 @@ std::string TProblemaVerificacao::Linha() const
         linha += " (";
         for (std::size_t i = 0; i < Chaves.size(); ++i)
             linha += (i ? "; " : "") + Chaves[i];
-        linha += Linhas > static_cast<std::int64_t>(Chaves.size()) ? "; ...)" : ")";
+        linha += ")";
     }
     return linha + ".";
 }

@@ -21,7 +21,8 @@ TProblemaVerificacao DoCatalogo(const TImpedimentoTabela& impedimento)
     problema.Tabela = impedimento.Tabela;
     if (!impedimento.Coluna.empty())
         problema.Alvo = "coluna " + impedimento.Coluna;
-    problema.Descricao = impedimento.Texto;
+    // The run's sentence, less its full stop: the problem's line ends with one.
+    problema.Descricao = impedimento.Texto.substr(0, impedimento.Texto.size() - 1);
     return problema;
 }
 

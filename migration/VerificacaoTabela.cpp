@@ -222,13 +222,13 @@ private:
                                   std::to_string(std::max(origem.Caracteres, 1)) +
                                   ") character set WIN1252; ";
         std::string selecionadas = coluna;
-        std::string destinos = ":VALOR";
+        std::string destinos = "VALOR";
         std::string chave = "''";
         for (std::size_t i = 0; i < FCampos.size(); ++i) {
             const std::string variavel = "CHAVE" + std::to_string(i);
             declaracoes += "declare variable " + variavel + " varchar(200); ";
             selecionadas += ", " + NomeSql(FCampos[i]);
-            destinos += ", :" + variavel;
+            destinos += ", " + variavel;
             chave += std::string(i ? " || ' '" : "") + " || '" + FCampos[i] + "=' || coalesce(" +
                      variavel + ", '')";
         }
