@@ -39,6 +39,33 @@ const char* const SQLChavesEstrangeiras =
     "     and coalesce(IDX1.RDB$SYSTEM_FLAG, 0) = 0\r\n"
     "order by 1, 2, SEG1.RDB$FIELD_POSITION\r\n";
 
+std::vector<TChaveEstrangeira> Ler(TConsulta& consulta)
+{
+    consulta.Abrir();
+    std::vector<TChaveEstrangeira> chaves;
+    for (consulta.Primeiro(); !consulta.Eof();
+         consulta.Proximo()) {
+        const auto campo = [&consulta](const char* nome) {
+            return consulta.Campo(nome).ComoTexto();
+        };
+        if (chaves.empty() || chaves.back().Tabela != campo("TABELA") ||
+            chaves.back().Nome != campo("CHAVE_ESTRANGEIRA")) {
+            TChaveEstrangeira chave;
+            chave.Tabela = campo("TABELA");
+            chave.Nome = campo("CHAVE_ESTRANGEIRA");
+            chave.Indice = campo("INDICE");
+            chave.IndiceDescendente = consulta.Campo("TIPO_INDICE").ComoInteiro() == 1;
+            chave.TabelaReferenciada = campo("TABELA_REFERENCIADA");
+            chave.RegraAtualizacao = campo("REGRA_ATUALIZACAO");
+            chave.RegraExclusao = campo("REGRA_EXCLUSAO");
+            chaves.push_back(std::move(chave));
+        }
+        chaves.back().Campos.push_back(campo("CAMPO"));
+        chaves.back().CamposReferenciados.push_back(campo("CAMPO_REFERENCIADO"));
+    }
+    return chaves;
+}
+
 } // namespace
 
 TPassosChavesEstrangeiras::TPassosChavesEstrangeiras(const TContextoMigracao& contexto)
@@ -49,30 +76,15 @@ TPassosChavesEstrangeiras::TPassosChavesEstrangeiras(const TContextoMigracao& co
 std::vector<TChaveEstrangeira> TPassosChavesEstrangeiras::LerChavesEstrangeiras()
 {
     sqlChavesEstrangeiras.Fechar();
-    sqlChavesEstrangeiras.Abrir();
-    std::vector<TChaveEstrangeira> chaves;
-    for (sqlChavesEstrangeiras.Primeiro(); !sqlChavesEstrangeiras.Eof();
-         sqlChavesEstrangeiras.Proximo()) {
-        const auto campo = [this](const char* nome) {
-            return sqlChavesEstrangeiras.Campo(nome).ComoTexto();
-        };
-        if (chaves.empty() || chaves.back().Tabela != campo("TABELA") ||
-            chaves.back().Nome != campo("CHAVE_ESTRANGEIRA")) {
-            TChaveEstrangeira chave;
-            chave.Tabela = campo("TABELA");
-            chave.Nome = campo("CHAVE_ESTRANGEIRA");
-            chave.Indice = campo("INDICE");
-            chave.IndiceDescendente = sqlChavesEstrangeiras.Campo("TIPO_INDICE").ComoInteiro() == 1;
-            chave.TabelaReferenciada = campo("TABELA_REFERENCIADA");
-            chave.RegraAtualizacao = campo("REGRA_ATUALIZACAO");
-            chave.RegraExclusao = campo("REGRA_EXCLUSAO");
-            chaves.push_back(std::move(chave));
-        }
-        chaves.back().Campos.push_back(campo("CAMPO"));
-        chaves.back().CamposReferenciados.push_back(campo("CAMPO_REFERENCIADO"));
-    }
+    std::vector<TChaveEstrangeira> chaves = Ler(sqlChavesEstrangeiras);
     sqlChavesEstrangeiras.Fechar();
     return chaves;
+}
+
+std::vector<TChaveEstrangeira> TPassosChavesEstrangeiras::ChavesDe(TConexao& conexao)
+{
+    TConsulta consulta(&conexao, SQLChavesEstrangeiras);
+    return Ler(consulta);
 }
 
 // Keys an earlier run dropped here and did not create again come back with the others.

@@ -29,6 +29,9 @@ public:
     // run dropped and did not create again. Reads, changes nothing.
     std::vector<TChaveEstrangeira> ChavesARecriar();
 
+    // Every foreign key a database has, as the destination's are read.
+    static std::vector<TChaveEstrangeira> ChavesDe(TConexao& conexao);
+
 private:
     std::vector<TChaveEstrangeira> LerChavesEstrangeiras();
     std::vector<TChaveEstrangeira> ComPendentes(const std::vector<TChaveEstrangeira>& existentes);

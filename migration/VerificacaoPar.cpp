@@ -47,6 +47,8 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::Verificar()
     const TChavesUnicas unicasOrigem = LerChavesUnicas(origem);
     const TChavesUnicas unicasDestino = LerChavesUnicas(destino);
     const std::vector<TChaveEstrangeira> estrangeiras = FChaves.ChavesARecriar();
+    const std::vector<TChaveEstrangeira> estrangeirasOrigem =
+        TPassosChavesEstrangeiras::ChavesDe(origem);
 
     std::vector<TProblemaVerificacao> problemas;
     std::set<std::string> impedidas;
@@ -90,7 +92,11 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::Verificar()
                                      relacoesDestino.at(tabela),
                                      unicas(unicasDestino, tabela),
                                      unicas(unicasOrigem, tabela),
+                                     {},
                                      {}};
+        for (const TChaveEstrangeira& chave : estrangeirasOrigem)
+            if (chave.Tabela == tabela)
+                verificada.ChavesEstrangeirasOrigem.push_back(chave);
         std::vector<const TChaveEstrangeira*> paraMantidas;
         for (const TChaveEstrangeira& chave : estrangeiras) {
             if (chave.Tabela != tabela)

@@ -126,7 +126,8 @@ private:
             return;
         const std::string alvo = "coluna " + destino.Nome;
         const std::string valor = Coluna(origem.Nome);
-        if (destino.Obrigatoria && !(origem.SimNao() && !FTabela.Origem.Visao))
+        const bool tabelaOrigem = !FTabela.Origem.Visao;
+        if (destino.Obrigatoria && !(tabelaOrigem && (origem.Obrigatoria || origem.SimNao())))
             Adicionar(false, alvo, "valor nulo em coluna obrigatória do DESTINO",
                       valor + " is null");
         if (destino.Texto() &&
@@ -159,6 +160,15 @@ private:
     // A row whose key has every column filled and no parent row with those values.
     void VerificarPai(const TChaveEstrangeira& chave, const TRelacaoCatalogo& pai)
     {
+        const auto mesma = [&chave](const TChaveEstrangeira& outra) {
+            return outra.Campos == chave.Campos &&
+                   outra.TabelaReferenciada == chave.TabelaReferenciada &&
+                   outra.CamposReferenciados == chave.CamposReferenciados;
+        };
+        if (!PreenchePorN(chave.Campos) &&
+            std::any_of(FTabela.ChavesEstrangeirasOrigem.begin(),
+                        FTabela.ChavesEstrangeirasOrigem.end(), mesma))
+            return;
         std::vector<std::string> preenchidos;
         std::vector<std::string> iguais;
         for (std::size_t i = 0; i < chave.Campos.size(); ++i) {
@@ -172,6 +182,17 @@ private:
                   "(" + Juntar(preenchidos, " and ") + " and not exists (select 1 from " +
                       NomeSql(chave.TabelaReferenciada) + " PAI where " +
                       Juntar(iguais, " and ") + "))");
+    }
+
+    // Whether the run's 'N' for a yes/no NULL may give these columns values the source's own
+    // constraints never saw.
+    bool PreenchePorN(const std::vector<std::string>& campos) const
+    {
+        return !FTabela.Origem.Visao &&
+               std::any_of(campos.begin(), campos.end(), [this](const std::string& campo) {
+                   const TColunaCatalogo* coluna = FTabela.Origem.Coluna(campo);
+                   return coluna && coluna->SimNao();
+               });
     }
 
     void ContarCondicoes()
@@ -261,21 +282,14 @@ private:
     }
 
     // Rows that share the values of a destination unique key, unless the source enforces the
-    // same key already (and no yes/no NULL turns into 'N' in it). Rows with a NULL in the key
-    // never collide.
+    // same key already. Rows with a NULL in the key never collide.
     void VerificarChaveUnica(const TChaveUnica& chave)
     {
         const auto mesmosCampos = [&chave](const TChaveUnica& outra) {
             return std::is_permutation(outra.Campos.begin(), outra.Campos.end(),
                                        chave.Campos.begin(), chave.Campos.end());
         };
-        const bool preenchePorN =
-            !FTabela.Origem.Visao &&
-            std::any_of(chave.Campos.begin(), chave.Campos.end(), [this](const std::string& campo) {
-                const TColunaCatalogo* coluna = FTabela.Origem.Coluna(campo);
-                return coluna && coluna->SimNao();
-            });
-        if (!preenchePorN && std::any_of(FTabela.ChavesOrigem.begin(), FTabela.ChavesOrigem.end(),
+        if (!PreenchePorN(chave.Campos) && std::any_of(FTabela.ChavesOrigem.begin(), FTabela.ChavesOrigem.end(),
                                          mesmosCampos))
             return;
 

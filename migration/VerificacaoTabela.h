@@ -20,6 +20,7 @@ struct TTabelaVerificada {
     // The destination's keys from this table to tables the run also copies, each with the
     // parent as the source has it.
     std::vector<std::pair<TChaveEstrangeira, const TRelacaoCatalogo*>> ChavesEstrangeiras;
+    std::vector<TChaveEstrangeira> ChavesEstrangeirasOrigem; // what the source already enforces
 };
 
 // The source columns as the run would write them: a yes/no column's NULL as the 'N' the run
@@ -38,9 +39,10 @@ std::string TextoChave(const TConsulta& consulta, const std::vector<std::string>
 // Checks the source's rows of one copied table against the destination's definition of it,
 // without changing anything: NULLs for NOT NULL columns, text too long or outside WIN1252,
 // numbers beyond precision and scale, the source's columns the destination lacks, rows that
-// collide on a unique key, rows whose parent the source lacks. The server does the counting:
-// one aggregate pass over the table for every column and foreign-key condition, a grouping
-// per unique key the source does not already enforce, a procedure pass per column whose text
-// may not fit WIN1252; then five offending rows of each problem found.
+// collide on a unique key, rows whose parent the source lacks. What the source enforces the
+// same way already (a NOT NULL, a unique key, a foreign key) needs no look at its rows. The
+// server does the counting: one aggregate pass over the table for every column and
+// foreign-key condition left, a grouping per unique key left, a procedure pass per column
+// whose text may not fit WIN1252; then five offending rows of each problem found.
 std::vector<TProblemaVerificacao> VerificarTabela(TConexao& origem,
                                                   const TTabelaVerificada& tabela);
