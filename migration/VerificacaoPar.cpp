@@ -15,6 +15,12 @@
 
 namespace {
 
+std::vector<TChaveUnica> Unicas(const TChavesUnicas& chaves, const std::string& tabela)
+{
+    const auto achadas = chaves.find(tabela);
+    return achadas == chaves.end() ? std::vector<TChaveUnica>{} : achadas->second;
+}
+
 TProblemaVerificacao DoCatalogo(const TImpedimentoTabela& impedimento)
 {
     TProblemaVerificacao problema;
@@ -72,9 +78,7 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::Verificar()
                FExcecoes.Contem(tabela);
     };
     const auto identificacao = [&unicasDestino](const std::string& tabela) {
-        const auto chaves = unicasDestino.find(tabela);
-        return chaves == unicasDestino.end() ? std::vector<std::string>{}
-                                             : CamposIdentificacao(chaves->second);
+        return CamposIdentificacao(Unicas(unicasDestino, tabela));
     };
 
     acompanhamento.Reiniciar(TBarra::Total, static_cast<int>(copiadas.size()) + 1);
@@ -83,15 +87,11 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::Verificar()
         FContexto.Cancelamento.Verificar();
         acompanhamento.AdicionarLog("Verificando tabela... " + tabela);
         acompanhamento.Reiniciar(TBarra::Atual, 1);
-        const auto unicas = [](const TChavesUnicas& chaves, const std::string& nome) {
-            const auto achadas = chaves.find(nome);
-            return achadas == chaves.end() ? std::vector<TChaveUnica>{} : achadas->second;
-        };
         TTabelaVerificada verificada{tabela,
                                      relacoesOrigem.at(tabela),
                                      relacoesDestino.at(tabela),
-                                     unicas(unicasDestino, tabela),
-                                     unicas(unicasOrigem, tabela),
+                                     Unicas(unicasDestino, tabela),
+                                     Unicas(unicasOrigem, tabela),
                                      {},
                                      {}};
         for (const TChaveEstrangeira& chave : estrangeirasOrigem)

@@ -102,7 +102,7 @@ std::vector<TImpedimentoTabela> TVerificacaoPrevia::VerificarTabelas(
             continue;
         const auto fonte = origem.find(tabela);
         if (fonte == origem.end()) {
-            impedimentos.push_back({TImpedimentoTabela::TTipo::TabelaAusente, tabela, {},
+            impedimentos.push_back({tabela, {},
                                     "A tabela " + tabela + " do DESTINO não existe na ORIGEM."});
             continue;
         }
@@ -115,21 +115,21 @@ std::vector<TImpedimentoTabela> TVerificacaoPrevia::VerificarTabelas(
             const TColunaCatalogo* lida = fonte->second.Coluna(coluna.Nome);
             if (!lida) {
                 impedimentos.push_back(
-                    {TImpedimentoTabela::TTipo::ColunaAusente, tabela, coluna.Nome,
+                    {tabela, coluna.Nome,
                      "A coluna " + nome + " do DESTINO não existe na ORIGEM."});
                 continue;
             }
             for (const auto& [lado, vista] : {std::pair{"do DESTINO", &coluna}, {"da ORIGEM", lida}}) {
                 const std::string tipo = TipoNaoTransportado(*vista);
                 if (!tipo.empty())
-                    impedimentos.push_back({TImpedimentoTabela::TTipo::TipoNaoCopiado, tabela,
+                    impedimentos.push_back({tabela,
                                             coluna.Nome,
                                             "A coluna " + nome + " " + lado + " é do tipo " +
                                                 tipo + ", que a importação não sabe copiar."});
             }
         }
         if (!algumaCopiada)
-            impedimentos.push_back({TImpedimentoTabela::TTipo::SemColunas, tabela, {},
+            impedimentos.push_back({tabela, {},
                                     "A tabela " + tabela + " do DESTINO não tem colunas a copiar."});
     }
     return impedimentos;

@@ -18,8 +18,6 @@ struct TResultadoVerificacaoPrevia {
 // One reason found in the two catalogues why a destination table cannot be filled, with the
 // table and column apart for whoever lists them otherwise than the run's refusal does.
 struct TImpedimentoTabela {
-    enum class TTipo { TabelaAusente, ColunaAusente, TipoNaoCopiado, SemColunas };
-    TTipo Tipo;
     std::string Tabela;
     std::string Coluna; // empty for the table as a whole
     std::string Texto;  // the sentence the run's refusal lists

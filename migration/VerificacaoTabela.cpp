@@ -22,19 +22,24 @@ std::string Potencia10(int expoente)
                           : "1e" + std::to_string(expoente);
 }
 
-// The digits before the point a number column can hold, and the exclusive limit as a literal.
-// Declared numerics keep their precision; plain integers their storage.
-std::string LimiteNumero(const TColunaCatalogo& coluna)
+// The condition for a value beyond what an exact number column holds: declared numerics by
+// their precision, plain integers by their storage.
+std::string ForaDaFaixa(const std::string& valor, const TColunaCatalogo& coluna)
 {
-    if (coluna.Precisao > 0)
-        return Potencia10(coluna.Precisao - coluna.Escala);
+    if (coluna.Precisao > 0) {
+        const std::string limite = Potencia10(coluna.Precisao - coluna.Escala);
+        return "(" + valor + " >= " + limite + " or " + valor + " <= -" + limite + ")";
+    }
+    const auto entre = [&valor](const char* minimo, const char* maximo) {
+        return "(" + valor + " < " + minimo + " or " + valor + " > " + maximo + ")";
+    };
     switch (coluna.Tipo) {
     case 7:
-        return "32768";
+        return entre("-32768", "32767");
     case 8:
-        return "2147483648";
+        return entre("-2147483648", "2147483647");
     default:
-        return "9223372036854775808e0";
+        return entre("-9.223372036854775808e18", "9.223372036854775807e18");
     }
 }
 
@@ -126,8 +131,9 @@ private:
             return;
         const std::string alvo = "coluna " + destino.Nome;
         const std::string valor = Coluna(origem.Nome);
-        const bool tabelaOrigem = !FTabela.Origem.Visao;
-        if (destino.Obrigatoria && !(tabelaOrigem && (origem.Obrigatoria || origem.SimNao())))
+        // The source's own NOT NULL is no proof: a column made NOT NULL by an older server
+        // may still hold NULLs in the rows it had.
+        if (destino.Obrigatoria && !(origem.SimNao() && !FTabela.Origem.Visao))
             Adicionar(false, alvo, "valor nulo em coluna obrigatória do DESTINO",
                       valor + " is null");
         if (destino.Texto() &&
@@ -141,13 +147,11 @@ private:
         if (origem.Texto() && !SemConversao(origem.ConjuntoCaracteres))
             VerificarWin1252(origem, alvo);
         if (destino.Numero() && !PontoFlutuante(destino) && origem.Numero()) {
-            if (PontoFlutuante(origem) || DigitosInteiros(origem) > DigitosInteiros(destino)) {
-                const std::string limite = LimiteNumero(destino);
+            if (PontoFlutuante(origem) || DigitosInteiros(origem) > DigitosInteiros(destino))
                 Adicionar(false, alvo,
                           "número além do que a coluna do DESTINO comporta (" +
                               TipoDeclarado(destino) + ")",
-                          "(" + valor + " >= " + limite + " or " + valor + " <= -" + limite + ")");
-            }
+                          ForaDaFaixa(valor, destino));
             if (PontoFlutuante(origem) || origem.Escala > destino.Escala)
                 Adicionar(false, alvo,
                           "número com mais casas decimais que a coluna do DESTINO (" +

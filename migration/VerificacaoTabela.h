@@ -40,7 +40,7 @@ std::string TextoChave(const TConsulta& consulta, const std::vector<std::string>
 // without changing anything: NULLs for NOT NULL columns, text too long or outside WIN1252,
 // numbers beyond precision and scale, the source's columns the destination lacks, rows that
 // collide on a unique key, rows whose parent the source lacks. What the source enforces the
-// same way already (a NOT NULL, a unique key, a foreign key) needs no look at its rows. The
+// same way already (a unique key, a foreign key) needs no look at its rows. The
 // server does the counting: one aggregate pass over the table for every column and
 // foreign-key condition left, a grouping per unique key left, a procedure pass per column
 // whose text may not fit WIN1252; then five offending rows of each problem found.

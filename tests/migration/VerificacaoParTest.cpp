@@ -41,6 +41,7 @@ insert into VERIFICADA values (3, 12345.5, 1, null);
 insert into VERIFICADA values (4, 1.2345, 1, null);
 insert into VERIFICADA values (5, 1.5, null, null);
 insert into VERIFICADA values (6, 1.5, 40000, 'x');
+insert into VERIFICADA values (7, 1.5, -32768, null);
 alter table MARCAS alter MAR_DESCRICAO type varchar(200);
 update MARCAS set MAR_DESCRICAO = rpad('Longa', 61, '.') where EMPRESA = 1 and MAR_CODIGO = 1;
 update MARCAS set MAR_DESCRICAO = rpad('Com brancos', 90, ' ') where EMPRESA = 2;
