@@ -55,13 +55,7 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     TMarcaExecucao marca(FEmExecucao);
     if (!marca.Adquirida())
         return TResultadoMigracao::Ocupada;
-    FCancelamento.Limpar();
-
-    if (!ValidarArquivos(arquivoOrigem, arquivoDestino))
-        return TResultadoMigracao::Abandonada;
-    ConexaoOrigem.DefinirBanco(arquivoOrigem);
-    ConexaoDestino.DefinirBanco(arquivoDestino);
-    if (!FVerificacoes.ValidarVersao())
+    if (!Abrir(arquivoOrigem, arquivoDestino))
         return TResultadoMigracao::Abandonada;
     const TResultadoVerificacaoPrevia previa = FVerificacaoPrevia.Verificar();
     if (!previa.Impedimentos.empty()) {
@@ -78,8 +72,7 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     try {
         ExecutarPassos();
     } catch (const std::exception& erro) {
-        FAcompanhamento.MarcarFalha();
-        FAcompanhamento.AdicionarLog(std::string("Ocorreu um erro: \r\n") + erro.what());
+        RegistrarErro(erro);
         return TResultadoMigracao::Falhou;
     }
     return TResultadoMigracao::Concluida;
@@ -91,13 +84,7 @@ TResultadoVerificacao TMigracao::Verificar(const std::string& arquivoOrigem,
     TMarcaExecucao marca(FEmExecucao);
     if (!marca.Adquirida())
         return TResultadoVerificacao::Ocupada;
-    FCancelamento.Limpar();
-
-    if (!ValidarArquivos(arquivoOrigem, arquivoDestino))
-        return TResultadoVerificacao::Abandonada;
-    ConexaoOrigem.DefinirBanco(arquivoOrigem);
-    ConexaoDestino.DefinirBanco(arquivoDestino);
-    if (!FVerificacoes.ValidarVersao())
+    if (!Abrir(arquivoOrigem, arquivoDestino))
         return TResultadoVerificacao::Abandonada;
 
     FAcompanhamento.LimparLog();
@@ -110,10 +97,28 @@ TResultadoVerificacao TMigracao::Verificar(const std::string& arquivoOrigem,
                                       });
         return erro ? TResultadoVerificacao::ComProblemas : TResultadoVerificacao::SemProblemas;
     } catch (const std::exception& erro) {
-        FAcompanhamento.MarcarFalha();
-        FAcompanhamento.AdicionarLog(std::string("Ocorreu um erro: \r\n") + erro.what());
+        RegistrarErro(erro);
         return TResultadoVerificacao::Falhou;
     }
+}
+
+// The log turns red and ends with the error line.
+void TMigracao::RegistrarErro(const std::exception& erro)
+{
+    FAcompanhamento.MarcarFalha();
+    FAcompanhamento.AdicionarLog(std::string("Ocorreu um erro: \r\n") + erro.what());
+}
+
+// What a run and a check open with: the files validated, the connections pointed at them, the
+// versions compared. False when the command was abandoned with a message.
+bool TMigracao::Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino)
+{
+    FCancelamento.Limpar();
+    if (!ValidarArquivos(arquivoOrigem, arquivoDestino))
+        return false;
+    ConexaoOrigem.DefinirBanco(arquivoOrigem);
+    ConexaoDestino.DefinirBanco(arquivoDestino);
+    return FVerificacoes.ValidarVersao();
 }
 
 // The texts are compared first, then the files they name: two texts for one file would make

@@ -15,6 +15,7 @@
 #include "VerificacoesIniciais.h"
 
 #include <atomic>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,8 @@ public:
     static std::string ArquivoChavesPendentes(const std::string& arquivoDestino);
 
 private:
+    bool Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino);
+    void RegistrarErro(const std::exception& erro);
     bool ValidarArquivos(const std::string& arquivoOrigem, const std::string& arquivoDestino);
     void ExecutarPassos();
 
