@@ -121,7 +121,7 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::Verificar()
     for (const TChaveEstrangeira& chave : estrangeiras)
         if (mantida(chave.Tabela) && copiada(chave.TabelaReferenciada))
             Acrescentar(problemas, mantidas.Verificar(chave, nullptr, identificacao(chave.Tabela)));
-    Acrescentar(problemas, VerificarReplicacao(relacoesDestino, unicasDestino));
+    Acrescentar(problemas, VerificarReplicacao(relacoesOrigem, relacoesDestino, unicasDestino));
     acompanhamento.Avancar(TBarra::Atual);
     acompanhamento.Avancar(TBarra::Total);
 
@@ -135,15 +135,31 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::Verificar()
     return problemas;
 }
 
-// The run installs a trigger per catalogued table when the source's companies share a
-// replication group; the server refuses the trigger of a table the destination lacks or that
-// has no primary key there (the trigger finds its row by it).
+// The run reads the replication catalogue of the source (whether replication is in use) and,
+// when it is, of the destination, each through its table of exceptions: a database without it
+// fails the run's replication step. When the source's companies share a replication group,
+// the run installs a trigger per catalogued table; the server refuses the trigger of a table
+// the destination lacks or that has no primary key there (the trigger finds its row by it).
 std::vector<TProblemaVerificacao> TVerificacaoPar::VerificarReplicacao(
-    const TCatalogoRelacoes& destino, const TChavesUnicas& chaves)
+    const TCatalogoRelacoes& origem, const TCatalogoRelacoes& destino, const TChavesUnicas& chaves)
 {
+    const std::string excecoes = "EXCECOES_REPLICACAO";
+    const auto semExcecoes = [&excecoes](const char* banco) {
+        TProblemaVerificacao problema;
+        problema.Tabela = excecoes;
+        problema.Descricao = std::string("tabela que o banco de dados de ") + banco +
+                             " não tem; a etapa da replicação falharia";
+        return std::vector<TProblemaVerificacao>{problema};
+    };
+    // A destination that has the table is told apart already: a table the source lacks.
+    if (!origem.count(excecoes))
+        return destino.count(excecoes) ? std::vector<TProblemaVerificacao>{} : semExcecoes("ORIGEM");
+
     TReplicacaoCadastros catalogo(FContexto.ConexaoOrigem);
     if (!catalogo.TemReplicacao())
         return {};
+    if (!destino.count(excecoes))
+        return semExcecoes("DESTINO");
     std::vector<TProblemaVerificacao> problemas;
     for (const auto& tabela : catalogo.Lista()) {
         const std::string& nome = tabela->Nome();

@@ -30,7 +30,8 @@ public:
     std::vector<TProblemaVerificacao> Verificar();
 
 private:
-    std::vector<TProblemaVerificacao> VerificarReplicacao(const TCatalogoRelacoes& destino,
+    std::vector<TProblemaVerificacao> VerificarReplicacao(const TCatalogoRelacoes& origem,
+                                                          const TCatalogoRelacoes& destino,
                                                           const TChavesUnicas& chaves);
 
     TContextoMigracao FContexto;

@@ -160,9 +160,24 @@ TEST(VerificacaoParTest, ParLimpoNaoTemProblemas)
 
 // When the source's companies share a replication group, the run installs a trigger per
 // catalogued table; the server would refuse it for a table the destination lacks or one
-// without a primary key there.
+// without a primary key there. A destination without the table of replication exceptions
+// fails the whole step instead.
 TEST(VerificacaoParTest, GatilhosDaReplicacaoQueSeriamRecusados)
 {
+    {
+        TParMigracao semExcecoes(TBancoTeste::TConteudo::Aplicacao, "-sem-excecoes");
+        semExcecoes.Destino.ExecutarScript("drop table EXCECOES_REPLICACAO;");
+        semExcecoes.Desconectar();
+        TRelatorioGravado relatorio;
+        TMigracao migracao(relatorio);
+        EXPECT_EQ(migracao.Verificar(semExcecoes.Origem.Caminho(), semExcecoes.Destino.Caminho()),
+                  TResultadoVerificacao::ComProblemas);
+        EXPECT_EQ(Problemas(relatorio),
+                  std::vector<std::string>{"Erro: EXCECOES_REPLICACAO: tabela que o banco de "
+                                           "dados de DESTINO não tem; a etapa da replicação "
+                                           "falharia."});
+    }
+
     TParMigracao par;
     par.Destino.ExecutarScript(
         "alter table ICMS drop constraint PK_ICMS;"
