@@ -104,8 +104,8 @@ void MostrarChavesPendentes(TRelatorioLinhaComando& relatorio, const std::string
     relatorio.Mensagem(texto);
 }
 
-// The arguments as the command line takes them: --help alone, or the two databases with
-// --verificar before them or not.
+// The arguments as the command line takes them: --help alone, or the two databases, with
+// --verificar anywhere among them for a check instead of a run.
 struct TArgumentos {
     bool Ajuda = false;
     bool Verificar = false;
