@@ -40,11 +40,16 @@ std::string Preenchidos(const std::vector<std::string>& colunas)
     return Juntar(condicoes, " and ");
 }
 
+// The first columns of the current row, as the server compares them: trailing blanks aside
+// (a CHAR arrives without them, a VARCHAR with them).
 std::vector<std::string> Valores(const TConsulta& consulta, std::size_t quantidade)
 {
     std::vector<std::string> valores;
-    for (std::size_t i = 0; i < quantidade; ++i)
-        valores.push_back(consulta.Campo(static_cast<int>(i)).ComoTexto());
+    for (std::size_t i = 0; i < quantidade; ++i) {
+        std::string valor = consulta.Campo(static_cast<int>(i)).ComoTexto();
+        valor.erase(valor.find_last_not_of(' ') + 1);
+        valores.push_back(std::move(valor));
+    }
     return valores;
 }
 
