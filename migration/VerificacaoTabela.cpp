@@ -254,8 +254,8 @@ private:
             declaracoes += "declare variable " + variavel + " varchar(200); ";
             selecionadas += ", " + NomeSql(FCampos[i]);
             destinos += ", " + variavel;
-            chave += std::string(i ? " || ' '" : "") + " || '" + FCampos[i] + "=' || coalesce(" +
-                     variavel + ", '')";
+            chave += std::string(i ? " || ' '" : "") + " || " + LiteralSql(FCampos[i] + "=") +
+                     " || coalesce(" + variavel + ", '')";
         }
         const bool multiplosBytes = origem.ConjuntoCaracteres == 3 || origem.ConjuntoCaracteres == 4;
         const std::string sql =

@@ -9,6 +9,7 @@
 #include <vector>
 
 class TConexao;
+class TConsulta;
 
 // One table the run copies, with what its check needs to know of both databases.
 struct TTabelaVerificada {
@@ -33,7 +34,6 @@ std::string ExpressaoOrigem(const TRelacaoCatalogo& relacao, const std::string& 
 std::vector<std::string> CamposIdentificacao(const std::vector<TChaveUnica>& chaves);
 
 // "A=1 B=2" from the first columns of the query's current row.
-class TConsulta;
 std::string TextoChave(const TConsulta& consulta, const std::vector<std::string>& campos);
 
 // Checks the source's rows of one copied table against the destination's definition of it,
