@@ -134,6 +134,12 @@ void TfrmPrincipal::CriarComponentes()
     btnIniciar->installEventFilter(this);
     FAncoras->Adicionar(btnIniciar, QRect(872, 81, 75, 25), A::akTop | A::akRight);
 
+    // The check of the pair, in the free space right of the source box, above "Iniciar".
+    btnVerificar = new QPushButton(QStringLiteral("Verificar"), cliente);
+    btnVerificar->setObjectName(QStringLiteral("btnVerificar"));
+    connect(btnVerificar, &QPushButton::clicked, this, &TfrmPrincipal::btnVerificarClick);
+    FAncoras->Adicionar(btnVerificar, QRect(872, 33, 75, 25), A::akTop | A::akRight);
+
     memInfo = new QPlainTextEdit(cliente);
     memInfo->setObjectName(QStringLiteral("memInfo"));
     memInfo->setReadOnly(true);
@@ -156,6 +162,7 @@ void TfrmPrincipal::CriarComponentes()
     setTabOrder(btnIniciar, memInfo);
     setTabOrder(memInfo, edtArquivoOrigem);
     setTabOrder(edtArquivoOrigem, edtArquivoDestino);
+    setTabOrder(edtArquivoDestino, btnVerificar);
     btnIniciar->setFocus();
 
     FileOpenDialog1 = new QFileDialog(this);
@@ -210,14 +217,31 @@ void TfrmPrincipal::EscolherArquivo(QLineEdit* AEdit, const QString& ATitulo)
 // can start on top of it.
 void TfrmPrincipal::btnIniciarClick()
 {
+    ExecutarComando([this](const std::string& origem, const std::string& destino) {
+        FMigracao->Iniciar(origem, destino);
+    });
+}
+
+// The check of the pair: the same validation and version check, then the problems in the log;
+// it runs like the Start command, on the same thread and with the same controls disabled.
+void TfrmPrincipal::btnVerificarClick()
+{
+    ExecutarComando([this](const std::string& origem, const std::string& destino) {
+        FMigracao->Verificar(origem, destino);
+    });
+}
+
+void TfrmPrincipal::ExecutarComando(
+    std::function<void(const std::string&, const std::string&)> AComando)
+{
     if (EmExecucao())
         return;
     const std::string origem = edtArquivoOrigem->text().toStdString();
     const std::string destino = edtArquivoDestino->text().toStdString();
     FErroExecucao = nullptr;
-    FExecucao.reset(QThread::create([this, origem, destino] {
+    FExecucao.reset(QThread::create([this, AComando = std::move(AComando), origem, destino] {
         try {
-            FMigracao->Iniciar(origem, destino);
+            AComando(origem, destino);
         } catch (...) {
             FErroExecucao = std::current_exception();
         }
@@ -287,6 +311,7 @@ void TfrmPrincipal::AvisarChavesPendentesAoFechar()
 void TfrmPrincipal::HabilitarComandos(bool AHabilitar)
 {
     btnIniciar->setEnabled(AHabilitar);
+    btnVerificar->setEnabled(AHabilitar);
     FBotaoOrigem->setEnabled(AHabilitar);
     FBotaoDestino->setEnabled(AHabilitar);
 }

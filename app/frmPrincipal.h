@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <exception>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -50,6 +51,8 @@ private:
     void edtArquivoOrigemRightButtonClick();
     void edtArquivoDestinoRightButtonClick();
     void btnIniciarClick();
+    void btnVerificarClick();
+    void ExecutarComando(std::function<void(const std::string&, const std::string&)> AComando);
     void EscolherArquivo(QLineEdit* AEdit, const QString& ATitulo);
     void AoTerminarExecucao();
     void MostrarChavesPendentes();
@@ -78,6 +81,7 @@ private:
     QLabel* Label2 = nullptr;
     QLineEdit* edtArquivoDestino = nullptr;
     QPushButton* btnIniciar = nullptr;
+    QPushButton* btnVerificar = nullptr;
     QPlainTextEdit* memInfo = nullptr;
     TBarraProgresso* pgbTotal = nullptr;
     TBarraProgresso* pgbAtual = nullptr;

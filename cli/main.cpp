@@ -5,11 +5,14 @@
 #include "RegistroChavesPendentes.h"
 #include "RelatorioLinhaComando.h"
 
+#include <QCommandLineParser>
+
 #include <atomic>
 #include <csignal>
 #include <iostream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -17,6 +20,7 @@ const char* const Uso = "Uso: vorel-newdatabase-cli ORIGEM DESTINO\n";
 
 const char* const Ajuda =
     "Uso: vorel-newdatabase-cli ORIGEM DESTINO\n"
+    "     vorel-newdatabase-cli --verificar ORIGEM DESTINO\n"
     "\n"
     "Importa os dados de um banco de dados Vorel (ORIGEM) para um banco de dados Vorel\n"
     "novo/limpo da mesma versão (DESTINO), ambos no servidor Firebird local (127.0.0.1).\n"
@@ -41,9 +45,21 @@ const char* const Ajuda =
     "Uma importação interrompida as deixa lá, e a próxima importação no mesmo DESTINO,\n"
     "pela janela ou pela linha de comando, as recria.\n"
     "\n"
+    "Com --verificar, nada é alterado em nenhum dos bancos: depois da mesma validação\n"
+    "e da mesma conferência de versões da importação, a verificação procura tudo o que\n"
+    "faria a importação falhar ou perder dados (tabelas, colunas e tipos que ela recusa,\n"
+    "colunas da ORIGEM que o DESTINO não tem, nulos em colunas obrigatórias, textos\n"
+    "longos demais ou fora do WIN1252, números além da precisão ou da escala, chaves\n"
+    "repetidas, registros pai ausentes, gatilhos da replicação que seriam recusados)\n"
+    "e lista no log uma linha por problema, agrupadas por tabela, com até cinco chaves\n"
+    "das linhas afetadas, e por fim os totais. Os nulos dos campos do tipo boleano\n"
+    "contam como o 'N' que a importação lhes daria.\n"
+    "\n"
     "Códigos de saída:\n"
-    "  0  importação concluída\n"
-    "  1  a importação falhou; o erro é a última linha do log\n"
+    "  0  importação concluída; na verificação, nenhum erro encontrado (avisos podem\n"
+    "     ter sido listados)\n"
+    "  1  a importação falhou; o erro é a última linha do log; na verificação, erros\n"
+    "     encontrados, ou a verificação não pôde terminar (o erro é a última linha)\n"
     "  2  uso incorreto, banco não informado, bancos iguais, versões diferentes ou\n"
     "     bancos recusados pela conferência; nada foi alterado\n"
     "  3  um dos bancos de dados não pôde ser acessado; nada foi alterado\n";
@@ -89,40 +105,39 @@ void MostrarChavesPendentes(TRelatorioLinhaComando& relatorio, const std::string
     relatorio.Mensagem(texto);
 }
 
-} // namespace
+// The arguments as the command line takes them: --help alone, or the two databases, with
+// --verificar anywhere among them for a check instead of a run.
+struct TArgumentos {
+    bool Ajuda = false;
+    bool Verificar = false;
+    std::vector<std::string> Bancos;
+    bool Validos = false;
+};
 
-int main(int argc, char* argv[])
+TArgumentos LerArgumentos(int argc, char* argv[])
 {
-    // The same start-up as the window's, so that both programs run with the same registrations
-    // and open the same paths.
-    RegisterDefaultAssignments();
-    AdotarLocalidadeUtf8();
+    QCommandLineParser leitor;
+    const QCommandLineOption ajuda(QStringList{"help", "h"});
+    const QCommandLineOption verificar("verificar");
+    leitor.addOption(ajuda);
+    leitor.addOption(verificar);
+    QStringList argumentos;
+    for (int i = 0; i < argc; ++i)
+        argumentos << QString::fromLocal8Bit(argv[i]);
 
-    const std::string primeiro = argc > 1 ? argv[1] : "";
-    if (argc == 2 && (primeiro == "--help" || primeiro == "-h")) {
-        std::string ajuda = Ajuda;
-        ajuda.replace(ajuda.find("%s"), 2, TRegistroChavesPendentes::Pasta());
-        std::cout << ajuda;
-        return 0;
-    }
-    if (argc != 3) {
-        std::cerr << Uso << "Use --help para mais informações.\n";
-        return 2;
-    }
+    TArgumentos lidos;
+    if (!leitor.parse(argumentos))
+        return lidos;
+    for (const QString& banco : leitor.positionalArguments())
+        lidos.Bancos.push_back(banco.toLocal8Bit().toStdString());
+    lidos.Ajuda = leitor.isSet(ajuda);
+    lidos.Verificar = leitor.isSet(verificar);
+    lidos.Validos = lidos.Ajuda ? argc == 2 : lidos.Bancos.size() == 2;
+    return lidos;
+}
 
-    TRelatorioLinhaComando relatorio(std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
-    TMigracao migracao(relatorio);
-    TInterrupcao interrupcao(migracao);
-
-    const std::string destino = argv[2];
-    TResultadoMigracao resultado;
-    try {
-        resultado = migracao.Iniciar(argv[1], destino);
-    } catch (const std::exception& erro) {
-        relatorio.Mensagem(erro.what());
-        return 3;
-    }
-
+int CodigoImportacao(TResultadoMigracao resultado)
+{
     switch (resultado) {
     case TResultadoMigracao::Concluida:
         return 0;
@@ -132,6 +147,60 @@ int main(int argc, char* argv[])
     case TResultadoMigracao::Ocupada:
         break;
     }
-    MostrarChavesPendentes(relatorio, destino);
     return 1;
+}
+
+int CodigoVerificacao(TResultadoVerificacao resultado)
+{
+    switch (resultado) {
+    case TResultadoVerificacao::SemProblemas:
+        return 0;
+    case TResultadoVerificacao::Abandonada:
+        return 2;
+    case TResultadoVerificacao::ComProblemas:
+    case TResultadoVerificacao::Falhou:
+    case TResultadoVerificacao::Ocupada:
+        break;
+    }
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // The same start-up as the window's, so that both programs run with the same registrations
+    // and open the same paths.
+    RegisterDefaultAssignments();
+    AdotarLocalidadeUtf8();
+
+    const TArgumentos argumentos = LerArgumentos(argc, argv);
+    if (!argumentos.Validos) {
+        std::cerr << Uso << "Use --help para mais informações.\n";
+        return 2;
+    }
+    if (argumentos.Ajuda) {
+        std::string ajuda = Ajuda;
+        ajuda.replace(ajuda.find("%s"), 2, TRegistroChavesPendentes::Pasta());
+        std::cout << ajuda;
+        return 0;
+    }
+
+    TRelatorioLinhaComando relatorio(std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+    TMigracao migracao(relatorio);
+    TInterrupcao interrupcao(migracao);
+
+    const std::string& origem = argumentos.Bancos[0];
+    const std::string& destino = argumentos.Bancos[1];
+    int codigo = 0;
+    try {
+        codigo = argumentos.Verificar ? CodigoVerificacao(migracao.Verificar(origem, destino))
+                                      : CodigoImportacao(migracao.Iniciar(origem, destino));
+    } catch (const std::exception& erro) {
+        relatorio.Mensagem(erro.what());
+        return 3;
+    }
+    if (codigo == 1 && !argumentos.Verificar)
+        MostrarChavesPendentes(relatorio, destino);
+    return codigo;
 }

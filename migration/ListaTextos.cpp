@@ -20,3 +20,11 @@ bool TListaTextos::Contem(const std::string& texto) const
     return std::any_of(FTextos.begin(), FTextos.end(),
                        [&texto](const std::string& item) { return IgualSemCaixa(item, texto); });
 }
+
+std::string Juntar(const std::vector<std::string>& partes, const std::string& separador)
+{
+    std::string texto;
+    for (std::size_t i = 0; i < partes.size(); ++i)
+        texto += (i ? separador : "") + partes[i];
+    return texto;
+}

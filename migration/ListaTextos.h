@@ -21,3 +21,6 @@ public:
 private:
     std::vector<std::string> FTextos;
 };
+
+// The texts one after the other, the separator between each two.
+std::string Juntar(const std::vector<std::string>& partes, const std::string& separador);

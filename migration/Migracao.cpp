@@ -2,6 +2,7 @@
 
 #include "IdentidadeArquivo.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -37,6 +38,7 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
       FChavesEstrangeiras(FContexto),
       FPassosTabelas(FContexto),
       FVerificacaoPrevia(FContexto, FPassosTabelas.Excecoes()),
+      FVerificacaoPar(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras),
       FReplicacao(FContexto),
       FSequenciadores(FContexto)
 {
@@ -53,13 +55,7 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     TMarcaExecucao marca(FEmExecucao);
     if (!marca.Adquirida())
         return TResultadoMigracao::Ocupada;
-    FCancelamento.Limpar();
-
-    if (!ValidarArquivos(arquivoOrigem, arquivoDestino))
-        return TResultadoMigracao::Abandonada;
-    ConexaoOrigem.DefinirBanco(arquivoOrigem);
-    ConexaoDestino.DefinirBanco(arquivoDestino);
-    if (!FVerificacoes.ValidarVersao())
+    if (!Abrir(arquivoOrigem, arquivoDestino))
         return TResultadoMigracao::Abandonada;
     const TResultadoVerificacaoPrevia previa = FVerificacaoPrevia.Verificar();
     if (!previa.Impedimentos.empty()) {
@@ -76,11 +72,53 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     try {
         ExecutarPassos();
     } catch (const std::exception& erro) {
-        FAcompanhamento.MarcarFalha();
-        FAcompanhamento.AdicionarLog(std::string("Ocorreu um erro: \r\n") + erro.what());
+        RegistrarErro(erro);
         return TResultadoMigracao::Falhou;
     }
     return TResultadoMigracao::Concluida;
+}
+
+TResultadoVerificacao TMigracao::Verificar(const std::string& arquivoOrigem,
+                                           const std::string& arquivoDestino)
+{
+    TMarcaExecucao marca(FEmExecucao);
+    if (!marca.Adquirida())
+        return TResultadoVerificacao::Ocupada;
+    if (!Abrir(arquivoOrigem, arquivoDestino))
+        return TResultadoVerificacao::Abandonada;
+
+    FAcompanhamento.LimparLog();
+    FAcompanhamento.DefinirPosicao(TBarra::Total, 0);
+    try {
+        const std::vector<TProblemaVerificacao> problemas = FVerificacaoPar.Verificar();
+        const bool erro = std::any_of(problemas.begin(), problemas.end(),
+                                      [](const TProblemaVerificacao& problema) {
+                                          return !problema.Aviso;
+                                      });
+        return erro ? TResultadoVerificacao::ComProblemas : TResultadoVerificacao::SemProblemas;
+    } catch (const std::exception& erro) {
+        RegistrarErro(erro);
+        return TResultadoVerificacao::Falhou;
+    }
+}
+
+// The log turns red and ends with the error line.
+void TMigracao::RegistrarErro(const std::exception& erro)
+{
+    FAcompanhamento.MarcarFalha();
+    FAcompanhamento.AdicionarLog(std::string("Ocorreu um erro: \r\n") + erro.what());
+}
+
+// What a run and a check open with: the files validated, the connections pointed at them, the
+// versions compared. False when the command was abandoned with a message.
+bool TMigracao::Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino)
+{
+    FCancelamento.Limpar();
+    if (!ValidarArquivos(arquivoOrigem, arquivoDestino))
+        return false;
+    ConexaoOrigem.DefinirBanco(arquivoOrigem);
+    ConexaoDestino.DefinirBanco(arquivoDestino);
+    return FVerificacoes.ValidarVersao();
 }
 
 // The texts are compared first, then the files they name: two texts for one file would make

@@ -10,10 +10,12 @@
 #include "PassosSequenciadores.h"
 #include "PassosTabelas.h"
 #include "RelatorioMigracao.h"
+#include "VerificacaoPar.h"
 #include "VerificacaoPrevia.h"
 #include "VerificacoesIniciais.h"
 
 #include <atomic>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,15 @@ enum class TResultadoMigracao {
     Concluida,  // the log ends with "Importação concluída."
     Falhou,     // the log ends with the error line and is red
     Ocupada,    // another run of this engine was under way; nothing was done
+};
+
+// How a check of a pair ended.
+enum class TResultadoVerificacao {
+    Abandonada,   // a validation message or a version mismatch
+    SemProblemas, // the log ends with the totals: no errors (warnings may precede them)
+    ComProblemas, // errors listed before the totals
+    Falhou,       // the check could not finish: the log ends with the error line and is red
+    Ocupada,      // a run or a check of this engine was under way; nothing was done
 };
 
 // The migration engine: what the main window owns for a run (the two connections, the
@@ -44,6 +55,12 @@ public:
     TResultadoMigracao Iniciar(const std::string& arquivoOrigem,
                                const std::string& arquivoDestino);
 
+    // The check of a pair: the same validation and version check as Iniciar, then every
+    // problem the run would meet, listed in the log; nothing is changed in either database.
+    // Like Iniciar, a database that cannot be reached while the versions are compared throws.
+    TResultadoVerificacao Verificar(const std::string& arquivoOrigem,
+                                    const std::string& arquivoDestino);
+
     // Asks a run under way to stop at its next safe point (between two statements or two
     // batches of a row copy); the run then ends as a failure with its error line.
     void SolicitarParada() noexcept;
@@ -61,6 +78,8 @@ public:
     static std::string ArquivoChavesPendentes(const std::string& arquivoDestino);
 
 private:
+    bool Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino);
+    void RegistrarErro(const std::exception& erro);
     bool ValidarArquivos(const std::string& arquivoOrigem, const std::string& arquivoDestino);
     void ExecutarPassos();
 
@@ -75,6 +94,7 @@ private:
     TPassosChavesEstrangeiras FChavesEstrangeiras;
     TPassosTabelas FPassosTabelas;
     TVerificacaoPrevia FVerificacaoPrevia;
+    TVerificacaoPar FVerificacaoPar;
     TPassoReplicacao FReplicacao;
     TPassosSequenciadores FSequenciadores;
 };

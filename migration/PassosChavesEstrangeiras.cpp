@@ -39,6 +39,33 @@ const char* const SQLChavesEstrangeiras =
     "     and coalesce(IDX1.RDB$SYSTEM_FLAG, 0) = 0\r\n"
     "order by 1, 2, SEG1.RDB$FIELD_POSITION\r\n";
 
+std::vector<TChaveEstrangeira> Ler(TConsulta& consulta)
+{
+    consulta.Abrir();
+    std::vector<TChaveEstrangeira> chaves;
+    for (consulta.Primeiro(); !consulta.Eof();
+         consulta.Proximo()) {
+        const auto campo = [&consulta](const char* nome) {
+            return consulta.Campo(nome).ComoTexto();
+        };
+        if (chaves.empty() || chaves.back().Tabela != campo("TABELA") ||
+            chaves.back().Nome != campo("CHAVE_ESTRANGEIRA")) {
+            TChaveEstrangeira chave;
+            chave.Tabela = campo("TABELA");
+            chave.Nome = campo("CHAVE_ESTRANGEIRA");
+            chave.Indice = campo("INDICE");
+            chave.IndiceDescendente = consulta.Campo("TIPO_INDICE").ComoInteiro() == 1;
+            chave.TabelaReferenciada = campo("TABELA_REFERENCIADA");
+            chave.RegraAtualizacao = campo("REGRA_ATUALIZACAO");
+            chave.RegraExclusao = campo("REGRA_EXCLUSAO");
+            chaves.push_back(std::move(chave));
+        }
+        chaves.back().Campos.push_back(campo("CAMPO"));
+        chaves.back().CamposReferenciados.push_back(campo("CAMPO_REFERENCIADO"));
+    }
+    return chaves;
+}
+
 } // namespace
 
 TPassosChavesEstrangeiras::TPassosChavesEstrangeiras(const TContextoMigracao& contexto)
@@ -49,30 +76,39 @@ TPassosChavesEstrangeiras::TPassosChavesEstrangeiras(const TContextoMigracao& co
 std::vector<TChaveEstrangeira> TPassosChavesEstrangeiras::LerChavesEstrangeiras()
 {
     sqlChavesEstrangeiras.Fechar();
-    sqlChavesEstrangeiras.Abrir();
-    std::vector<TChaveEstrangeira> chaves;
-    for (sqlChavesEstrangeiras.Primeiro(); !sqlChavesEstrangeiras.Eof();
-         sqlChavesEstrangeiras.Proximo()) {
-        const auto campo = [this](const char* nome) {
-            return sqlChavesEstrangeiras.Campo(nome).ComoTexto();
-        };
-        if (chaves.empty() || chaves.back().Tabela != campo("TABELA") ||
-            chaves.back().Nome != campo("CHAVE_ESTRANGEIRA")) {
-            TChaveEstrangeira chave;
-            chave.Tabela = campo("TABELA");
-            chave.Nome = campo("CHAVE_ESTRANGEIRA");
-            chave.Indice = campo("INDICE");
-            chave.IndiceDescendente = sqlChavesEstrangeiras.Campo("TIPO_INDICE").ComoInteiro() == 1;
-            chave.TabelaReferenciada = campo("TABELA_REFERENCIADA");
-            chave.RegraAtualizacao = campo("REGRA_ATUALIZACAO");
-            chave.RegraExclusao = campo("REGRA_EXCLUSAO");
-            chaves.push_back(std::move(chave));
-        }
-        chaves.back().Campos.push_back(campo("CAMPO"));
-        chaves.back().CamposReferenciados.push_back(campo("CAMPO_REFERENCIADO"));
-    }
+    std::vector<TChaveEstrangeira> chaves = Ler(sqlChavesEstrangeiras);
     sqlChavesEstrangeiras.Fechar();
     return chaves;
+}
+
+std::vector<TChaveEstrangeira> TPassosChavesEstrangeiras::ChavesDe(TConexao& conexao)
+{
+    TConsulta consulta(&conexao, SQLChavesEstrangeiras);
+    return Ler(consulta);
+}
+
+// Keys an earlier run dropped here and did not create again come back with the others.
+std::vector<TChaveEstrangeira>
+TPassosChavesEstrangeiras::ComPendentes(const std::vector<TChaveEstrangeira>& existentes)
+{
+    std::vector<TChaveEstrangeira> chaves = existentes;
+    std::set<std::string> achadas;
+    for (const TChaveEstrangeira& chave : existentes)
+        achadas.insert(chave.Identidade());
+    for (TChaveEstrangeira& pendente :
+         TRegistroChavesPendentes(FContexto.ConexaoDestino.Banco()).Ler())
+        if (achadas.insert(pendente.Identidade()).second)
+            chaves.push_back(std::move(pendente));
+    std::stable_sort(chaves.begin(), chaves.end(),
+                     [](const TChaveEstrangeira& a, const TChaveEstrangeira& b) {
+                         return a.Tabela < b.Tabela;
+                     });
+    return chaves;
+}
+
+std::vector<TChaveEstrangeira> TPassosChavesEstrangeiras::ChavesARecriar()
+{
+    return ComPendentes(LerChavesEstrangeiras());
 }
 
 void TPassosChavesEstrangeiras::ExcluirChavesEstrangeiras()
@@ -83,19 +119,7 @@ void TPassosChavesEstrangeiras::ExcluirChavesEstrangeiras()
 
     const TRegistroChavesPendentes registro(FContexto.ConexaoDestino.Banco());
     const std::vector<TChaveEstrangeira> existentes = LerChavesEstrangeiras();
-
-    // Keys an earlier run dropped here and did not create again come back with the others.
-    FChaves = existentes;
-    std::set<std::string> achadas;
-    for (const TChaveEstrangeira& chave : existentes)
-        achadas.insert(chave.Identidade());
-    for (TChaveEstrangeira& pendente : registro.Ler())
-        if (achadas.insert(pendente.Identidade()).second)
-            FChaves.push_back(std::move(pendente));
-    std::stable_sort(FChaves.begin(), FChaves.end(),
-                     [](const TChaveEstrangeira& a, const TChaveEstrangeira& b) {
-                         return a.Tabela < b.Tabela;
-                     });
+    FChaves = ComPendentes(existentes);
 
     // Recorded before the first key goes, so that no way of ending the run can lose one.
     registro.Gravar(FChaves);

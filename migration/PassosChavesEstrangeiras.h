@@ -25,8 +25,16 @@ public:
     static std::vector<std::string> Pendentes(const std::string& arquivoDestino);
     static std::string ArquivoPendentes(const std::string& arquivoDestino);
 
+    // The keys a run on this destination creates again: those it has now and those an earlier
+    // run dropped and did not create again. Reads, changes nothing.
+    std::vector<TChaveEstrangeira> ChavesARecriar();
+
+    // Every foreign key a database has, as the destination's are read.
+    static std::vector<TChaveEstrangeira> ChavesDe(TConexao& conexao);
+
 private:
     std::vector<TChaveEstrangeira> LerChavesEstrangeiras();
+    std::vector<TChaveEstrangeira> ComPendentes(const std::vector<TChaveEstrangeira>& existentes);
 
     TContextoMigracao FContexto;
     TConsulta sqlChavesEstrangeiras;

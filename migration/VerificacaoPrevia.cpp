@@ -4,26 +4,7 @@
 #include "Consulta.h"
 #include "ListaTextos.h"
 
-#include <map>
-
 namespace {
-
-// Every column of every user relation (views too: the copy's select reads a source view as
-// readily as a table), with what decides whether the copy can carry it.
-const char* const SQLColunas =
-    "  select trim(R.RDB$RELATION_NAME) as TABELA,\r\n"
-    "         iif(R.RDB$VIEW_SOURCE is null, 0, 1) as VISAO,\r\n"
-    "         trim(RF.RDB$FIELD_NAME) as COLUNA,\r\n"
-    "         FI.RDB$FIELD_TYPE as TIPO,\r\n"
-    "         iif(FI.RDB$COMPUTED_SOURCE is null, 0, 1) as CALCULADA,\r\n"
-    "         coalesce(FI.RDB$DIMENSIONS, 0) as DIMENSOES\r\n"
-    "    from RDB$RELATIONS R\r\n"
-    "    join RDB$RELATION_FIELDS RF\r\n"
-    "      on RF.RDB$RELATION_NAME = R.RDB$RELATION_NAME\r\n"
-    "    join RDB$FIELDS FI\r\n"
-    "      on FI.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE\r\n"
-    "   where R.RDB$SYSTEM_FLAG = 0\r\n"
-    "order by R.RDB$RELATION_NAME, RF.RDB$FIELD_POSITION\r\n";
 
 // Everyone else attached to the database, but the server's own workers.
 const char* const SQLConexoes =
@@ -39,45 +20,9 @@ const char* const SQLConexoes =
     "     and coalesce(MON$SYSTEM_FLAG, 0) = 0\r\n"
     "order by MON$TIMESTAMP\r\n";
 
-struct TColuna {
-    std::string Nome;
-    int Tipo = 0;
-    bool Calculada = false;
-    bool Vetor = false;
-};
-
-struct TRelacao {
-    bool Visao = false;
-    std::vector<TColuna> Colunas;
-
-    const TColuna* Coluna(const std::string& nome) const
-    {
-        for (const TColuna& coluna : Colunas)
-            if (coluna.Nome == nome)
-                return &coluna;
-        return nullptr;
-    }
-};
-
-std::map<std::string, TRelacao> LerRelacoes(TConexao& conexao)
-{
-    TConsulta consulta(&conexao, SQLColunas);
-    consulta.Abrir();
-    std::map<std::string, TRelacao> relacoes;
-    for (; !consulta.Eof(); consulta.Proximo()) {
-        TRelacao& relacao = relacoes[consulta.Campo("TABELA").ComoTexto()];
-        relacao.Visao = consulta.Campo("VISAO").ComoInteiro() != 0;
-        relacao.Colunas.push_back({consulta.Campo("COLUNA").ComoTexto(),
-                                   consulta.Campo("TIPO").ComoInteiro(),
-                                   consulta.Campo("CALCULADA").ComoInteiro() != 0,
-                                   consulta.Campo("DIMENSOES").ComoInteiro() != 0});
-    }
-    return relacoes;
-}
-
 // The name of a column type the copy cannot carry, or nothing when it can. The types of later
 // server versions are named so that the operator knows what to change.
-std::string TipoNaoTransportado(const TColuna& coluna)
+std::string TipoNaoTransportado(const TColunaCatalogo& coluna)
 {
     if (coluna.Vetor)
         return "ARRAY";
@@ -111,12 +56,6 @@ std::string TipoNaoTransportado(const TColuna& coluna)
     }
 }
 
-// The columns the run fills: all but the computed ones and COD_ATUALIZACAO.
-bool Copiada(const TColuna& coluna)
-{
-    return !coluna.Calculada && coluna.Nome != "COD_ATUALIZACAO";
-}
-
 std::vector<std::string> Conexoes(TConexao& conexao)
 {
     TConsulta consulta(&conexao, SQLConexoes);
@@ -137,7 +76,10 @@ std::vector<std::string> Conexoes(TConexao& conexao)
 TResultadoVerificacaoPrevia TVerificacaoPrevia::Verificar()
 {
     TResultadoVerificacaoPrevia resultado;
-    VerificarTabelas(resultado.Impedimentos);
+    const TCatalogoRelacoes origem = LerCatalogoRelacoes(FContexto.ConexaoOrigem);
+    const TCatalogoRelacoes destino = LerCatalogoRelacoes(FContexto.ConexaoDestino);
+    for (const TImpedimentoTabela& impedimento : VerificarTabelas(origem, destino, FExcecoes))
+        resultado.Impedimentos.push_back(impedimento.Texto);
     for (const std::string& conexao : Conexoes(FContexto.ConexaoDestino))
         resultado.Impedimentos.push_back("O banco de dados de DESTINO está em uso por outra "
                                          "conexão: " +
@@ -150,40 +92,47 @@ TResultadoVerificacaoPrevia TVerificacaoPrevia::Verificar()
     return resultado;
 }
 
-void TVerificacaoPrevia::VerificarTabelas(std::vector<std::string>& impedimentos)
+std::vector<TImpedimentoTabela> TVerificacaoPrevia::VerificarTabelas(
+    const TCatalogoRelacoes& origem, const TCatalogoRelacoes& destino,
+    const TListaTextos& excecoes)
 {
-    const std::map<std::string, TRelacao> origem = LerRelacoes(FContexto.ConexaoOrigem);
-    const std::map<std::string, TRelacao> destino = LerRelacoes(FContexto.ConexaoDestino);
-
+    std::vector<TImpedimentoTabela> impedimentos;
     for (const auto& [tabela, relacao] : destino) {
-        if (relacao.Visao || FExcecoes.Contem(tabela))
+        if (relacao.Visao || excecoes.Contem(tabela))
             continue;
         const auto fonte = origem.find(tabela);
         if (fonte == origem.end()) {
-            impedimentos.push_back("A tabela " + tabela + " do DESTINO não existe na ORIGEM.");
+            impedimentos.push_back({tabela, {},
+                                    "A tabela " + tabela + " do DESTINO não existe na ORIGEM."});
             continue;
         }
         bool algumaCopiada = false;
-        for (const TColuna& coluna : relacao.Colunas) {
-            if (!Copiada(coluna))
+        for (const TColunaCatalogo& coluna : relacao.Colunas) {
+            if (!coluna.Copiada())
                 continue;
             algumaCopiada = true;
             const std::string nome = tabela + "." + coluna.Nome;
-            const TColuna* lida = fonte->second.Coluna(coluna.Nome);
+            const TColunaCatalogo* lida = fonte->second.Coluna(coluna.Nome);
             if (!lida) {
-                impedimentos.push_back("A coluna " + nome + " do DESTINO não existe na ORIGEM.");
+                impedimentos.push_back(
+                    {tabela, coluna.Nome,
+                     "A coluna " + nome + " do DESTINO não existe na ORIGEM."});
                 continue;
             }
             for (const auto& [lado, vista] : {std::pair{"do DESTINO", &coluna}, {"da ORIGEM", lida}}) {
                 const std::string tipo = TipoNaoTransportado(*vista);
                 if (!tipo.empty())
-                    impedimentos.push_back("A coluna " + nome + " " + lado + " é do tipo " +
-                                           tipo + ", que a importação não sabe copiar.");
+                    impedimentos.push_back({tabela,
+                                            coluna.Nome,
+                                            "A coluna " + nome + " " + lado + " é do tipo " +
+                                                tipo + ", que a importação não sabe copiar."});
             }
         }
         if (!algumaCopiada)
-            impedimentos.push_back("A tabela " + tabela + " do DESTINO não tem colunas a copiar.");
+            impedimentos.push_back({tabela, {},
+                                    "A tabela " + tabela + " do DESTINO não tem colunas a copiar."});
     }
+    return impedimentos;
 }
 
 std::string TVerificacaoPrevia::Mensagem(const std::vector<std::string>& impedimentos)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CatalogoRelacoes.h"
 #include "ContextoMigracao.h"
 
 #include <string>
@@ -12,6 +13,14 @@ class TListaTextos;
 struct TResultadoVerificacaoPrevia {
     std::vector<std::string> Impedimentos;
     std::vector<std::string> Avisos;
+};
+
+// One reason found in the two catalogues why a destination table cannot be filled, with the
+// table and column apart for whoever lists them otherwise than the run's refusal does.
+struct TImpedimentoTabela {
+    std::string Tabela;
+    std::string Coluna; // empty for the table as a whole
+    std::string Texto;  // the sentence the run's refusal lists
 };
 
 // Looks at both databases before anything is changed, for what would make the run fail half
@@ -33,8 +42,13 @@ public:
     // The refusal as the operator reads it: a heading and one line per reason.
     static std::string Mensagem(const std::vector<std::string>& impedimentos);
 
+    // What of the destination's tables to be filled (all but Excecoes) the copy cannot fill
+    // from the source: a table or column the source lacks, a type the copy cannot carry.
+    static std::vector<TImpedimentoTabela> VerificarTabelas(const TCatalogoRelacoes& origem,
+                                                            const TCatalogoRelacoes& destino,
+                                                            const TListaTextos& excecoes);
+
 private:
-    void VerificarTabelas(std::vector<std::string>& impedimentos);
 
     TContextoMigracao FContexto;
     const TListaTextos& FExcecoes;

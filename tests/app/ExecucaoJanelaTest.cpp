@@ -28,6 +28,7 @@ private slots:
     void DestroyingTheWindowDuringARunStopsItQuietly();
     void LogFollowsItsEndOnlyWhileInViewAndShowsTheError_data();
     void LogFollowsItsEndOnlyWhileInViewAndShowsTheError();
+    void CheckListsProblemsInTheLog();
 
 private:
     QStringList FCaixas;
@@ -276,6 +277,33 @@ void TExecucaoJanelaTest::LogFollowsItsEndOnlyWhileInViewAndShowsTheError()
     QVERIFY2(f.Log()->blockCount() > linhasDepois + 3, qPrintable(QString::number(linhasDepois)));
     QCOMPARE(rolagem->value(), falha ? rolagem->maximum() : 0);
     QVERIFY(rolagem->maximum() > 0);
+}
+
+// "Verificar" runs the check of the pair like a run: its lines in the log, the bars full at the
+// end (tables checked), the commands back once it ends, a problem listed.
+void TExecucaoJanelaTest::CheckListsProblemsInTheLog()
+{
+    TBancoTeste origem("janela-verificar-origem");
+    TBancoTeste destino("janela-verificar-destino");
+    destino.ExecutarScript("create table SO_DESTINO (ID integer);");
+    TJanelaTeste f;
+    f.Janela.show();
+    f.Origem()->setText(QString::fromStdString(origem.Caminho()));
+    f.Destino()->setText(QString::fromStdString(destino.Caminho()));
+    f.Log()->setPlainText("linha antiga");
+
+    QVERIFY(f.ExecutarVerificar());
+
+    const QStringList textos = Textos(f.LinhasLog());
+    QVERIFY(!textos.contains("linha antiga"));
+    QVERIFY2(textos.contains("Verificando tabela... PRODUTOS"), qPrintable(f.Log()->toPlainText()));
+    QVERIFY(textos.contains("Erro: SO_DESTINO: A tabela SO_DESTINO do DESTINO não existe na ORIGEM."));
+    QVERIFY2(textos.last().startsWith("Verificação concluída: "), qPrintable(textos.last()));
+    QCOMPARE(f.Log()->palette().color(QPalette::Text), QApplication::palette().color(QPalette::Text));
+    QCOMPARE(f.Total()->Posicao(), f.Total()->Maximo());
+    QVERIFY(f.Iniciar()->isEnabled());
+    QVERIFY(f.Verificar()->isEnabled());
+    QVERIFY(FCaixas.isEmpty());
 }
 
 int main(int argc, char** argv)

@@ -26,6 +26,7 @@ struct TJanelaTeste {
     QLineEdit* Origem() const { return Controle<QLineEdit>("edtArquivoOrigem"); }
     QLineEdit* Destino() const { return Controle<QLineEdit>("edtArquivoDestino"); }
     QPushButton* Iniciar() const { return Controle<QPushButton>("btnIniciar"); }
+    QPushButton* Verificar() const { return Controle<QPushButton>("btnVerificar"); }
     QPlainTextEdit* Log() const { return Controle<QPlainTextEdit>("memInfo"); }
     TBarraProgresso* Total() const { return Controle<TBarraProgresso>("pgbTotal"); }
     TBarraProgresso* Atual() const { return Controle<TBarraProgresso>("pgbAtual"); }
@@ -35,11 +36,14 @@ struct TJanelaTeste {
     }
     QStringList LinhasLog() const { return Log()->toPlainText().split('\n'); }
 
-    // Clicks "Iniciar" and returns once the command has ended, whatever it showed meanwhile.
-    bool ExecutarIniciar()
+    // Clicks "Iniciar" (or "Verificar") and returns once the command has ended, whatever it
+    // showed meanwhile.
+    bool ExecutarIniciar() { return Executar(Iniciar()); }
+    bool ExecutarVerificar() { return Executar(Verificar()); }
+    bool Executar(QPushButton* ABotao)
     {
         QSignalSpy fim(&Janela, &TfrmPrincipal::ExecucaoTerminada);
-        QTest::mouseClick(Iniciar(), Qt::LeftButton);
+        QTest::mouseClick(ABotao, Qt::LeftButton);
         return fim.count() == 1 || fim.wait(300000);
     }
 };

@@ -60,6 +60,7 @@ void TfrmPrincipalTest::ControlsStartAsDesigned_data()
     QTest::newRow("edtArquivoOrigem") << "edtArquivoOrigem" << QRect(16, 35, 836, 21);
     QTest::newRow("edtArquivoDestino") << "edtArquivoDestino" << QRect(16, 83, 836, 21);
     QTest::newRow("btnIniciar") << "btnIniciar" << QRect(872, 81, 75, 25);
+    QTest::newRow("btnVerificar") << "btnVerificar" << QRect(872, 33, 75, 25);
     QTest::newRow("memInfo") << "memInfo" << QRect(16, 133, 931, 507);
     QTest::newRow("pgbTotal") << "pgbTotal" << QRect(16, 646, 931, 17);
     QTest::newRow("pgbAtual") << "pgbAtual" << QRect(16, 670, 931, 17);
@@ -120,6 +121,7 @@ void TfrmPrincipalTest::AnchorsFollowTheWindowSize_data()
     QTest::addColumn<QRect>("menor");
     QTest::newRow("edtArquivoOrigem") << "edtArquivoOrigem" << QRect(16, 35, 1077, 21) << QRect(16, 35, 477, 21);
     QTest::newRow("btnIniciar") << "btnIniciar" << QRect(1113, 81, 75, 25) << QRect(513, 81, 75, 25);
+    QTest::newRow("btnVerificar") << "btnVerificar" << QRect(1113, 33, 75, 25) << QRect(513, 33, 75, 25);
     QTest::newRow("memInfo") << "memInfo" << QRect(16, 133, 1172, 706) << QRect(16, 133, 572, 206);
     QTest::newRow("pgbTotal") << "pgbTotal" << QRect(16, 845, 1172, 17) << QRect(16, 345, 572, 17);
     QTest::newRow("pgbAtual") << "pgbAtual" << QRect(16, 869, 1172, 17) << QRect(16, 369, 572, 17);
@@ -217,22 +219,27 @@ void TfrmPrincipalTest::IniciarRefusesMissingOrEqualPaths()
     F->Destino()->setText(destino);
     F->Log()->setPlainText("linha da execução anterior");
 
-    QString vista;
-    QString tituloVisto;
-    bool comandosDesativados = false;
-    TDialog::DefinirProximaResposta([&](TCustomMsgDialog& dialogo) {
-        vista = dialogo.Mensagem();
-        tituloVisto = dialogo.Titulo();
-        comandosDesativados = !F->Iniciar()->isEnabled() && !F->BotaoPasta("edtArquivoOrigem")->isEnabled() &&
-                              !F->BotaoPasta("edtArquivoDestino")->isEnabled();
-        return int(mrOk);
-    });
-    QVERIFY(F->ExecutarIniciar());
-    QCOMPARE(vista, mensagem);
-    QCOMPARE(tituloVisto, QString("Atenção"));
-    QVERIFY(comandosDesativados);
-    QVERIFY(F->Iniciar()->isEnabled());
-    QCOMPARE(F->Log()->toPlainText(), QString("linha da execução anterior"));
+    // "Verificar" validates the same way.
+    for (QPushButton* botao : {F->Iniciar(), F->Verificar()}) {
+        QString vista;
+        QString tituloVisto;
+        bool comandosDesativados = false;
+        TDialog::DefinirProximaResposta([&](TCustomMsgDialog& dialogo) {
+            vista = dialogo.Mensagem();
+            tituloVisto = dialogo.Titulo();
+            comandosDesativados = !F->Iniciar()->isEnabled() && !F->Verificar()->isEnabled() &&
+                                  !F->BotaoPasta("edtArquivoOrigem")->isEnabled() &&
+                                  !F->BotaoPasta("edtArquivoDestino")->isEnabled();
+            return int(mrOk);
+        });
+        QVERIFY(F->Executar(botao));
+        QCOMPARE(vista, mensagem);
+        QCOMPARE(tituloVisto, QString("Atenção"));
+        QVERIFY(comandosDesativados);
+        QVERIFY(F->Iniciar()->isEnabled());
+        QVERIFY(F->Verificar()->isEnabled());
+        QCOMPARE(F->Log()->toPlainText(), QString("linha da execução anterior"));
+    }
 }
 
 // The refusal's message holds the run open, so the window is closed while it is under way.

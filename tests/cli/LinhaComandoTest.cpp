@@ -109,6 +109,15 @@ INSTANTIATE_TEST_SUITE_P(
         TCasoArgumentos{"DestinoVazio", {"/x/origem.fdb", ""}, 2, "",
                         "Banco de dados de DESTINO não foi informado.\n"},
         TCasoArgumentos{"MesmoArquivo", {"/x/a.fdb", "/x/./a.fdb"}, 2, "",
+                        "Banco de dados de ORIGEM e DESTINO não podem ser iguais.\n"},
+        TCasoArgumentos{"VerificarSemBancos", {"--verificar"}, 2, "", Uso},
+        TCasoArgumentos{"VerificarTresBancos", {"--verificar", "/x/a.fdb", "/x/b.fdb", "/x/c.fdb"},
+                        2, "", Uso},
+        TCasoArgumentos{"OpcaoDesconhecida", {"--conferir", "/x/a.fdb", "/x/b.fdb"}, 2, "", Uso},
+        TCasoArgumentos{"AjudaComBancos", {"--help", "/x/a.fdb", "/x/b.fdb"}, 2, "", Uso},
+        TCasoArgumentos{"VerificarOrigemVazia", {"--verificar", "", "/x/destino.fdb"}, 2, "",
+                        "Banco de dados de ORIGEM não foi informado.\n"},
+        TCasoArgumentos{"VerificarMesmoArquivo", {"/x/a.fdb", "/x/./a.fdb", "--verificar"}, 2, "",
                         "Banco de dados de ORIGEM e DESTINO não podem ser iguais.\n"}),
     [](const auto& info) { return info.param.Nome; });
 
@@ -169,22 +178,69 @@ TEST(LinhaComandoTest, VersoesDiferentesEBancoInacessivel)
     par.Destino.ExecutarScript("insert into SCRIPTS (NOME) values ('000151_0151.SQL');");
     par.Desconectar();
 
-    const TExecucao versao = Executar({par.Origem.Caminho(), par.Destino.Caminho()});
-    EXPECT_EQ(versao.Codigo, 2);
-    EXPECT_EQ(versao.Saida, "");
-    EXPECT_EQ(versao.Erros,
-              "Versão do banco de dados de ORIGEM (0150) e DESTINO (0151) devem ser iguais.\n");
+    // The same for a run and for a check.
+    for (const std::vector<std::string>& opcoes : {std::vector<std::string>{}, {"--verificar"}}) {
+        std::vector<std::string> argumentos = opcoes;
+        argumentos.push_back(par.Origem.Caminho());
+        argumentos.push_back(par.Destino.Caminho());
+        const TExecucao versao = Executar(argumentos);
+        EXPECT_EQ(versao.Codigo, 2);
+        EXPECT_EQ(versao.Saida, "");
+        EXPECT_EQ(versao.Erros,
+                  "Versão do banco de dados de ORIGEM (0150) e DESTINO (0151) devem ser iguais.\n");
 
-    const TExecucao inacessivel = Executar({"/nao/existe/origem.fdb", par.Destino.Caminho()});
-    EXPECT_EQ(inacessivel.Codigo, 3);
-    EXPECT_EQ(inacessivel.Saida, "");
-    EXPECT_EQ(inacessivel.Erros.rfind("Banco de dados de ORIGEM não pôde ser lido: "
-                                      "/nao/existe/origem.fdb",
-                                      0),
-              0u)
-        << inacessivel.Erros;
-    EXPECT_NE(inacessivel.Erros.find(EBancoDados::Prefixo), std::string::npos)
-        << inacessivel.Erros;
+        argumentos[opcoes.size()] = "/nao/existe/origem.fdb";
+        const TExecucao inacessivel = Executar(argumentos);
+        EXPECT_EQ(inacessivel.Codigo, 3);
+        EXPECT_EQ(inacessivel.Saida, "");
+        EXPECT_EQ(inacessivel.Erros.rfind("Banco de dados de ORIGEM não pôde ser lido: "
+                                          "/nao/existe/origem.fdb",
+                                          0),
+                  0u)
+            << inacessivel.Erros;
+        EXPECT_NE(inacessivel.Erros.find(EBancoDados::Prefixo), std::string::npos)
+            << inacessivel.Erros;
+    }
+}
+
+// A check prints its log as a run does; the problems and the totals end it. Exit 0 when it
+// found nothing, 1 when it found an error; the databases stay as they were.
+TEST(LinhaComandoTest, Verificacao)
+{
+    TParMigracao par;
+    par.Origem.ExecutarScript("update EMPRESAS set ATIVA = 'N' where EMPRESA > 1;");
+    par.Desconectar();
+    const TExecucao limpo = Executar({"--verificar", par.Origem.Caminho(), par.Destino.Caminho()});
+    EXPECT_EQ(limpo.Codigo, 0) << limpo.Saida << limpo.Erros;
+    EXPECT_EQ(limpo.Erros, "");
+    const auto linhas = Linhas(limpo.Saida);
+    ASSERT_FALSE(linhas.empty());
+    const std::regex linhaLog("[0-9]{2}:[0-9]{2}:[0-9]{2} - .+");
+    for (const std::string& linha : linhas) {
+        EXPECT_TRUE(std::regex_match(linha, linhaLog)) << linha;
+        EXPECT_EQ(linha.find(" - Erro: "), std::string::npos) << linha;
+        EXPECT_EQ(linha.find(" - Aviso: "), std::string::npos) << linha;
+    }
+    EXPECT_EQ(linhas.back().substr(11), "Verificação concluída: nenhum problema encontrado.");
+
+    par.Origem.ExecutarScript(
+        "alter table PEDIDOS_ITENS drop constraint FK_PEDIDOS_ITENS_PEDIDO;"
+        "insert into PEDIDOS_ITENS (PEDIDO, ITEM, EMPRESA, PRO_CODIGO) values (77, 1, 1, 100);");
+    const auto origemAntes = Retrato(par.ConexaoOrigem);
+    const auto destinoAntes = Retrato(par.ConexaoDestino);
+    par.Desconectar();
+    const TExecucao problema =
+        Executar({"--verificar", par.Origem.Caminho(), par.Destino.Caminho()});
+    EXPECT_EQ(problema.Codigo, 1) << problema.Saida << problema.Erros;
+    const auto comProblema = Linhas(problema.Saida);
+    ASSERT_GE(comProblema.size(), 2u);
+    EXPECT_EQ(comProblema[comProblema.size() - 2].substr(11),
+              "Erro: PEDIDOS_ITENS, chave estrangeira FK_PEDIDOS_ITENS_PEDIDO (PEDIDO): registro "
+              "pai ausente na tabela PEDIDOS da ORIGEM; 1 linha (PEDIDO=77 ITEM=1).");
+    EXPECT_EQ(comProblema.back().substr(11),
+              "Verificação concluída: 1 erro e 0 avisos em 1 tabela.");
+    EXPECT_EQ(Retrato(par.ConexaoOrigem), origemAntes);
+    EXPECT_EQ(Retrato(par.ConexaoDestino), destinoAntes);
 }
 
 // Every log line on the standard output with its time stamp, the last one the conclusion;

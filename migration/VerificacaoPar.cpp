@@ -1,0 +1,179 @@
+#include "VerificacaoPar.h"
+
+#include "AcompanhamentoMigracao.h"
+#include "Cancelamento.h"
+#include "Conexao.h"
+#include "ListaTextos.h"
+#include "PassosChavesEstrangeiras.h"
+#include "ReplicacaoCadastros.h"
+#include "VerificacaoPrevia.h"
+#include "VerificacaoTabela.h"
+#include "VerificacaoTabelasMantidas.h"
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+std::vector<TChaveUnica> Unicas(const TChavesUnicas& chaves, const std::string& tabela)
+{
+    const auto achadas = chaves.find(tabela);
+    return achadas == chaves.end() ? std::vector<TChaveUnica>{} : achadas->second;
+}
+
+TProblemaVerificacao DoCatalogo(const TImpedimentoTabela& impedimento)
+{
+    TProblemaVerificacao problema;
+    problema.Tabela = impedimento.Tabela;
+    if (!impedimento.Coluna.empty())
+        problema.Alvo = "coluna " + impedimento.Coluna;
+    // The run's sentence, less its full stop: the problem's line ends with one.
+    problema.Descricao = impedimento.Texto.substr(0, impedimento.Texto.size() - 1);
+    return problema;
+}
+
+void Acrescentar(std::vector<TProblemaVerificacao>& problemas,
+                 std::vector<TProblemaVerificacao> novos)
+{
+    for (TProblemaVerificacao& problema : novos)
+        problemas.push_back(std::move(problema));
+}
+
+} // namespace
+
+std::vector<TProblemaVerificacao> TVerificacaoPar::Verificar()
+{
+    TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
+    TConexao& origem = FContexto.ConexaoOrigem;
+    TConexao& destino = FContexto.ConexaoDestino;
+
+    acompanhamento.AdicionarLog("Lendo a estrutura dos bancos de dados...");
+    const TCatalogoRelacoes relacoesOrigem = LerCatalogoRelacoes(origem);
+    const TCatalogoRelacoes relacoesDestino = LerCatalogoRelacoes(destino);
+    const TChavesUnicas unicasOrigem = LerChavesUnicas(origem);
+    const TChavesUnicas unicasDestino = LerChavesUnicas(destino);
+    const std::vector<TChaveEstrangeira> estrangeiras = FChaves.ChavesARecriar();
+    const std::vector<TChaveEstrangeira> estrangeirasOrigem =
+        TPassosChavesEstrangeiras::ChavesDe(origem);
+
+    std::vector<TProblemaVerificacao> problemas;
+    std::set<std::string> impedidas;
+    for (const TImpedimentoTabela& impedimento :
+         TVerificacaoPrevia::VerificarTabelas(relacoesOrigem, relacoesDestino, FExcecoes)) {
+        problemas.push_back(DoCatalogo(impedimento));
+        impedidas.insert(impedimento.Tabela);
+    }
+
+    // The tables whose rows the run copies, and could copy.
+    std::vector<std::string> copiadas;
+    for (const auto& [tabela, relacao] : relacoesDestino)
+        if (!relacao.Visao && !FExcecoes.Contem(tabela) && !impedidas.count(tabela))
+            copiadas.push_back(tabela);
+    const auto copiada = [&copiadas](const std::string& tabela) {
+        return std::binary_search(copiadas.begin(), copiadas.end(), tabela);
+    };
+    const auto mantida = [this, &relacoesDestino](const std::string& tabela) {
+        const auto relacao = relacoesDestino.find(tabela);
+        return relacao != relacoesDestino.end() && !relacao->second.Visao &&
+               FExcecoes.Contem(tabela);
+    };
+    const auto identificacao = [&unicasDestino](const std::string& tabela) {
+        return CamposIdentificacao(Unicas(unicasDestino, tabela));
+    };
+
+    acompanhamento.Reiniciar(TBarra::Total, static_cast<int>(copiadas.size()) + 1);
+    TVerificacaoTabelasMantidas mantidas(origem, destino);
+    for (const std::string& tabela : copiadas) {
+        FContexto.Cancelamento.Verificar();
+        acompanhamento.AdicionarLog("Verificando tabela... " + tabela);
+        acompanhamento.Reiniciar(TBarra::Atual, 1);
+        TTabelaVerificada verificada{tabela,
+                                     relacoesOrigem.at(tabela),
+                                     relacoesDestino.at(tabela),
+                                     Unicas(unicasDestino, tabela),
+                                     Unicas(unicasOrigem, tabela),
+                                     {},
+                                     {}};
+        for (const TChaveEstrangeira& chave : estrangeirasOrigem)
+            if (chave.Tabela == tabela)
+                verificada.ChavesEstrangeirasOrigem.push_back(chave);
+        std::vector<const TChaveEstrangeira*> paraMantidas;
+        for (const TChaveEstrangeira& chave : estrangeiras) {
+            if (chave.Tabela != tabela)
+                continue;
+            if (copiada(chave.TabelaReferenciada))
+                verificada.ChavesEstrangeiras.emplace_back(
+                    chave, &relacoesOrigem.at(chave.TabelaReferenciada));
+            else if (mantida(chave.TabelaReferenciada))
+                paraMantidas.push_back(&chave);
+        }
+        Acrescentar(problemas, VerificarTabela(origem, verificada));
+        for (const TChaveEstrangeira* chave : paraMantidas)
+            Acrescentar(problemas, mantidas.Verificar(*chave, &verificada.Origem,
+                                                      identificacao(tabela)));
+        acompanhamento.Avancar(TBarra::Atual);
+        acompanhamento.Avancar(TBarra::Total);
+    }
+
+    FContexto.Cancelamento.Verificar();
+    acompanhamento.AdicionarLog("Verificando tabelas mantidas e gatilhos da replicação...");
+    acompanhamento.Reiniciar(TBarra::Atual, 1);
+    for (const TChaveEstrangeira& chave : estrangeiras)
+        if (mantida(chave.Tabela) && copiada(chave.TabelaReferenciada))
+            Acrescentar(problemas, mantidas.Verificar(chave, nullptr, identificacao(chave.Tabela)));
+    Acrescentar(problemas, VerificarReplicacao(relacoesOrigem, relacoesDestino, unicasDestino));
+    acompanhamento.Avancar(TBarra::Atual);
+    acompanhamento.Avancar(TBarra::Total);
+
+    std::stable_sort(problemas.begin(), problemas.end(),
+                     [](const TProblemaVerificacao& a, const TProblemaVerificacao& b) {
+                         return a.Tabela < b.Tabela;
+                     });
+    for (const TProblemaVerificacao& problema : problemas)
+        acompanhamento.AdicionarLog(problema.Linha());
+    acompanhamento.AdicionarLog(LinhaTotais(problemas));
+    return problemas;
+}
+
+// The run reads the replication catalogue of the source (whether replication is in use) and,
+// when it is, of the destination, each through its table of exceptions: a database without it
+// fails the run's replication step. When the source's companies share a replication group,
+// the run installs a trigger per catalogued table; the server refuses the trigger of a table
+// the destination lacks or that has no primary key there (the trigger finds its row by it).
+std::vector<TProblemaVerificacao> TVerificacaoPar::VerificarReplicacao(
+    const TCatalogoRelacoes& origem, const TCatalogoRelacoes& destino, const TChavesUnicas& chaves)
+{
+    const std::string excecoes = "EXCECOES_REPLICACAO";
+    const auto semExcecoes = [&excecoes](const char* banco) {
+        TProblemaVerificacao problema;
+        problema.Tabela = excecoes;
+        problema.Descricao = std::string("tabela que o banco de dados de ") + banco +
+                             " não tem; a etapa da replicação falharia";
+        return std::vector<TProblemaVerificacao>{problema};
+    };
+    // A destination that has the table is told apart already: a table the source lacks.
+    if (!origem.count(excecoes))
+        return destino.count(excecoes) ? std::vector<TProblemaVerificacao>{} : semExcecoes("ORIGEM");
+
+    TReplicacaoCadastros catalogo(FContexto.ConexaoOrigem);
+    if (!catalogo.TemReplicacao())
+        return {};
+    if (!destino.count(excecoes))
+        return semExcecoes("DESTINO");
+    std::vector<TProblemaVerificacao> problemas;
+    for (const auto& tabela : catalogo.Lista()) {
+        const std::string& nome = tabela->Nome();
+        TProblemaVerificacao problema;
+        problema.Tabela = nome;
+        if (!destino.count(nome))
+            problema.Descricao = "tabela da replicação que o DESTINO não tem; o gatilho da "
+                                 "replicação seria recusado";
+        else if (!chaves.count(nome) || !chaves.at(nome).front().Primaria)
+            problema.Descricao = "tabela da replicação sem chave primária no DESTINO; o gatilho "
+                                 "da replicação seria recusado";
+        else
+            continue;
+        problemas.push_back(std::move(problema));
+    }
+    return problemas;
+}
