@@ -47,8 +47,9 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
 TMigracao::~TMigracao() = default;
 
 // The Start command. Validation, the version check and the look at both databases before
-// anything changes end it quietly through the report's abandonment; from the reset of the displays on, one trap catches every failure, turns the
-// log red and writes the error line. Nothing is undone: every statement has committed itself.
+// anything changes end it quietly through the report's abandonment; from the reset of the
+// displays on, one trap catches every failure, turns the log red and writes the error line.
+// Nothing is undone: every statement has committed itself.
 TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
                                       const std::string& arquivoDestino)
 {
