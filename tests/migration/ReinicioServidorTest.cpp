@@ -24,10 +24,10 @@ void ReiniciarServidor(const std::string& banco)
         try {
             TConexao conexao;
             conexao.DefinirBanco(banco);
-            conexao.Executar("select 1 from RDB$DATABASE");
+            conexao.Executar("execute block as begin end");
             return;
-        } catch (const EBancoDados&) {
-            ASSERT_LT(std::chrono::steady_clock::now(), limite) << "o servidor não voltou";
+        } catch (const EBancoDados& erro) {
+            ASSERT_LT(std::chrono::steady_clock::now(), limite) << "o servidor não voltou: " << erro.what();
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
         }
     }
