@@ -1,7 +1,7 @@
 #include "CopiaExterna.h"
 
 #include "Cancelamento.h"
-#include "Consulta.h"
+#include "ChavePrimaria.h"
 #include "CopiaTabela.h"
 #include "Firebird.h"
 #include "NomeSql.h"
@@ -42,25 +42,6 @@ std::vector<TColunaDescrita> Descrever(TConexao& conexao, const std::string& sql
     fb::Liberar(comando, status);
     escopo.Concluir();
     return colunas;
-}
-
-// The source's primary key columns in key order; empty when the table has none, or when its
-// index is descending and so cannot serve the batches' ascending reads.
-std::vector<std::string> ChavePrimaria(TConexao& origem, const std::string& tabela)
-{
-    TConsulta consulta(&origem,
-                       "select trim(S.RDB$FIELD_NAME) from RDB$RELATION_CONSTRAINTS C "
-                       "join RDB$INDICES I on I.RDB$INDEX_NAME = C.RDB$INDEX_NAME "
-                       "join RDB$INDEX_SEGMENTS S on S.RDB$INDEX_NAME = C.RDB$INDEX_NAME "
-                       "where C.RDB$RELATION_NAME = :TABELA "
-                       "and C.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' "
-                       "and coalesce(I.RDB$INDEX_TYPE, 0) = 0 order by S.RDB$FIELD_POSITION");
-    consulta.Parametro("TABELA", ConverterDoBanco(tabela));
-    consulta.Abrir();
-    std::vector<std::string> chave;
-    for (; !consulta.Eof(); consulta.Proximo())
-        chave.push_back(ConverterParaBanco(consulta.Campo(0).ComoTexto()));
-    return chave;
 }
 
 // Whether a failure of the external read says the destination's server cannot reach the
@@ -234,8 +215,14 @@ std::optional<TCopiaExterna::TPlano> TCopiaExterna::Planejar(const std::string& 
         return std::nullopt;
     }
 
+    // The batches are read in ascending key order, which a descending key's index cannot serve.
+    const TChavePrimaria chavePrimaria = LerChavePrimaria(origem, tabela);
+    if (chavePrimaria.Colunas.empty() || chavePrimaria.Descendente) {
+        FMotivoCliente = "a tabela não tem chave primária de índice ascendente";
+        return std::nullopt;
+    }
     std::vector<std::size_t> chave; // the key's columns, by position in the select list
-    for (const std::string& nome : ChavePrimaria(origem, tabela)) {
+    for (const std::string& nome : chavePrimaria.Colunas) {
         const auto achada = std::find_if(colunas.begin(), colunas.end(),
                                          [&](const TColunaDescrita& c) { return c.Nome == nome; });
         if (achada == colunas.end()) {
@@ -243,10 +230,6 @@ std::optional<TCopiaExterna::TPlano> TCopiaExterna::Planejar(const std::string& 
             return std::nullopt;
         }
         chave.push_back(static_cast<std::size_t>(achada - colunas.begin()));
-    }
-    if (chave.empty()) {
-        FMotivoCliente = "a tabela não tem chave primária de índice ascendente";
-        return std::nullopt;
     }
     TPlano plano;
     plano.ColunasChave = chave.size();

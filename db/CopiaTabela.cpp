@@ -1,6 +1,7 @@
 #include "CopiaTabela.h"
 
 #include "Cancelamento.h"
+#include "ChavePrimaria.h"
 #include "Conexao.h"
 #include "Consulta.h"
 #include "EscritorTabela.h"
@@ -51,22 +52,6 @@ std::string TabelaDaLeitura(const std::string& sql)
     return nome;
 }
 
-// The primary key's columns of a table, in key order.
-std::vector<std::string> ChavePrimaria(TConexao& conexao, const std::string& tabela)
-{
-    TConsulta consulta(&conexao,
-                       "select S.RDB$FIELD_NAME from RDB$RELATION_CONSTRAINTS C "
-                       "join RDB$INDEX_SEGMENTS S on S.RDB$INDEX_NAME = C.RDB$INDEX_NAME "
-                       "where C.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' and C.RDB$RELATION_NAME = "
-                       ":TABELA order by S.RDB$FIELD_POSITION");
-    consulta.Parametro("TABELA", ConverterDoBanco(tabela));
-    consulta.Abrir();
-    std::vector<std::string> colunas;
-    for (; !consulta.Eof(); consulta.Proximo())
-        colunas.push_back(ConverterParaBanco(consulta.Campo(0).ComoTexto()));
-    return colunas;
-}
-
 // The destination's own description of the select: the table the rows go to, each column's
 // name as the server spells them and the characters it holds, and where the table's primary
 // key lies in the list. Preparing it also proves that the destination has every column of the
@@ -104,7 +89,7 @@ TDestinoCopia DescreverDestino(TConexao& destino, const std::string& sql,
     }
     fb::Liberar(comando, status);
 
-    for (const std::string& coluna : ChavePrimaria(destino, tabela)) {
+    for (const std::string& coluna : LerChavePrimaria(destino, tabela).Colunas) {
         const auto achada =
             std::find(descricao.Colunas.begin(), descricao.Colunas.end(), coluna);
         if (achada != descricao.Colunas.end())

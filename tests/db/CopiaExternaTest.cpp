@@ -1,7 +1,7 @@
 #include "BancoTeste.h"
 #include "Cancelamento.h"
 #include "Conexao.h"
-#include "Consulta.h"
+#include "LeituraTeste.h"
 #include "CopiaExterna.h"
 #include "CopiaTabela.h"
 #include "ErroBancoDados.h"
@@ -13,30 +13,6 @@
 #include <optional>
 
 namespace {
-
-using TLinhas = std::vector<std::vector<std::string>>;
-
-std::int64_t Valor(TConexao& conexao, const std::string& sql)
-{
-    TConsulta consulta(&conexao, sql);
-    consulta.Abrir();
-    return consulta.Campo(0).ComoInteiro64();
-}
-
-// Every row of a query, each value as text, "<null>" for NULL.
-TLinhas Linhas(TConexao& conexao, const std::string& sql)
-{
-    TConsulta consulta(&conexao, sql);
-    consulta.Abrir();
-    TLinhas linhas;
-    for (; !consulta.Eof(); consulta.Proximo()) {
-        std::vector<std::string> linha;
-        for (int i = 0; i < static_cast<int>(consulta.NomesColunas().size()); ++i)
-            linha.push_back(consulta.Campo(i).EhNulo() ? "<null>" : consulta.Campo(i).ComoTexto());
-        linhas.push_back(std::move(linha));
-    }
-    return linhas;
-}
 
 // Both ways of copying a table, each with the same source and destination: the client's way
 // through the row copy alone, the server's way through the external read, which must then be

@@ -1,7 +1,7 @@
 #include "BancoTeste.h"
 #include "Cancelamento.h"
 #include "Conexao.h"
-#include "Consulta.h"
+#include "LeituraTeste.h"
 #include "CopiaTabela.h"
 #include "ErroBancoDados.h"
 
@@ -10,28 +10,6 @@
 #include <map>
 
 namespace {
-
-std::int64_t Valor(TConexao& conexao, const std::string& sql)
-{
-    TConsulta consulta(&conexao, sql);
-    consulta.Abrir();
-    return consulta.Campo(0).ComoInteiro64();
-}
-
-// Every row of a query, each value as text, "<null>" for NULL.
-std::vector<std::vector<std::string>> Linhas(TConexao& conexao, const std::string& sql)
-{
-    TConsulta consulta(&conexao, sql);
-    consulta.Abrir();
-    std::vector<std::vector<std::string>> linhas;
-    for (; !consulta.Eof(); consulta.Proximo()) {
-        std::vector<std::string> linha;
-        for (int i = 0; i < static_cast<int>(consulta.NomesColunas().size()); ++i)
-            linha.push_back(consulta.Campo(i).EhNulo() ? "<null>" : consulta.Campo(i).ComoTexto());
-        linhas.push_back(std::move(linha));
-    }
-    return linhas;
-}
 
 class CopiaTabelaTest : public ::testing::Test {
 protected:
