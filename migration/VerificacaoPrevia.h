@@ -49,7 +49,6 @@ public:
                                                             const TListaTextos& excecoes);
 
 private:
-
     TContextoMigracao FContexto;
     const TListaTextos& FExcecoes;
 };
