@@ -6,6 +6,7 @@
 #include "CaixaMensagem.h"
 #include "Dialog.h"
 #include "Migracao.h"
+#include "RegistroChavesPendentes.h"
 #include "PonteiroOcupado.h"
 
 #include <QAction>
@@ -260,11 +261,13 @@ void TfrmPrincipal::AoTerminarExecucao()
     HabilitarComandos(true);
     // A database that could not be reached before the run proper began: the command's failure
     // goes to the application's general error display.
-    if (auto erro = std::exchange(FErroExecucao, nullptr))
+    const auto erro = std::exchange(FErroExecucao, nullptr);
+    if (erro)
         TAplicacao::ExibirErro(erro);
-    // Closing says itself where the pending keys are kept.
+    // Closing says itself where the pending keys are kept; a destination that could not be
+    // reached cannot tell them.
     const bool fechar = std::exchange(FFecharAoTerminar, false);
-    if (!fechar)
+    if (!fechar && !erro)
         MostrarChavesPendentes();
     emit ExecucaoTerminada();
     if (fechar)
@@ -284,8 +287,10 @@ void TfrmPrincipal::MostrarChavesPendentes()
             return;
         TCaixaMensagem::MostrarComandos(
             QStringLiteral("Chaves estrangeiras excluídas do DESTINO e ainda não recriadas, guardadas "
-                           "em\r\n%1\r\nA próxima importação neste DESTINO as recria.")
-                .arg(QString::fromStdString(TMigracao::ArquivoChavesPendentes(destino))),
+                           "na tabela %1 do DESTINO e em\r\n%2\r\nA próxima importação neste "
+                           "DESTINO as recria.")
+                .arg(QString::fromLatin1(TRegistroChavesPendentes::Tabela),
+                     QString::fromStdString(TMigracao::ArquivoChavesPendentes(destino))),
             comandos, this);
     } catch (...) {
         TAplicacao::ExibirErro(std::current_exception());

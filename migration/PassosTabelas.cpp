@@ -5,6 +5,7 @@
 #include "Conexao.h"
 #include "CopiaExterna.h"
 #include "NomeSql.h"
+#include "RegistroChavesPendentes.h"
 #include "Utilidades.h"
 
 #include <chrono>
@@ -76,7 +77,7 @@ void TPassosTabelas::CarregarTabelas()
     sqlTabelas.Abrir();
     PercorrerDataSet(sqlTabelas, [this] {
         const std::string tabela = sqlTabelas.Campo("TABELA").ComoTexto();
-        if (!FExcecoes.Contem(tabela))
+        if (!FExcecoes.Contem(tabela) && tabela != TRegistroChavesPendentes::Tabela)
             FTabelas.Adicionar(tabela);
     });
     sqlTabelas.Fechar();

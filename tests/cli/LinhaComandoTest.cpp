@@ -305,7 +305,9 @@ TEST(LinhaComandoTest, ImportacaoQueFalhaMostraAsChavesPendentes)
     EXPECT_EQ(static_cast<std::size_t>(fim - titulo - 1), chaves.size());
     for (auto linha = titulo + 1; linha != fim; ++linha)
         EXPECT_TRUE(linha->rfind("alter table ", 0) == 0 && linha->back() == ';') << *linha;
-    EXPECT_EQ(*fim, "Guardadas em " + TMigracao::ArquivoChavesPendentes(par.Destino.Caminho()) +
+    EXPECT_EQ(*fim, std::string("Guardadas na tabela ") + TRegistroChavesPendentes::Tabela +
+                        " do DESTINO e em " +
+                        TMigracao::ArquivoChavesPendentes(par.Destino.Caminho()) +
                         "; a próxima importação neste DESTINO as recria.");
     EXPECT_TRUE(std::filesystem::exists(TMigracao::ArquivoChavesPendentes(par.Destino.Caminho())));
 
