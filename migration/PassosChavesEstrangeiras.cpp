@@ -249,7 +249,8 @@ std::string TPassosChavesEstrangeiras::MotivoFalha(const TChaveEstrangeira& chav
             colunas.push_back("F." + NomeSql(campo));
         TConsulta exemplos(&destino, "select first " +
                                          std::to_string(TProblemaVerificacao::MaximoChaves) + " " +
-                                         Juntar(colunas, ", ") + Condicao(chave));
+                                         Juntar(colunas, ", ") + Condicao(chave) +
+                                         " order by " + Juntar(colunas, ", "));
         exemplos.Abrir();
         std::vector<std::string> chaves;
         for (; !exemplos.Eof(); exemplos.Proximo())
@@ -312,8 +313,13 @@ void TPassosChavesEstrangeiras::CriarChavesEstrangeiras()
 
 std::vector<std::string> TPassosChavesEstrangeiras::Pendentes(TConexao& destino)
 {
+    // A copy kept elsewhere (another user's file, say) may name keys a later run created.
+    std::set<std::string> existentes;
+    for (const TChaveEstrangeira& chave : ChavesDe(destino))
+        existentes.insert(chave.Identidade());
     std::vector<std::string> statements;
     for (const TChaveEstrangeira& chave : TRegistroChavesPendentes(destino).Ler().Chaves)
-        statements.push_back(chave.SQLCriar());
+        if (!existentes.count(chave.Identidade()))
+            statements.push_back(chave.SQLCriar());
     return statements;
 }

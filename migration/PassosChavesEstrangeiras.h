@@ -45,7 +45,7 @@ public:
     const std::vector<std::string>& NaoRecriadas() const noexcept { return FNaoRecriadas; }
 
     // The statements that would create the keys dropped from that destination and not yet
-    // created again, as both copies of the record hold them.
+    // created again, as both copies of the record hold them, less those it has.
     static std::vector<std::string> Pendentes(TConexao& destino);
 
     // The keys a run on this destination creates again: those it has now and those an earlier

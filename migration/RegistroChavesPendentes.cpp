@@ -20,6 +20,7 @@
 
 namespace {
 
+
 // The definition is the file's JSON object of one key; the statement is there for a
 // technician who reads the table.
 std::string SQLCriarTabela()
@@ -255,11 +256,9 @@ void TRegistroChavesPendentes::Gravar(const std::vector<TChaveEstrangeira>& chav
 {
     const bool existe = TabelaExiste();
     if (chaves.empty()) {
-        // With nobody else attached (the run refuses a destination in use), nobody holds the
-        // table, and dropping it needs nothing more.
         GravarArquivo(chaves);
         if (existe)
-            FDestino.Executar(std::string("drop table ") + Tabela);
+            ExcluirTabela();
         return;
     }
     if (!existe)
@@ -280,6 +279,21 @@ void TRegistroChavesPendentes::Gravar(const std::vector<TChaveEstrangeira>& chav
         throw;
     }
     GravarArquivo(chaves);
+}
+
+// With nobody else attached (the run refuses a destination in use) only the server's garbage
+// collector, cleaning the rows deleted as the keys were created, may still hold the table; it
+// lets go only of a lock someone waits for, so the drop waits.
+void TRegistroChavesPendentes::ExcluirTabela()
+{
+    FDestino.IniciarTransacaoComEspera(30);
+    try {
+        FDestino.Executar(std::string("drop table ") + Tabela);
+        FDestino.Commit();
+    } catch (...) {
+        FDestino.Rollback();
+        throw;
+    }
 }
 
 void TRegistroChavesPendentes::Remover(const TChaveEstrangeira& chave)

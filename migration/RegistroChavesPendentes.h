@@ -54,6 +54,7 @@ public:
 
 private:
     bool TabelaExiste();
+    void ExcluirTabela();
     void GravarArquivo(const std::vector<TChaveEstrangeira>& chaves) const;
 
     TConexao& FDestino;
