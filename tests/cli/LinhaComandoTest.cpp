@@ -116,6 +116,9 @@ INSTANTIATE_TEST_SUITE_P(
                         2, "", Uso},
         TCasoArgumentos{"OpcaoDesconhecida", {"--conferir", "/x/a.fdb", "/x/b.fdb"}, 2, "", Uso},
         TCasoArgumentos{"AjudaComBancos", {"--help", "/x/a.fdb", "/x/b.fdb"}, 2, "", Uso},
+        TCasoArgumentos{"VerificarEDescartar",
+                        {"--verificar", "--descartar-chaves-pendentes", "/x/a.fdb", "/x/b.fdb"}, 2,
+                        "", Uso},
         TCasoArgumentos{"VerificarOrigemVazia", {"--verificar", "", "/x/destino.fdb"}, 2, "",
                         "Banco de dados de ORIGEM não foi informado.\n"},
         TCasoArgumentos{"VerificarMesmoArquivo", {"/x/a.fdb", "/x/./a.fdb", "--verificar"}, 2, "",
@@ -129,6 +132,9 @@ TEST(LinhaComandoTest, AjudaEmPortugues)
     EXPECT_EQ(execucao.Erros, "");
     EXPECT_EQ(execucao.Saida.rfind("Uso: vorel-newdatabase-cli ORIGEM DESTINO\n", 0), 0u);
     EXPECT_NE(execucao.Saida.find("Códigos de saída:"), std::string::npos);
+    EXPECT_NE(execucao.Saida.find("--descartar-chaves-pendentes ORIGEM DESTINO\n"),
+              std::string::npos);
+    EXPECT_NE(execucao.Saida.find("\n  4  "), std::string::npos);
     EXPECT_NE(execucao.Saida.find("\n  " + TRegistroChavesPendentes::Pasta() + "\n"),
               std::string::npos)
         << execucao.Saida;
@@ -327,6 +333,7 @@ struct TCasoRegistro {
     // What the refusal must name.
     std::function<std::string(TParMigracao& par)> Trecho;
     std::size_t ChavesAoFim;
+    bool ArquivoPostoDeLado = false; // the damaged file, kept for the technician
 };
 
 void PrintTo(const TCasoRegistro& caso, std::ostream* saida)
@@ -383,6 +390,7 @@ TEST_P(RegistroChavesPendentesTest, RecusaSemTocarEmNadaEDescartaComAOpcao)
               0);
     par.Desconectar();
     EXPECT_FALSE(std::filesystem::exists(arquivo));
+    EXPECT_EQ(std::filesystem::exists(arquivo + ".descartado"), GetParam().ArquivoPostoDeLado);
     EXPECT_TRUE(TMigracao::ChavesEstrangeirasPendentes(destino).empty());
 }
 
@@ -403,7 +411,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  TMigracao::ArquivoChavesPendentes(par.Destino.Caminho()) +
                                  " está danificado: ";
                       },
-                      8},
+                      8, true},
         // The file still has the key: it is created.
         TCasoRegistro{"LinhaDaTabelaDanificada",
                       [](TParMigracao& par) {
