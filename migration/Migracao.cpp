@@ -40,7 +40,7 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
       FVerificacaoPrevia(FContexto, FPassosTabelas.Excecoes()),
       FVerificacaoPar(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras),
       FReplicacao(FContexto),
-      FSequenciadores(FContexto)
+      FSequenciadores(FContexto, FPassosTabelas.Tabelas())
 {
 }
 

@@ -24,6 +24,9 @@ public:
     // computed ones and COD_ATUALIZACAO, which the destination fills itself.
     std::string GetSQLSelect(const std::string& tabela);
 
+    // The tables the run copies, as CarregarTabelas found them.
+    const TListaTextos& Tabelas() const noexcept { return FTabelas; }
+
     // The destination tables the run keeps as they are.
     const TListaTextos& Excecoes() const noexcept { return FExcecoes; }
 
