@@ -17,6 +17,11 @@ class TPassosTabelas {
 public:
     explicit TPassosTabelas(const TContextoMigracao& contexto);
 
+    // Whether the destination's server can read the source itself, asked before anything
+    // changes: when it cannot (the server does not reach the source's path, or refuses the
+    // external read), every table goes the client's way, so that no table fails for the way
+    // it took after the tables were emptied.
+    void DecidirCaminhoCopia();
     void CarregarTabelas();
     void ImportarTabelas();
 
@@ -35,6 +40,7 @@ private:
     void ImportarTabela(const std::string& tabela);
 
     TContextoMigracao FContexto;
+    bool FServidorAbreOrigem = true;
     TListaTextos FTabelas;
     const TListaTextos FExcecoes;
     TConsulta sqlTabelas;
