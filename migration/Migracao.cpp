@@ -111,9 +111,9 @@ void TMigracao::RegistrarErro(const std::exception& erro)
 }
 
 // What a run and a check open with: the files validated, the connections pointed at them, the
-// versions compared. False when the command was abandoned with a message.
-// Both paths are made absolute first, so that the checks, the record of pending keys and the
-// server all see the one file the caller named.
+// versions compared. False when the command was abandoned with a message. Both paths are made
+// absolute first, so that the checks, the record of pending keys and the server all see the one
+// file the caller named.
 bool TMigracao::Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino)
 {
     FCancelamento.Limpar();
