@@ -42,7 +42,7 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
       FVerificacaoPrevia(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras),
       FVerificacaoPar(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras),
       FReplicacao(FContexto),
-      FSequenciadores(FContexto)
+      FSequenciadores(FContexto, FPassosTabelas.Tabelas())
 {
 }
 
@@ -113,14 +113,18 @@ void TMigracao::RegistrarErro(const std::exception& erro)
 }
 
 // What a run and a check open with: the files validated, the connections pointed at them, the
-// versions compared. False when the command was abandoned with a message.
+// versions compared. False when the command was abandoned with a message. Both paths are made
+// absolute first, so that the checks, the record of pending keys and the server all see the one
+// file the caller named.
 bool TMigracao::Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino)
 {
     FCancelamento.Limpar();
-    if (!ValidarArquivos(arquivoOrigem, arquivoDestino))
+    const std::string origem = CaminhoAbsoluto(arquivoOrigem);
+    const std::string destino = CaminhoAbsoluto(arquivoDestino);
+    if (!ValidarArquivos(origem, destino))
         return false;
-    ConexaoOrigem.DefinirBanco(arquivoOrigem);
-    ConexaoDestino.DefinirBanco(arquivoDestino);
+    ConexaoOrigem.DefinirBanco(origem);
+    ConexaoDestino.DefinirBanco(destino);
     return FVerificacoes.ValidarVersao();
 }
 
@@ -151,6 +155,7 @@ void TMigracao::ExecutarPassos()
         FCancelamento.Verificar();
         executar();
     };
+    passo([this] { FPassosTabelas.DecidirCaminhoCopia(); });
     passo([this] { FVerificacoes.PreencherCamposBooleanos(); });
     passo([this] { FGatilhos.DesativarGatilhos(); });
     passo([this] { FChavesEstrangeiras.ExcluirChavesEstrangeiras(); });
@@ -205,11 +210,11 @@ std::vector<std::string> TMigracao::ChavesEstrangeirasPendentes(const std::strin
     if (arquivoDestino.empty())
         return {};
     TConexao destino;
-    destino.DefinirBanco(arquivoDestino);
+    destino.DefinirBanco(CaminhoAbsoluto(arquivoDestino));
     return TPassosChavesEstrangeiras::Pendentes(destino);
 }
 
 std::string TMigracao::ArquivoChavesPendentes(const std::string& arquivoDestino)
 {
-    return TRegistroChavesPendentes::ArquivoDe(arquivoDestino);
+    return TRegistroChavesPendentes::ArquivoDe(CaminhoAbsoluto(arquivoDestino));
 }
