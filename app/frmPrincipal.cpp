@@ -219,7 +219,7 @@ void TfrmPrincipal::EscolherArquivo(QLineEdit* AEdit, const QString& ATitulo)
 void TfrmPrincipal::btnIniciarClick()
 {
     ExecutarComando([this](const std::string& origem, const std::string& destino) {
-        FMigracao->Iniciar(origem, destino);
+        FChavesAMostrar = FMigracao->Iniciar(origem, destino) == TResultadoMigracao::Falhou;
     });
 }
 
@@ -240,6 +240,7 @@ void TfrmPrincipal::ExecutarComando(
     const std::string origem = edtArquivoOrigem->text().toStdString();
     const std::string destino = edtArquivoDestino->text().toStdString();
     FErroExecucao = nullptr;
+    FChavesAMostrar = false;
     FExecucao.reset(QThread::create([this, AComando = std::move(AComando), origem, destino] {
         try {
             AComando(origem, destino);
@@ -261,13 +262,11 @@ void TfrmPrincipal::AoTerminarExecucao()
     HabilitarComandos(true);
     // A database that could not be reached before the run proper began: the command's failure
     // goes to the application's general error display.
-    const auto erro = std::exchange(FErroExecucao, nullptr);
-    if (erro)
+    if (auto erro = std::exchange(FErroExecucao, nullptr))
         TAplicacao::ExibirErro(erro);
-    // Closing says itself where the pending keys are kept; a destination that could not be
-    // reached cannot tell them.
+    // Only a run that failed leaves keys pending; closing says itself where they are kept.
     const bool fechar = std::exchange(FFecharAoTerminar, false);
-    if (!fechar && !erro)
+    if (std::exchange(FChavesAMostrar, false) && !fechar)
         MostrarChavesPendentes();
     emit ExecucaoTerminada();
     if (fechar)
