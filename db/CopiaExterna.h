@@ -9,6 +9,9 @@
 #include <string>
 
 class TCancelamento;
+namespace Firebird {
+class IMessageMetadata;
+}
 
 // The way one table's rows went to the destination.
 enum class TCaminhoCopia {
@@ -55,11 +58,16 @@ public:
 
     // The same batches as the client's way.
     static constexpr int LinhasPorLote = TCopiaTabela::LinhasPorCommit;
+    // Batches of another size, for a caller that wants to see many batch boundaries with few
+    // rows.
+    void DefinirLinhasPorLote(int linhas);
 
 private:
     struct TPlano;
     std::optional<TPlano> Planejar(const std::string& sql);
     std::optional<std::int64_t> CopiarPeloServidor(const TPlano& plano);
+    void Diagnosticar(const TPlano& plano, EBancoDados& erro, Firebird::IMessageMetadata* entrada,
+                      unsigned char* parametros);
 
     TCopiaTabela& FCopia;
     std::optional<TPerfilConexao> FPerfilExterno;
@@ -67,4 +75,5 @@ private:
     const TCancelamento* FCancelamento = nullptr;
     TCaminhoCopia FCaminho = TCaminhoCopia::Cliente;
     std::string FMotivoCliente;
+    int FLinhasPorLote = LinhasPorLote;
 };
