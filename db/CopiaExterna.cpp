@@ -9,6 +9,7 @@
 #include "ObservadorOcupado.h"
 #include "Texto.h"
 #include "TiposColunas.h"
+#include "ValorMensagem.h"
 
 #include <algorithm>
 #include <cstring>
@@ -290,6 +291,30 @@ std::string TextoChave(const std::vector<std::string>& colunas,
     return texto;
 }
 
+// Sets the inputs of the next batch: it starts after this one's last key. The key must read
+// back as the one this batch ended with: a key carried short would start the next batch
+// before it. Fails before this batch is committed otherwise.
+void LevarChave(const std::vector<std::string>& colunas, const std::vector<std::size_t>& chave,
+                IMessageMetadata* saida, const unsigned char* resultado,
+                IMessageMetadata* entrada, unsigned char* parametros)
+{
+    fb::TStatus status;
+    *reinterpret_cast<std::int16_t*>(parametros + entrada->getOffset(&status, EntradaInicio)) = 0;
+    for (unsigned k = 0; k < chave.size(); ++k) {
+        CopiarCampo(saida, resultado, SaidaChave + k, entrada, parametros, EntradaChave + k);
+        const TCampo lida = LerValorMensagem(saida, SaidaChave + k, resultado, nullptr, nullptr);
+        const TCampo levada =
+            LerValorMensagem(entrada, EntradaChave + k, parametros, nullptr, nullptr);
+        if (lida.EhNulo() || levada.EhNulo() || lida.ComoTexto() != levada.ComoTexto()) {
+            EBancoDados erro = EBancoDados::DaCamada(
+                "A chave que encerra um lote da cópia pelo servidor não passou igual ao lote "
+                "seguinte. Nada deste lote foi gravado.");
+            erro.DefinirChave(TextoChave(colunas, chave, saida, resultado));
+            throw erro;
+        }
+    }
+}
+
 } // namespace
 
 TCopiaExterna::TCopiaExterna(TCopiaTabela& copia, std::optional<TPerfilConexao> perfilExterno)
@@ -484,6 +509,9 @@ std::optional<std::int64_t> TCopiaExterna::CopiarPeloServidor(const TPlano& plan
                 throw erro;
             }
             const bool ultimo = lidas < FLinhasPorLote;
+            if (!ultimo)
+                LevarChave(plano.Colunas, plano.Chave, saida.get(), resultado.data(), entrada.get(),
+                           parametros.data());
             // Between batches the transaction goes on retained: its external connection to
             // the source stays open instead of being made anew for every batch.
             if (ultimo)
@@ -496,12 +524,6 @@ std::optional<std::int64_t> TCopiaExterna::CopiarPeloServidor(const TPlano& plan
                 FObservador(gravadas);
             if (ultimo)
                 break;
-            // The next batch starts after this one's last key.
-            *reinterpret_cast<std::int16_t*>(parametros.data() +
-                                             entrada->getOffset(&status, EntradaInicio)) = 0;
-            for (unsigned k = 0; k < n; ++k)
-                CopiarCampo(saida.get(), resultado.data(), SaidaChave + k, entrada.get(),
-                            parametros.data(), EntradaChave + k);
         }
         fb::Liberar(comando, status);
     } catch (...) {
