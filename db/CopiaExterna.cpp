@@ -3,6 +3,7 @@
 #include "Cancelamento.h"
 #include "ChavePrimaria.h"
 #include "CopiaTabela.h"
+#include "EnderecoExterno.h"
 #include "Firebird.h"
 #include "LinhaRecusada.h"
 #include "NomeSql.h"
@@ -421,8 +422,7 @@ std::optional<TCopiaExterna::TPlano> TCopiaExterna::Planejar(const std::string& 
         plano.Chave.push_back(posicao);
     }
     const TPerfilConexao perfil = FPerfilExterno.value_or(origem.Perfil());
-    plano.Acesso.Origem = perfil.Servidor + (perfil.Porta.empty() ? "" : "/" + perfil.Porta) +
-                          ":" + ConverterParaBanco(origem.Banco());
+    plano.Acesso.Origem = EnderecoExterno(perfil, origem.Banco());
     plano.Acesso.Usuario = perfil.Usuario;
     plano.Acesso.Senha = perfil.Senha;
     plano.Bloco = TextoBloco(nomeTabela, nomes, declaracoes, plano.Chave, plano.Acesso, false);
