@@ -25,7 +25,9 @@ enum class TCaminhoCopia {
 // own insert-select instead of unpacking every row from a client's statement. Each batch is
 // the next 10000 rows in key order after the last key of the batch before, read through the
 // key's index, and is committed on its own, so a failure keeps exactly the batches committed
-// before it, as the client's way does.
+// before it, as the client's way does. The key travels from batch to batch in the source's own
+// types and collation, and a read that would not advance in key order fails before it writes.
+// A failed batch is run again, undone, to name the refused row's column and key.
 //
 // Every other table goes the client's way, through the row copy given at construction; so do
 // all tables when the destination's server refuses the external read (a server without it,

@@ -53,9 +53,10 @@ std::map<std::string, TTipoColuna> LerTiposColunas(TConexao& conexao, const std:
         const int escala = consulta.Campo(2).ComoInteiro();
         auto texto = [&](const char* nome) {
             tipo.Caracteres = static_cast<std::size_t>(consulta.Campo(3).ComoInteiro());
+            const std::string colacao = consulta.Campo(5).ComoTexto();
             return std::string(nome) + "(" + std::to_string(tipo.Caracteres) +
-                   ") character set " + NomeSql(consulta.Campo(4).ComoTexto()) + " collate " +
-                   NomeSql(consulta.Campo(5).ComoTexto());
+                   ") character set " + NomeSql(consulta.Campo(4).ComoTexto()) +
+                   (colacao.empty() ? "" : " collate " + NomeSql(colacao));
         };
         switch (consulta.Campo(1).ComoInteiro()) {
         case TipoSmallint: tipo.Declaracao = Numerico("smallint", 4, escala); break;
