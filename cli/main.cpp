@@ -21,6 +21,7 @@ const char* const Uso = "Uso: vorel-newdatabase-cli ORIGEM DESTINO\n";
 const char* const Ajuda =
     "Uso: vorel-newdatabase-cli ORIGEM DESTINO\n"
     "     vorel-newdatabase-cli --verificar ORIGEM DESTINO\n"
+    "     vorel-newdatabase-cli --sem-verificacao ORIGEM DESTINO\n"
     "\n"
     "Importa os dados de um banco de dados Vorel (ORIGEM) para um banco de dados Vorel\n"
     "novo/limpo da mesma versão (DESTINO), ambos no servidor Firebird local (127.0.0.1).\n"
@@ -37,7 +38,11 @@ const char* const Ajuda =
     "\n"
     "Antes de alterar qualquer coisa, a importação confere os dois bancos e recusa-se\n"
     "a começar (código 2) quando o DESTINO tem tabelas ou colunas que a ORIGEM não tem,\n"
-    "colunas de tipos que ela não sabe copiar, ou outras conexões abertas.\n"
+    "colunas de tipos que ela não sabe copiar, ou outras conexões abertas. Em seguida\n"
+    "faz a mesma verificação de --verificar: havendo erros, recusa-se a começar\n"
+    "(código 2) e lista todos eles; os avisos vão para o log e a importação segue.\n"
+    "Com --sem-verificacao, a importação começa sem essa verificação (para o dia em\n"
+    "que ela estiver errada); as falhas aparecem então durante a importação.\n"
     "\n"
     "As chaves estrangeiras excluídas do DESTINO ficam registradas, até serem recriadas,\n"
     "em um arquivo por DESTINO na pasta\n"
@@ -106,10 +111,12 @@ void MostrarChavesPendentes(TRelatorioLinhaComando& relatorio, const std::string
 }
 
 // The arguments as the command line takes them: --help alone, or the two databases, with
-// --verificar anywhere among them for a check instead of a run.
+// --verificar anywhere among them for a check instead of a run, or --sem-verificacao for a run
+// without its check.
 struct TArgumentos {
     bool Ajuda = false;
     bool Verificar = false;
+    bool SemVerificacao = false;
     std::vector<std::string> Bancos;
     bool Validos = false;
 };
@@ -119,8 +126,10 @@ TArgumentos LerArgumentos(int argc, char* argv[])
     QCommandLineParser leitor;
     const QCommandLineOption ajuda(QStringList{"help", "h"});
     const QCommandLineOption verificar("verificar");
+    const QCommandLineOption semVerificacao("sem-verificacao");
     leitor.addOption(ajuda);
     leitor.addOption(verificar);
+    leitor.addOption(semVerificacao);
     QStringList argumentos;
     for (int i = 0; i < argc; ++i)
         argumentos << QString::fromLocal8Bit(argv[i]);
@@ -132,7 +141,9 @@ TArgumentos LerArgumentos(int argc, char* argv[])
         lidos.Bancos.push_back(banco.toLocal8Bit().toStdString());
     lidos.Ajuda = leitor.isSet(ajuda);
     lidos.Verificar = leitor.isSet(verificar);
-    lidos.Validos = lidos.Ajuda ? argc == 2 : lidos.Bancos.size() == 2;
+    lidos.SemVerificacao = leitor.isSet(semVerificacao);
+    lidos.Validos = lidos.Ajuda ? argc == 2
+                                : lidos.Bancos.size() == 2 && !(lidos.Verificar && lidos.SemVerificacao);
     return lidos;
 }
 
@@ -142,6 +153,7 @@ int CodigoImportacao(TResultadoMigracao resultado)
     case TResultadoMigracao::Concluida:
         return 0;
     case TResultadoMigracao::Abandonada:
+    case TResultadoMigracao::Recusada:
         return 2;
     case TResultadoMigracao::Falhou:
     case TResultadoMigracao::Ocupada:
@@ -189,6 +201,7 @@ int main(int argc, char* argv[])
     TRelatorioLinhaComando relatorio(std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
     TMigracao migracao(relatorio);
     TInterrupcao interrupcao(migracao);
+    migracao.DispensarVerificacao(argumentos.SemVerificacao);
 
     const std::string& origem = argumentos.Bancos[0];
     const std::string& destino = argumentos.Bancos[1];

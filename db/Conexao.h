@@ -49,6 +49,8 @@ public:
 
     // Explicit transactions, used by the row copy.
     void IniciarTransacao();
+    // A read-only snapshot for work that must change nothing and see one state throughout.
+    void IniciarTransacaoLeitura();
     void Commit();   // does nothing when no transaction is open
     // Makes the open transaction's work permanent as Commit does, and goes on in a new
     // transaction on the same handle (commit retaining): what the server ties to the handle,
@@ -96,6 +98,7 @@ public:
 
 private:
     friend class TConsulta;
+    void Iniciar(const unsigned char* parametros, unsigned tamanho);
     void EsquecerSePerdida(const EBancoDados& erro) noexcept;
     void RegistrarConsulta(TConsulta* consulta);
     void RemoverConsulta(TConsulta* consulta) noexcept;
