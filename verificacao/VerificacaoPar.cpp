@@ -228,7 +228,9 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::VerificarReplicacao(
     std::vector<TProblemaVerificacao> problemas;
     for (const auto& tabela : catalogo.Lista()) {
         const std::string& nome = tabela->Nome();
+        // The run reports the refused trigger and goes on: a warning.
         TProblemaVerificacao problema;
+        problema.Aviso = true;
         problema.Tabela = nome;
         if (!destino.count(nome))
             problema.Descricao = "tabela da replicação que o DESTINO não tem; o gatilho da "
