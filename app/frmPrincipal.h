@@ -51,6 +51,7 @@ private:
     void edtArquivoOrigemRightButtonClick();
     void edtArquivoDestinoRightButtonClick();
     void btnIniciarClick();
+    void IniciarImportacao(bool ASemVerificacao);
     void btnVerificarClick();
     void ExecutarComando(std::function<void(const std::string&, const std::string&)> AComando);
     void EscolherArquivo(QLineEdit* AEdit, const QString& ATitulo);
@@ -98,4 +99,7 @@ private:
     std::exception_ptr FErroExecucao;
     std::atomic<bool> FEncerrando{false};
     bool FFecharAoTerminar = false;
+    // The last run was refused by its check: the operator may go ahead anyway. Set on the
+    // worker thread, read once it has ended.
+    bool FRecusada = false;
 };

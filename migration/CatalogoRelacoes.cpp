@@ -57,19 +57,19 @@ bool TColunaCatalogo::Numero() const noexcept
 
 // The declaration with the column's own storage: an exact number by the integer that holds
 // it (the server's limit), not by its declared precision.
-std::string TColunaCatalogo::TipoSql() const
+std::string TColunaCatalogo::TipoSql(bool comColacao) const
 {
     const auto exato = [this](const char* inteiro, const char* digitos) {
         if (Escala == 0 && SubTipo == 0)
             return std::string(inteiro);
         return "numeric(" + std::string(digitos) + "," + std::to_string(Escala) + ")";
     };
-    const auto texto = [this](const char* tipo) {
+    const auto texto = [this, comColacao](const char* tipo) {
         std::string sql = std::string(tipo) + "(" + std::to_string(std::max(Caracteres, 1)) +
                           ")";
         if (!NomeConjunto.empty())
             sql += " character set " + NomeConjunto;
-        if (!NomeColacao.empty() && NomeColacao != NomeConjunto)
+        if (comColacao && !NomeColacao.empty() && NomeColacao != NomeConjunto)
             sql += " collate " + NomeColacao;
         return sql;
     };

@@ -29,9 +29,9 @@ struct TColunaCatalogo {
     bool TextoLongo() const noexcept { return Tipo == 261 && SubTipo == 1; }
     bool Numero() const noexcept;
     bool SimNao() const noexcept { return Dominio == "LOGICO"; }
-    // The column's type as a PSQL variable declares it, its collation included; empty for a
-    // type the copy cannot carry.
-    std::string TipoSql() const;
+    // The column's type as a PSQL variable declares it, its collation included unless told
+    // otherwise (a cast takes none); empty for a type the copy cannot carry.
+    std::string TipoSql(bool comColacao = true) const;
     // The columns a run fills: all but the computed ones and COD_ATUALIZACAO.
     bool Copiada() const noexcept { return !Calculada && Nome != "COD_ATUALIZACAO"; }
 };

@@ -94,7 +94,7 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
         FAcompanhamento.AdicionarLog(aviso);
     // The check lists the pre-flight's warnings as well: they are logged once, above.
     for (const TProblemaVerificacao& aviso : avisos)
-        if (!aviso.Tabela.empty())
+        if (!aviso.Tabela.empty() && !aviso.MostradoPelaImportacao)
             FAcompanhamento.AdicionarLog(aviso.Linha());
     try {
         ExecutarPassos();

@@ -231,6 +231,7 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::VerificarReplicacao(
         // The run reports the refused trigger and goes on: a warning.
         TProblemaVerificacao problema;
         problema.Aviso = true;
+        problema.MostradoPelaImportacao = true;
         problema.Tabela = nome;
         if (!destino.count(nome))
             problema.Descricao = "tabela da replicação que o DESTINO não tem; o gatilho da "

@@ -302,7 +302,7 @@ private:
         };
 
         // The value of every destination column as the run would insert it. Variables go without
-        // their colon: the query takes ":NAME" for a parameter of its own.
+        // their colon where the server allows it: the query takes ":NAME" for a parameter.
         std::map<std::string, std::string> valores;
         const auto ler = [&](const TColunaCatalogo& origem) {
             const std::string variavel = "S" + std::to_string(selecionadas.size());
@@ -356,10 +356,12 @@ private:
                     continue;
                 const TColunaCatalogo* origem = FTabela.Origem.Coluna(destino.Nome);
                 std::string valor;
+                // ": NAME" with a blank: the server's parser takes it for the variable, which
+                // a derived table needs, and the query's own parameters do not.
                 if (valores.count(destino.Nome))
-                    valor = valores[destino.Nome];
+                    valor = ": " + valores[destino.Nome];
                 else if (destino.Copiada() && origem)
-                    valor = ler(*origem);
+                    valor = ": " + ler(*origem);
                 else
                     valor = "cast(null as " + destino.TipoSql() + ")";
                 linha.push_back(valor + " as " + NomeSql(destino.Nome));
@@ -427,7 +429,7 @@ private:
                 if (origem->ConjuntoCaracteres != destino->ConjuntoCaracteres ||
                     origem->Colacao != destino->Colacao)
                     mesmasColacoes = false;
-                valor = "cast(" + valor + " as " + destino->TipoSql() + ")";
+                valor = "cast(" + valor + " as " + destino->TipoSql(false) + ")";
                 if (!destino->NomeColacao.empty())
                     valor += " collate " + destino->NomeColacao;
             }

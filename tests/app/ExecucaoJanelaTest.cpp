@@ -233,6 +233,7 @@ void TExecucaoJanelaTest::DestroyingTheWindowDuringARunStopsItQuietly()
         });
     });
 
+    f->ConfirmarImportacao();
     QTest::mouseClick(f->Iniciar(), Qt::LeftButton);
     QVERIFY(QTest::qWaitFor([&] { return janela.isNull(); }, 300000));
     QCOMPARE(fins, 0);

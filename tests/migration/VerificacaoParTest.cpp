@@ -134,10 +134,8 @@ insert into NOTAS values (4, 'Ω');
               std::vector<std::string>{"Erro: NOTAS, coluna TEXTO: texto com caracteres que o "
                                        "WIN1252 não representa; 2 linhas (ID=2; ID=4)."});
 
-    TRelatorioGravado execucao;
-    TMigracao semVerificacao(execucao);
-    semVerificacao.DispensarVerificacao(true);
-    EXPECT_EQ(semVerificacao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+    migracao.DispensarVerificacao(true);
+    EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
               TResultadoMigracao::Falhou);
 }
 
