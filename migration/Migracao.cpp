@@ -40,7 +40,7 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
       FVerificacaoPrevia(FContexto, FPassosTabelas.Excecoes()),
       FVerificacaoPar(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras, FVerificacaoPrevia),
       FReplicacao(FContexto),
-      FSequenciadores(FContexto)
+      FSequenciadores(FContexto, FPassosTabelas.Tabelas())
 {
 }
 
@@ -137,14 +137,18 @@ void TMigracao::RegistrarErro(const std::exception& erro)
 }
 
 // What a run and a check open with: the files validated, the connections pointed at them, the
-// versions compared. False when the command was abandoned with a message.
+// versions compared. False when the command was abandoned with a message. Both paths are made
+// absolute first, so that the checks, the record of pending keys and the server all see the one
+// file the caller named.
 bool TMigracao::Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino)
 {
     FCancelamento.Limpar();
-    if (!ValidarArquivos(arquivoOrigem, arquivoDestino))
+    const std::string origem = CaminhoAbsoluto(arquivoOrigem);
+    const std::string destino = CaminhoAbsoluto(arquivoDestino);
+    if (!ValidarArquivos(origem, destino))
         return false;
-    ConexaoOrigem.DefinirBanco(arquivoOrigem);
-    ConexaoDestino.DefinirBanco(arquivoDestino);
+    ConexaoOrigem.DefinirBanco(origem);
+    ConexaoDestino.DefinirBanco(destino);
     return FVerificacoes.ValidarVersao();
 }
 
@@ -175,6 +179,7 @@ void TMigracao::ExecutarPassos()
         FCancelamento.Verificar();
         executar();
     };
+    passo([this] { FPassosTabelas.DecidirCaminhoCopia(); });
     passo([this] { FVerificacoes.PreencherCamposBooleanos(); });
     passo([this] { FGatilhos.DesativarGatilhos(); });
     passo([this] { FChavesEstrangeiras.ExcluirChavesEstrangeiras(); });
@@ -214,10 +219,10 @@ int TMigracao::Maximo(TBarra barra) const noexcept
 
 std::vector<std::string> TMigracao::ChavesEstrangeirasPendentes(const std::string& arquivoDestino)
 {
-    return TPassosChavesEstrangeiras::Pendentes(arquivoDestino);
+    return TPassosChavesEstrangeiras::Pendentes(CaminhoAbsoluto(arquivoDestino));
 }
 
 std::string TMigracao::ArquivoChavesPendentes(const std::string& arquivoDestino)
 {
-    return TPassosChavesEstrangeiras::ArquivoPendentes(arquivoDestino);
+    return TPassosChavesEstrangeiras::ArquivoPendentes(CaminhoAbsoluto(arquivoDestino));
 }
