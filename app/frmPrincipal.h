@@ -51,6 +51,7 @@ private:
     void edtArquivoOrigemRightButtonClick();
     void edtArquivoDestinoRightButtonClick();
     void btnIniciarClick();
+    void IniciarImportacao(bool ASemVerificacao);
     void btnVerificarClick();
     void ExecutarComando(std::function<void(const std::string&, const std::string&)> AComando);
     void EscolherArquivo(QLineEdit* AEdit, const QString& ATitulo);
@@ -99,4 +100,7 @@ private:
     bool FChavesAMostrar = false; // set by the worker thread, read once it has finished
     std::atomic<bool> FEncerrando{false};
     bool FFecharAoTerminar = false;
+    // The last run was refused by its check: the operator may go ahead anyway. Set on the
+    // worker thread, read once it has ended.
+    bool FRecusada = false;
 };

@@ -22,6 +22,7 @@ const char* const Ajuda =
     "Uso: vorel-newdatabase-cli ORIGEM DESTINO\n"
     "     vorel-newdatabase-cli --verificar ORIGEM DESTINO\n"
     "     vorel-newdatabase-cli --descartar-chaves-pendentes ORIGEM DESTINO\n"
+    "     vorel-newdatabase-cli --sem-verificacao ORIGEM DESTINO\n"
     "\n"
     "Importa os dados de um banco de dados Vorel (ORIGEM) para um banco de dados Vorel\n"
     "novo/limpo da mesma versão (DESTINO), ambos no servidor Firebird local (127.0.0.1).\n"
@@ -38,7 +39,11 @@ const char* const Ajuda =
     "\n"
     "Antes de alterar qualquer coisa, a importação confere os dois bancos e recusa-se\n"
     "a começar (código 2) quando o DESTINO tem tabelas ou colunas que a ORIGEM não tem,\n"
-    "colunas de tipos que ela não sabe copiar, ou outras conexões abertas.\n"
+    "colunas de tipos que ela não sabe copiar, ou outras conexões abertas. Em seguida\n"
+    "faz a mesma verificação de --verificar: havendo erros, recusa-se a começar\n"
+    "(código 2) e lista todos eles; os avisos vão para o log e a importação segue.\n"
+    "Com --sem-verificacao, a importação começa sem essa verificação (para o dia em\n"
+    "que ela estiver errada); as falhas aparecem então durante a importação.\n"
     "\n"
     "As chaves estrangeiras excluídas do DESTINO ficam registradas, até serem recriadas,\n"
     "no próprio DESTINO (tabela NEWDATABASE_CHAVES_PENDENTES) e, como cópia do técnico,\n"
@@ -60,8 +65,8 @@ const char* const Ajuda =
     "Com --verificar, nada é alterado em nenhum dos bancos: depois da mesma validação\n"
     "e da mesma conferência de versões da importação, a verificação procura tudo o que\n"
     "faria a importação falhar ou perder dados (tabelas, colunas e tipos que ela recusa,\n"
-    "colunas da ORIGEM que o DESTINO não tem, nulos em colunas obrigatórias, textos\n"
-    "longos demais ou fora do WIN1252, números além da precisão ou da escala, chaves\n"
+    "colunas da ORIGEM que o DESTINO não tem, nulos em colunas obrigatórias, valores\n"
+    "que o servidor não aceitaria nas colunas do DESTINO, restrições CHECK, chaves\n"
     "repetidas, registros pai ausentes, gatilhos da replicação que seriam recusados)\n"
     "e lista no log uma linha por problema, agrupadas por tabela, com até cinco chaves\n"
     "das linhas afetadas, e por fim os totais. Os nulos dos campos do tipo boleano\n"
@@ -120,11 +125,13 @@ void MostrarChavesPendentes(TRelatorioLinhaComando& relatorio, const std::string
 }
 
 // The arguments as the command line takes them: --help alone, or the two databases, with
-// --verificar anywhere among them for a check instead of a run, or --descartar-chaves-pendentes
-// for a run that leaves out what the record of pending keys holds and cannot be used.
+// --verificar anywhere among them for a check instead of a run, --sem-verificacao for a run
+// without its check, or --descartar-chaves-pendentes for a run that leaves out what the
+// record of pending keys holds and cannot be used.
 struct TArgumentos {
     bool Ajuda = false;
     bool Verificar = false;
+    bool SemVerificacao = false;
     bool Descartar = false;
     std::vector<std::string> Bancos;
     bool Validos = false;
@@ -135,9 +142,11 @@ TArgumentos LerArgumentos(int argc, char* argv[])
     QCommandLineParser leitor;
     const QCommandLineOption ajuda(QStringList{"help", "h"});
     const QCommandLineOption verificar("verificar");
+    const QCommandLineOption semVerificacao("sem-verificacao");
     const QCommandLineOption descartar("descartar-chaves-pendentes");
     leitor.addOption(ajuda);
     leitor.addOption(verificar);
+    leitor.addOption(semVerificacao);
     leitor.addOption(descartar);
     QStringList argumentos;
     for (int i = 0; i < argc; ++i)
@@ -159,9 +168,11 @@ TArgumentos LerArgumentos(int argc, char* argv[])
     }
     lidos.Ajuda = leitor.isSet(ajuda);
     lidos.Verificar = leitor.isSet(verificar);
+    lidos.SemVerificacao = leitor.isSet(semVerificacao);
     lidos.Descartar = leitor.isSet(descartar);
     lidos.Validos = lidos.Ajuda ? argc == 2
-                                : lidos.Bancos.size() == 2 && !(lidos.Verificar && lidos.Descartar);
+                                : lidos.Bancos.size() == 2 &&
+                                      !(lidos.Verificar && (lidos.SemVerificacao || lidos.Descartar));
     return lidos;
 }
 
@@ -171,6 +182,7 @@ int CodigoImportacao(TResultadoMigracao resultado)
     case TResultadoMigracao::Concluida:
         return 0;
     case TResultadoMigracao::Abandonada:
+    case TResultadoMigracao::Recusada:
         return 2;
     case TResultadoMigracao::Falhou:
     case TResultadoMigracao::Ocupada:
@@ -216,6 +228,7 @@ int Executar(int argc, char* argv[])
     TRelatorioLinhaComando relatorio(std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
     TMigracao migracao(relatorio);
     TInterrupcao interrupcao(migracao);
+    migracao.DispensarVerificacao(argumentos.SemVerificacao);
 
     const std::string& origem = argumentos.Bancos[0];
     const std::string& destino = argumentos.Bancos[1];

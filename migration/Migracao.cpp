@@ -40,7 +40,7 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
       FChavesEstrangeiras(FContexto),
       FPassosTabelas(FContexto),
       FVerificacaoPrevia(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras),
-      FVerificacaoPar(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras),
+      FVerificacaoPar(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras, FVerificacaoPrevia),
       FReplicacao(FContexto),
       FSequenciadores(FContexto, FPassosTabelas.Tabelas())
 {
@@ -67,11 +67,37 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
         return TResultadoMigracao::Abandonada;
     }
 
+    std::vector<TProblemaVerificacao> avisos;
+    if (!FDispensarVerificacao) {
+        std::vector<TProblemaVerificacao> problemas;
+        try {
+            problemas = FVerificacaoPar.Verificar(true);
+        } catch (const std::exception& erro) {
+            FAcompanhamento.LimparLog();
+            RegistrarErro(erro);
+            return TResultadoMigracao::Falhou;
+        }
+        std::vector<std::string> erros;
+        for (TProblemaVerificacao& problema : problemas)
+            if (problema.Aviso)
+                avisos.push_back(std::move(problema));
+            else
+                erros.push_back(problema.Linha());
+        if (!erros.empty()) {
+            FAcompanhamento.Relatorio().Abandonar(TVerificacaoPrevia::Mensagem(erros), true);
+            return TResultadoMigracao::Recusada;
+        }
+    }
+
     FAcompanhamento.LimparLog();
     FAcompanhamento.DefinirPosicao(TBarra::Total, 0);
     FAcompanhamento.DefinirMaximo(TBarra::Total, 11);
     for (const std::string& aviso : previa.Avisos)
         FAcompanhamento.AdicionarLog(aviso);
+    // The check lists the pre-flight's warnings as well: they are logged once, above.
+    for (const TProblemaVerificacao& aviso : avisos)
+        if (!aviso.Tabela.empty() && !aviso.MostradoPelaImportacao)
+            FAcompanhamento.AdicionarLog(aviso.Linha());
     try {
         ExecutarPassos();
     } catch (const std::exception& erro) {

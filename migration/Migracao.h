@@ -25,6 +25,7 @@ enum class TResultadoMigracao {
     Concluida,  // the log ends with "Importação concluída."
     Falhou,     // the log ends with the error line and is red
     Ocupada,    // another run of this engine was under way; nothing was done
+    Recusada,   // the check before the run found errors, all shown at once: nothing was touched
 };
 
 // How a check of a pair ended.
@@ -53,8 +54,15 @@ public:
     // process's working folder, never under the server's. A database that cannot be reached while the
     // versions are compared throws EBancoDados (nothing is logged then); every failure of the
     // steps is caught, logged in red and reported as Falhou.
+    //
+    // Before anything changes, the run checks the pair as Verificar does: errors make it a
+    // refusal listing them all (Recusada); warnings go to the log and the run goes on. A
+    // check that cannot finish fails the run, with nothing changed yet.
     TResultadoMigracao Iniciar(const std::string& arquivoOrigem,
                                const std::string& arquivoDestino);
+
+    // For the day the check is wrong: the runs that follow skip it. Not while a run is under way.
+    void DispensarVerificacao(bool dispensar) noexcept { FDispensarVerificacao = dispensar; }
 
     // The check of a pair: the same validation and version check as Iniciar, then every
     // problem the run would meet, listed in the log; nothing is changed in either database.
@@ -95,6 +103,7 @@ private:
     TAcompanhamentoMigracao FAcompanhamento;
     TCancelamento FCancelamento;
     std::atomic<bool> FEmExecucao{false};
+    bool FDispensarVerificacao = false;
     TConexao ConexaoOrigem;
     TConexao ConexaoDestino;
     TContextoMigracao FContexto;

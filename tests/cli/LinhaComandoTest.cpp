@@ -116,6 +116,8 @@ INSTANTIATE_TEST_SUITE_P(
         TCasoArgumentos{"VerificarSemBancos", {"--verificar"}, 2, "", Uso},
         TCasoArgumentos{"VerificarTresBancos", {"--verificar", "/x/a.fdb", "/x/b.fdb", "/x/c.fdb"},
                         2, "", Uso},
+        TCasoArgumentos{"VerificarSemVerificacao",
+                        {"--verificar", "--sem-verificacao", "/x/a.fdb", "/x/b.fdb"}, 2, "", Uso},
         TCasoArgumentos{"OpcaoDesconhecida", {"--conferir", "/x/a.fdb", "/x/b.fdb"}, 2, "", Uso},
         TCasoArgumentos{"AjudaComBancos", {"--help", "/x/a.fdb", "/x/b.fdb"}, 2, "", Uso},
         TCasoArgumentos{"VerificarEDescartar",
@@ -137,6 +139,7 @@ TEST(LinhaComandoTest, AjudaEmPortugues)
     EXPECT_NE(execucao.Saida.find("--descartar-chaves-pendentes ORIGEM DESTINO\n"),
               std::string::npos);
     EXPECT_NE(execucao.Saida.find("\n  4  "), std::string::npos);
+    EXPECT_NE(execucao.Saida.find("--sem-verificacao ORIGEM DESTINO\n"), std::string::npos);
     EXPECT_NE(execucao.Saida.find("\n  " + TRegistroChavesPendentes::Pasta() + "\n"),
               std::string::npos)
         << execucao.Saida;
@@ -285,7 +288,8 @@ TEST(LinhaComandoTest, ImportacaoConcluida)
 }
 
 // The error line splits where the message begins; the foreign keys the run dropped and could
-// not create again are listed on the error stream, ready to be run by hand.
+// not create again are listed on the error stream, ready to be run by hand. The run's check
+// refuses such a pair first; --sem-verificacao goes ahead anyway.
 TEST(LinhaComandoTest, ImportacaoQueFalhaMostraAsChavesPendentes)
 {
     TParMigracao par;
@@ -294,7 +298,20 @@ TEST(LinhaComandoTest, ImportacaoQueFalhaMostraAsChavesPendentes)
     const auto chaves = ChavesEstrangeiras(par.ConexaoDestino);
     par.Desconectar();
 
-    const TExecucao execucao = Executar({par.Origem.Caminho(), par.Destino.Caminho()});
+    // The run's check refuses the pair first, listing the row the constraint would refuse, and
+    // nothing changes: no key is dropped.
+    const TExecucao recusa = Executar({par.Origem.Caminho(), par.Destino.Caminho()});
+    EXPECT_EQ(recusa.Codigo, 2);
+    EXPECT_NE(recusa.Erros.find("A importação não pode ser iniciada:\n- Erro: EMPRESAS, restrição "
+                                "CK_EMPRESAS_ATE_3: linha que a condição da restrição recusa;"),
+              std::string::npos)
+        << recusa.Erros;
+    EXPECT_EQ(ChavesEstrangeiras(par.ConexaoDestino), chaves);
+    par.Desconectar();
+
+    // Going ahead anyway, the run meets the failure part way.
+    const TExecucao execucao =
+        Executar({"--sem-verificacao", par.Origem.Caminho(), par.Destino.Caminho()});
     EXPECT_EQ(execucao.Codigo, 1);
     const auto linhas = Linhas(execucao.Saida);
     const auto erro = std::find_if(linhas.begin(), linhas.end(), [](const std::string& linha) {

@@ -68,8 +68,10 @@ TEST_P(FalhaImportacaoTest, TerminaOPassoEMarcaOLogEmVermelho)
     const std::vector<std::string> importadas(tabelas.begin(), falha + 1);
     par.Desconectar();
 
+    // Past the run's check, which would refuse the pair: the failure is met part way.
     TRelatorioGravado relatorio;
     TMigracao migracao(relatorio);
+    migracao.DispensarVerificacao(true);
     EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
               TResultadoMigracao::Falhou);
 
@@ -116,6 +118,7 @@ TEST(ChavesPendentesTest, ProximaExecucaoRecriaAsChavesDeUmaExecucaoQueFalhou)
 
     TRelatorioGravado relatorio;
     TMigracao migracao(relatorio);
+    migracao.DispensarVerificacao(true);
     ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
               TResultadoMigracao::Falhou);
     EXPECT_TRUE(ChavesEstrangeiras(par.ConexaoDestino).empty());
@@ -133,8 +136,10 @@ TEST(ChavesPendentesTest, ProximaExecucaoRecriaAsChavesDeUmaExecucaoQueFalhou)
                         "on delete CASCADE using index IX_PRODUTOS_IMAGEM_PRODUTO"),
               pendentes.end());
 
+    // The next run checks again, and finds the half-filled destination fit to complete.
     par.Destino.ExecutarScript("alter table TIPOS_DADOS drop constraint CK_TIPOS_ATE_2;");
     par.Desconectar();
+    migracao.DispensarVerificacao(false);
     ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
               TResultadoMigracao::Concluida)
         << relatorio.Linhas.back();
