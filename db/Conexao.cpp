@@ -16,6 +16,9 @@ namespace {
 
 // Read-write, no waiting on lock conflicts, no isolation level named: the server's default.
 const unsigned char ParametrosTransacao[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_nowait};
+// Read-only snapshot: every query of it sees the database as it stood when it began.
+const unsigned char ParametrosLeitura[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_concurrency,
+                                           isc_tpb_nowait};
 
 } // namespace
 
@@ -127,13 +130,22 @@ void TConexao::Executar(const std::string& sql)
 
 void TConexao::IniciarTransacao()
 {
+    Iniciar(ParametrosTransacao, sizeof ParametrosTransacao);
+}
+
+void TConexao::IniciarTransacaoLeitura()
+{
+    Iniciar(ParametrosLeitura, sizeof ParametrosLeitura);
+}
+
+void TConexao::Iniciar(const unsigned char* parametros, unsigned tamanho)
+{
     if (FEstado->Transacao)
         throw EBancoDados::DaCamada("Já existe uma transação aberta nesta conexão.");
     Protegido([&] {
         IAttachment* anexo = Anexo();
         fb::TStatus status;
-        FEstado->Transacao.reset(
-            anexo->startTransaction(&status, sizeof ParametrosTransacao, ParametrosTransacao));
+        FEstado->Transacao.reset(anexo->startTransaction(&status, tamanho, parametros));
     });
 }
 

@@ -49,6 +49,8 @@ public:
 
     // Explicit transactions, used by the row copy.
     void IniciarTransacao();
+    // A read-only snapshot transaction, for reading both databases without changing either.
+    void IniciarTransacaoLeitura();
     void Commit();   // does nothing when no transaction is open
     // Makes the open transaction's work permanent as Commit does, and goes on in a new
     // transaction on the same handle (commit retaining): what the server ties to the handle,
@@ -97,6 +99,7 @@ public:
 private:
     friend class TConsulta;
     void EsquecerSePerdida(const EBancoDados& erro) noexcept;
+    void Iniciar(const unsigned char* parametros, unsigned tamanho);
     void RegistrarConsulta(TConsulta* consulta);
     void RemoverConsulta(TConsulta* consulta) noexcept;
     void FecharConsultas() noexcept;

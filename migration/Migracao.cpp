@@ -40,8 +40,10 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
       FVerificacaoPrevia(FContexto, FPassosTabelas.Excecoes()),
       FVerificacaoPar(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras),
       FReplicacao(FContexto),
-      FSequenciadores(FContexto)
+      FSequenciadores(FContexto),
+      FProva(ConexaoOrigem, ConexaoDestino)
 {
+    FPassosTabelas.DefinirProva(&FProva);
 }
 
 TMigracao::~TMigracao() = default;
@@ -56,6 +58,7 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     TMarcaExecucao marca(FEmExecucao);
     if (!marca.Adquirida())
         return TResultadoMigracao::Ocupada;
+    FUltimaProva = {};
     if (!Abrir(arquivoOrigem, arquivoDestino))
         return TResultadoMigracao::Abandonada;
     const TResultadoVerificacaoPrevia previa = FVerificacaoPrevia.Verificar();
@@ -101,6 +104,46 @@ TResultadoVerificacao TMigracao::Verificar(const std::string& arquivoOrigem,
         RegistrarErro(erro);
         return TResultadoVerificacao::Falhou;
     }
+}
+
+TResultadoComparacao TMigracao::Comparar(const std::string& arquivoOrigem,
+                                         const std::string& arquivoDestino)
+{
+    TMarcaExecucao marca(FEmExecucao);
+    if (!marca.Adquirida())
+        return TResultadoComparacao::Ocupada;
+    FUltimaProva = {};
+    if (!Abrir(arquivoOrigem, arquivoDestino))
+        return TResultadoComparacao::Abandonada;
+
+    FAcompanhamento.LimparLog();
+    FAcompanhamento.DefinirPosicao(TBarra::Total, 0);
+    try {
+        FProva.Reiniciar();
+        const bool iguais = ProvarResultado(FProva.TabelasCopiadas(FPassosTabelas.Excecoes()), {});
+        return iguais ? TResultadoComparacao::Iguais : TResultadoComparacao::Diferentes;
+    } catch (const std::exception& erro) {
+        RegistrarErro(erro);
+        return TResultadoComparacao::Falhou;
+    }
+}
+
+// The proof of the destination against the source, logged: one line per difference, or the
+// number of tables found equal. True when nothing differs.
+bool TMigracao::ProvarResultado(const std::vector<std::string>& tabelas,
+                                const std::vector<TVereditoTabela>& jaProvadas)
+{
+    FAcompanhamento.AdicionarLog("Conferindo o DESTINO com a ORIGEM...");
+    FUltimaProva = FProva.Provar(tabelas, jaProvadas);
+    const std::vector<std::string> diferencas = FUltimaProva.Linhas();
+    for (const std::string& diferenca : diferencas)
+        FAcompanhamento.AdicionarLog(diferenca);
+    if (!diferencas.empty())
+        return false;
+    FAcompanhamento.AdicionarLog("Conferência concluída: " +
+                                 std::to_string(FUltimaProva.Tabelas.size()) +
+                                 " tabelas iguais às da ORIGEM.");
+    return true;
 }
 
 // The log turns red and ends with the error line.
@@ -163,6 +206,12 @@ void TMigracao::ExecutarPassos()
     passo([this] { FSequenciadores.CriarSequenciadores(); });
     ConexaoDestino.Commit();
     FAcompanhamento.Avancar(TBarra::Total);
+    FCancelamento.Verificar();
+    const TListaTextos& tabelas = FPassosTabelas.Tabelas();
+    if (!ProvarResultado({tabelas.begin(), tabelas.end()}, FPassosTabelas.Mantidas()))
+        throw EProvaDiferente("O DESTINO não ficou igual à ORIGEM: " +
+                              std::to_string(FUltimaProva.Linhas().size()) +
+                              " diferença(s), listadas acima.");
     FAcompanhamento.AdicionarLog("Importação concluída.");
 }
 

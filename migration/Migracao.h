@@ -9,6 +9,7 @@
 #include "PassosGatilhos.h"
 #include "PassosSequenciadores.h"
 #include "PassosTabelas.h"
+#include "ProvaMigracao.h"
 #include "RelatorioMigracao.h"
 #include "VerificacaoPar.h"
 #include "VerificacaoPrevia.h"
@@ -36,6 +37,15 @@ enum class TResultadoVerificacao {
     Ocupada,      // a run or a check of this engine was under way; nothing was done
 };
 
+// How a comparison of a pair ended.
+enum class TResultadoComparacao {
+    Abandonada, // a validation message or a version mismatch
+    Iguais,     // every table the run copies, and the other objects, equal the source's
+    Diferentes, // one log line per difference before the closing line
+    Falhou,     // the comparison could not finish: the log ends with the error line, red
+    Ocupada,    // a run or a check of this engine was under way; nothing was done
+};
+
 // The migration engine: what the main window owns for a run (the two connections, the
 // catalogue queries, the row copy, the table lists) and the Start command that drives it.
 // It shows everything through the given report, which must outlive it.
@@ -61,6 +71,16 @@ public:
     TResultadoVerificacao Verificar(const std::string& arquivoOrigem,
                                     const std::string& arquivoDestino);
 
+    // The proof of a pair on its own, as a run ends with it: the same validation and version
+    // check, then every table the run copies, the sequences, identity columns, pending foreign
+    // keys and triggers compared; nothing is changed in either database.
+    TResultadoComparacao Comparar(const std::string& arquivoOrigem,
+                                  const std::string& arquivoDestino);
+
+    // What the last run's or comparison's proof found (empty before the first, and for a run
+    // that did not reach it).
+    const TResultadoProva& UltimaProva() const noexcept { return FUltimaProva; }
+
     // Asks a run under way to stop at its next safe point (between two statements or two
     // batches of a row copy); the run then ends as a failure with its error line.
     void SolicitarParada() noexcept;
@@ -82,6 +102,8 @@ private:
     void RegistrarErro(const std::exception& erro);
     bool ValidarArquivos(const std::string& arquivoOrigem, const std::string& arquivoDestino);
     void ExecutarPassos();
+    bool ProvarResultado(const std::vector<std::string>& tabelas,
+                         const std::vector<TVereditoTabela>& jaProvadas);
 
     TAcompanhamentoMigracao FAcompanhamento;
     TCancelamento FCancelamento;
@@ -97,4 +119,6 @@ private:
     TVerificacaoPar FVerificacaoPar;
     TPassoReplicacao FReplicacao;
     TPassosSequenciadores FSequenciadores;
+    TProvaMigracao FProva;
+    TResultadoProva FUltimaProva;
 };

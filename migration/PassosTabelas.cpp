@@ -5,6 +5,7 @@
 #include "Conexao.h"
 #include "CopiaExterna.h"
 #include "NomeSql.h"
+#include "ProvaMigracao.h"
 #include "Utilidades.h"
 
 #include <chrono>
@@ -88,21 +89,41 @@ void TPassosTabelas::CarregarTabelas()
 void TPassosTabelas::ImportarTabelas()
 {
     TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
+    FMantidas.clear();
+    if (FProva) {
+        FProva->Reiniciar();
+        FMantidas = FProva->TabelasIguais({FTabelas.begin(), FTabelas.end()});
+        for (TVereditoTabela& veredito : FMantidas)
+            veredito.Mantida = true;
+    }
+
     acompanhamento.Reiniciar(TBarra::Atual, FTabelas.Quantidade());
     for (const std::string& tabela : FTabelas) {
-        LimparTabela(tabela);
+        if (Mantida(tabela))
+            acompanhamento.AdicionarLog("Mantendo tabela igual à da ORIGEM... " + tabela);
+        else
+            LimparTabela(tabela);
         acompanhamento.Avancar(TBarra::Atual);
     }
 
     acompanhamento.Reiniciar(TBarra::Atual, FTabelas.Quantidade());
     for (const std::string& tabela : FTabelas) {
-        ImportarTabela(tabela);
+        if (!Mantida(tabela))
+            ImportarTabela(tabela);
         acompanhamento.Avancar(TBarra::Atual);
     }
 
     acompanhamento.AdicionarLog("Tabelas importadas: " + std::to_string(FTabelas.Quantidade()) +
                                 ".");
     acompanhamento.Avancar(TBarra::Total);
+}
+
+bool TPassosTabelas::Mantida(const std::string& tabela) const
+{
+    for (const TVereditoTabela& veredito : FMantidas)
+        if (veredito.Tabela == tabela)
+            return true;
+    return false;
 }
 
 void TPassosTabelas::LimparTabela(const std::string& tabela)
