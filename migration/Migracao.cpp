@@ -41,6 +41,7 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
       FVerificacaoPar(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras),
       FReplicacao(FContexto),
       FSequenciadores(FContexto),
+      FIdentidades(FContexto),
       FProva(ConexaoOrigem, ConexaoDestino)
 {
     FPassosTabelas.DefinirProva(&FProva);
@@ -204,6 +205,7 @@ void TMigracao::ExecutarPassos()
     passo([this] { FReplicacao.CriarGatilhosReplicacao(); });
     passo([this] { FSequenciadores.ExcluirSequenciadores(); });
     passo([this] { FSequenciadores.CriarSequenciadores(); });
+    passo([this] { FIdentidades.AcertarIdentidades(FPassosTabelas.Tabelas()); });
     ConexaoDestino.Commit();
     FAcompanhamento.Avancar(TBarra::Total);
     FCancelamento.Verificar();

@@ -4,6 +4,7 @@
 #include "Cancelamento.h"
 #include "Conexao.h"
 #include "ContextoMigracao.h"
+#include "PassoIdentidades.h"
 #include "PassoReplicacao.h"
 #include "PassosChavesEstrangeiras.h"
 #include "PassosGatilhos.h"
@@ -119,6 +120,7 @@ private:
     TVerificacaoPar FVerificacaoPar;
     TPassoReplicacao FReplicacao;
     TPassosSequenciadores FSequenciadores;
+    TPassoIdentidades FIdentidades;
     TProvaMigracao FProva;
     TResultadoProva FUltimaProva;
 };
