@@ -132,10 +132,10 @@ TResultadoComparacao TMigracao::Comparar(const std::string& arquivoOrigem,
 // The proof of the destination against the source, logged: one line per difference, or the
 // number of tables found equal. True when nothing differs.
 bool TMigracao::ProvarResultado(const std::vector<std::string>& tabelas,
-                                const std::vector<TVereditoTabela>& jaProvadas)
+                                const std::vector<std::string>& mantidas)
 {
     FAcompanhamento.AdicionarLog("Conferindo o DESTINO com a ORIGEM...");
-    FUltimaProva = FProva.Provar(tabelas, jaProvadas);
+    FUltimaProva = FProva.Provar(tabelas, mantidas);
     const std::vector<std::string> diferencas = FUltimaProva.Linhas();
     for (const std::string& diferenca : diferencas)
         FAcompanhamento.AdicionarLog(diferenca);
@@ -210,7 +210,10 @@ void TMigracao::ExecutarPassos()
     FAcompanhamento.Avancar(TBarra::Total);
     FCancelamento.Verificar();
     const TListaTextos& tabelas = FPassosTabelas.Tabelas();
-    if (!ProvarResultado({tabelas.begin(), tabelas.end()}, FPassosTabelas.Mantidas()))
+    std::vector<std::string> mantidas;
+    for (const TVereditoTabela& veredito : FPassosTabelas.Mantidas())
+        mantidas.push_back(veredito.Tabela);
+    if (!ProvarResultado({tabelas.begin(), tabelas.end()}, mantidas))
         throw EProvaDiferente("O DESTINO não ficou igual à ORIGEM: " +
                               std::to_string(FUltimaProva.Linhas().size()) +
                               " diferença(s), listadas acima.");

@@ -104,7 +104,7 @@ private:
     bool ValidarArquivos(const std::string& arquivoOrigem, const std::string& arquivoDestino);
     void ExecutarPassos();
     bool ProvarResultado(const std::vector<std::string>& tabelas,
-                         const std::vector<TVereditoTabela>& jaProvadas);
+                         const std::vector<std::string>& mantidas);
 
     TAcompanhamentoMigracao FAcompanhamento;
     TCancelamento FCancelamento;

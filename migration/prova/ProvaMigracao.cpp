@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
 #include <future>
 #include <set>
 #include <utility>
@@ -278,22 +279,16 @@ void TProvaMigracao::ProcurarChaves(const TTabelaProva& tabela, TVereditoTabela&
 }
 
 TResultadoProva TProvaMigracao::Provar(const std::vector<std::string>& tabelas,
-                                       const std::vector<TVereditoTabela>& jaProvadas)
+                                       const std::vector<std::string>& mantidas)
 {
-    std::map<std::string, TVereditoTabela> porTabela;
-    for (const TVereditoTabela& veredito : jaProvadas)
-        porTabela[veredito.Tabela] = veredito;
     std::vector<std::string> aProvar;
-    for (const std::string& tabela : tabelas)
-        if (!porTabela.count(tabela) && !DaFerramenta(tabela))
-            aProvar.push_back(tabela);
-    for (TVereditoTabela& veredito : CompararTabelas(aProvar, true))
-        porTabela[veredito.Tabela] = std::move(veredito);
-
+    std::copy_if(tabelas.begin(), tabelas.end(), std::back_inserter(aProvar),
+                 [](const std::string& tabela) { return !DaFerramenta(tabela); });
     TResultadoProva resultado;
-    for (const std::string& tabela : tabelas)
-        if (porTabela.count(tabela))
-            resultado.Tabelas.push_back(porTabela[tabela]);
+    resultado.Tabelas = CompararTabelas(aProvar, true);
+    for (TVereditoTabela& veredito : resultado.Tabelas)
+        veredito.Mantida = std::find(mantidas.begin(), mantidas.end(), veredito.Tabela) !=
+                           mantidas.end();
     const auto acrescentar = [&resultado](std::vector<std::string> linhas) {
         resultado.OutrasDiferencas.insert(resultado.OutrasDiferencas.end(), linhas.begin(),
                                           linhas.end());

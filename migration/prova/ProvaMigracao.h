@@ -46,10 +46,11 @@ public:
     // out, refilling them costs nothing.
     std::vector<TVereditoTabela> TabelasIguais(const std::vector<std::string>& tabelas);
 
-    // The whole proof of these tables and of the other objects. Verdicts already reached in
-    // this run (tables a rerun kept, untouched since) are taken as they are.
+    // The whole proof of these tables and of the other objects. Every table is read again,
+    // those a rerun kept too (whatever touched them since would show); their verdicts say
+    // Mantida.
     TResultadoProva Provar(const std::vector<std::string>& tabelas,
-                           const std::vector<TVereditoTabela>& jaProvadas = {});
+                           const std::vector<std::string>& mantidas = {});
 
     // Per table: both counts and, where they agree, whether the digests do too.
     std::vector<TVereditoTabela> CompararTabelas(const std::vector<std::string>& tabelas,
