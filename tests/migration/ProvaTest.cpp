@@ -142,10 +142,9 @@ INSTANTIATE_TEST_SUITE_P(
                        "Diferença na tabela EVENTOS: conteúdo diferente, 2 linhas em cada "
                        "lado; chaves: ID=7."},
         TCasoDiferenca{"ByteDeBlob",
-                       {"update PRODUTOS_IMAGEM set IMAGEM = "
-                        "x'89504E470D0A1A0A0000000D49484453' where EMPRESA = 1 and ID_IMAGEM = 1"},
-                       "Diferença na tabela PRODUTOS_IMAGEM: conteúdo diferente, 1 linhas em "
-                       "cada lado; chaves: EMPRESA=1 ID_IMAGEM=1."},
+                       {"update TIPOS_DADOS set C_BLOB_BINARIO = x'DEADBEEF01' where ID = 1"},
+                       "Diferença na tabela TIPOS_DADOS: conteúdo diferente, 3 linhas em cada "
+                       "lado; chaves: ID=1."},
         // A value and a NULL swapped between two rows: every column's sum alone is unchanged.
         TCasoDiferenca{"ValoresTrocadosEntreLinhas",
                        {"update EVENTOS set DESCRICAO = iif(ID = 7, null, 'Importação inicial')"},
