@@ -40,8 +40,7 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
       FVerificacaoPrevia(FContexto, FPassosTabelas.Excecoes()),
       FVerificacaoPar(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras),
       FReplicacao(FContexto),
-      FSequenciadores(FContexto),
-      FIdentidades(FContexto),
+      FSequenciadores(FContexto, FPassosTabelas.Tabelas()),
       FProva(ConexaoOrigem, ConexaoDestino)
 {
     FPassosTabelas.DefinirProva(&FProva);
@@ -155,14 +154,18 @@ void TMigracao::RegistrarErro(const std::exception& erro)
 }
 
 // What a run and a check open with: the files validated, the connections pointed at them, the
-// versions compared. False when the command was abandoned with a message.
+// versions compared. False when the command was abandoned with a message. Both paths are made
+// absolute first, so that the checks, the record of pending keys and the server all see the one
+// file the caller named.
 bool TMigracao::Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino)
 {
     FCancelamento.Limpar();
-    if (!ValidarArquivos(arquivoOrigem, arquivoDestino))
+    const std::string origem = CaminhoAbsoluto(arquivoOrigem);
+    const std::string destino = CaminhoAbsoluto(arquivoDestino);
+    if (!ValidarArquivos(origem, destino))
         return false;
-    ConexaoOrigem.DefinirBanco(arquivoOrigem);
-    ConexaoDestino.DefinirBanco(arquivoDestino);
+    ConexaoOrigem.DefinirBanco(origem);
+    ConexaoDestino.DefinirBanco(destino);
     return FVerificacoes.ValidarVersao();
 }
 
@@ -193,6 +196,7 @@ void TMigracao::ExecutarPassos()
         FCancelamento.Verificar();
         executar();
     };
+    passo([this] { FPassosTabelas.DecidirCaminhoCopia(); });
     passo([this] { FVerificacoes.PreencherCamposBooleanos(); });
     passo([this] { FGatilhos.DesativarGatilhos(); });
     passo([this] { FChavesEstrangeiras.ExcluirChavesEstrangeiras(); });
@@ -205,7 +209,6 @@ void TMigracao::ExecutarPassos()
     passo([this] { FReplicacao.CriarGatilhosReplicacao(); });
     passo([this] { FSequenciadores.ExcluirSequenciadores(); });
     passo([this] { FSequenciadores.CriarSequenciadores(); });
-    passo([this] { FIdentidades.AcertarIdentidades(FPassosTabelas.Tabelas()); });
     ConexaoDestino.Commit();
     FAcompanhamento.Avancar(TBarra::Total);
     FCancelamento.Verificar();
@@ -242,10 +245,10 @@ int TMigracao::Maximo(TBarra barra) const noexcept
 
 std::vector<std::string> TMigracao::ChavesEstrangeirasPendentes(const std::string& arquivoDestino)
 {
-    return TPassosChavesEstrangeiras::Pendentes(arquivoDestino);
+    return TPassosChavesEstrangeiras::Pendentes(CaminhoAbsoluto(arquivoDestino));
 }
 
 std::string TMigracao::ArquivoChavesPendentes(const std::string& arquivoDestino)
 {
-    return TPassosChavesEstrangeiras::ArquivoPendentes(arquivoDestino);
+    return TPassosChavesEstrangeiras::ArquivoPendentes(CaminhoAbsoluto(arquivoDestino));
 }

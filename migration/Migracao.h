@@ -4,7 +4,6 @@
 #include "Cancelamento.h"
 #include "Conexao.h"
 #include "ContextoMigracao.h"
-#include "PassoIdentidades.h"
 #include "PassoReplicacao.h"
 #include "PassosChavesEstrangeiras.h"
 #include "PassosGatilhos.h"
@@ -60,7 +59,8 @@ public:
     TMigracao(const TMigracao&) = delete;
     TMigracao& operator=(const TMigracao&) = delete;
 
-    // The Start command on two database files. A database that cannot be reached while the
+    // The Start command on two database files; a relative path names a file under the calling
+    // process's working folder, never under the server's. A database that cannot be reached while the
     // versions are compared throws EBancoDados (nothing is logged then); every failure of the
     // steps is caught, logged in red and reported as Falhou.
     TResultadoMigracao Iniciar(const std::string& arquivoOrigem,
@@ -120,7 +120,6 @@ private:
     TVerificacaoPar FVerificacaoPar;
     TPassoReplicacao FReplicacao;
     TPassosSequenciadores FSequenciadores;
-    TPassoIdentidades FIdentidades;
     TProvaMigracao FProva;
     TResultadoProva FUltimaProva;
 };

@@ -24,6 +24,11 @@ class TPassosTabelas {
 public:
     explicit TPassosTabelas(const TContextoMigracao& contexto);
 
+    // Whether the destination's server can read the source itself, asked before anything
+    // changes: when it cannot (the server does not reach the source's path, or refuses the
+    // external read), every table goes the client's way, so that no table fails for the way
+    // it took after the tables were emptied.
+    void DecidirCaminhoCopia();
     void CarregarTabelas();
     void ImportarTabelas();
 
@@ -31,14 +36,16 @@ public:
     // computed ones and COD_ATUALIZACAO, which the destination fills itself.
     std::string GetSQLSelect(const std::string& tabela);
 
+    // The tables the run copies, as CarregarTabelas found them.
+    const TListaTextos& Tabelas() const noexcept { return FTabelas; }
+
     // The destination tables the run keeps as they are.
     const TListaTextos& Excecoes() const noexcept { return FExcecoes; }
 
     // The proof that tells which tables already equal the source's; none: every table is
     // emptied and refilled.
     void DefinirProva(TProvaMigracao* prova) noexcept { FProva = prova; }
-    // The tables of this run, and the verdicts of those it kept as they were.
-    const TListaTextos& Tabelas() const noexcept { return FTabelas; }
+    // The verdicts of the tables this run kept as they were.
     const std::vector<TVereditoTabela>& Mantidas() const noexcept { return FMantidas; }
 
 private:
@@ -47,6 +54,7 @@ private:
     bool Mantida(const std::string& tabela) const;
 
     TContextoMigracao FContexto;
+    bool FServidorAbreOrigem = true;
     TListaTextos FTabelas;
     const TListaTextos FExcecoes;
     TConsulta sqlTabelas;

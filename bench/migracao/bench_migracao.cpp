@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -236,12 +237,14 @@ int main(int argc, char** argv)
         }
 
         TRelatorioCronometrado relatorio;
-        TMigracao migracao(relatorio);
+        // Let go once it has run: its attachments would keep the later runs from starting.
+        auto migracao = std::make_unique<TMigracao>(relatorio);
         relatorio.Iniciar();
         const auto inicio = TRelogio::now();
         const TResultadoMigracao resultado =
-            migracao.Iniciar(bancoOrigem.Caminho(), bancoDestino.Caminho());
+            migracao->Iniciar(bancoOrigem.Caminho(), bancoDestino.Caminho());
         const double total = Segundos(inicio);
+        migracao.reset();
         if (resultado != TResultadoMigracao::Concluida) {
             std::fprintf(stderr, "the migration did not conclude: %s\n",
                          relatorio.UltimaLinha.c_str());

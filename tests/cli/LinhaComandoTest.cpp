@@ -33,8 +33,8 @@ std::string Ler(const std::string& caminho)
 }
 
 // Runs the command line with these arguments, its two streams going to files (not a
-// terminal, so no progress line).
-TExecucao Executar(const std::vector<std::string>& argumentos)
+// terminal, so no progress line), in the given working folder or in this process's.
+TExecucao Executar(const std::vector<std::string>& argumentos, const std::string& pasta = {})
 {
     const std::string base = TBancoTeste::Pasta() + "/" + NomeTesteAtual();
     const std::string saida = base + ".saida";
@@ -43,6 +43,8 @@ TExecucao Executar(const std::vector<std::string>& argumentos)
     posix_spawn_file_actions_init(&acoes);
     posix_spawn_file_actions_addopen(&acoes, 1, saida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&acoes, 2, erros.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (!pasta.empty())
+        posix_spawn_file_actions_addchdir_np(&acoes, pasta.c_str());
     std::vector<char*> argv{const_cast<char*>(VOREL_CLI)};
     for (const std::string& argumento : argumentos)
         argv.push_back(const_cast<char*>(argumento.c_str()));
@@ -322,6 +324,66 @@ TEST(LinhaComandoTest, ImportacaoQueFalhaMostraAsChavesPendentes)
     for (auto linha = titulo + 1; linha != fim; ++linha)
         destino.Executar(linha->substr(0, linha->size() - 1));
     EXPECT_EQ(ChavesEstrangeiras(destino), chaves);
+}
+
+// Relative paths name files under the caller's working folder, whatever the server's is, here
+// in a folder whose name WIN1252 cannot write: the run copies the pair it was given, the
+// destination's server reading the source itself.
+TEST(LinhaComandoTest, CaminhosRelativosAPastaDeQuemChama)
+{
+    namespace fs = std::filesystem;
+    TParMigracao par;
+    par.Origem.ExecutarScript("insert into MARCAS (EMPRESA, MAR_CODIGO, MAR_DESCRICAO) "
+                              "values (1, 901, 'Só na origem deste teste');");
+    par.Desconectar();
+    const fs::path base = fs::path(TBancoTeste::Pasta()) / NomeTesteAtual();
+    const fs::path omega = base / "Ωmega";
+    for (const fs::path& pasta : {omega, base / "outra"}) {
+        fs::create_directories(pasta);
+        fs::permissions(pasta, fs::perms::all);
+    }
+    fs::remove(base / "omega");
+    fs::create_directory_symlink(omega, base / "omega");
+    for (const auto& [banco, nome] : {std::pair{par.Origem.Caminho(), "origem.fdb"},
+                                      std::pair{par.Destino.Caminho(), "destino.fdb"}}) {
+        fs::copy_file(banco, omega / nome, fs::copy_options::overwrite_existing);
+        fs::permissions(omega / nome, fs::perms::all);
+    }
+
+    struct TCaso {
+        fs::path Pasta;
+        std::vector<std::string> Argumentos;
+    };
+    for (const TCaso& caso :
+         {TCaso{omega, {"origem.fdb", "./destino.fdb"}},
+          TCaso{base / "outra", {"../Ωmega/origem.fdb", "../outra/../Ωmega/destino.fdb"}}}) {
+        const TExecucao execucao = Executar(caso.Argumentos, caso.Pasta.string());
+        EXPECT_EQ(execucao.Codigo, 0) << execucao.Saida << execucao.Erros;
+        EXPECT_EQ(execucao.Saida.find("O servidor do DESTINO não abre a ORIGEM"), std::string::npos)
+            << execucao.Saida;
+
+        // This process may have met the client library in a locale without "Ω"; it looks
+        // through a link with a plain name.
+        TConexao origem;
+        TConexao destino;
+        origem.DefinirBanco((base / "omega" / "origem.fdb").string());
+        destino.DefinirBanco((base / "omega" / "destino.fdb").string());
+        for (const std::string tabela : {"MARCAS", "CLIENTES", "EVENTOS"})
+            EXPECT_EQ(LinhasTabela(destino, tabela), LinhasTabela(origem, tabela)) << tabela;
+        EXPECT_EQ(Contar(destino, "select count(*) from MARCAS where MAR_CODIGO = 901"), 1);
+    }
+}
+
+// A path is bytes: two names that differ only in bytes that are not UTF-8 stay two names, and
+// the one the server cannot open is named in the refusal as it was given.
+TEST(LinhaComandoTest, CaminhoGuardaSeusBytes)
+{
+    const TExecucao execucao = Executar({"/x/a\xe9.fdb", "/x/a\xe8.fdb"});
+    EXPECT_EQ(execucao.Codigo, 3) << execucao.Erros;
+    EXPECT_EQ(execucao.Saida, "");
+    EXPECT_EQ(execucao.Erros.rfind("Banco de dados de ORIGEM não pôde ser lido: /x/a\xe9.fdb", 0),
+              0u)
+        << execucao.Erros;
 }
 
 } // namespace
