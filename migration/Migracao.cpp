@@ -203,7 +203,10 @@ void TMigracao::ExecutarPassos()
     ConexaoDestino.Commit();
     FAcompanhamento.Avancar(TBarra::Total);
     passo([this] { FPassosTabelas.CarregarTabelas(); });
-    passo([this] { FPassosTabelas.ImportarTabelas(); });
+    passo([this] {
+        FPassosTabelas.DefinirChaves(FChavesEstrangeiras.ChavesARecriar());
+        FPassosTabelas.ImportarTabelas();
+    });
     passo([this] { FChavesEstrangeiras.CriarChavesEstrangeiras(); });
     passo([this] { FGatilhos.AtivarGatilhos(); });
     passo([this] { FReplicacao.CriarGatilhosReplicacao(); });

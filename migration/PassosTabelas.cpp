@@ -9,6 +9,7 @@
 #include "ProvaMigracao.h"
 #include "Utilidades.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -107,6 +108,19 @@ void TPassosTabelas::ImportarTabelas()
         FMantidas = FProva->TabelasIguais({FTabelas.begin(), FTabelas.end()});
         for (TVereditoTabela& veredito : FMantidas)
             veredito.Mantida = true;
+        for (bool mudou = true; mudou;) {
+            mudou = false;
+            for (const TChaveEstrangeira& chave : FChaves) {
+                if (chave.Tabela == chave.TabelaReferenciada || !Mantida(chave.Tabela) ||
+                    Mantida(chave.TabelaReferenciada) || !FTabelas.Contem(chave.TabelaReferenciada))
+                    continue;
+                FMantidas.erase(std::find_if(FMantidas.begin(), FMantidas.end(),
+                                             [&chave](const TVereditoTabela& veredito) {
+                                                 return veredito.Tabela == chave.Tabela;
+                                             }));
+                mudou = true;
+            }
+        }
     }
 
     acompanhamento.Reiniciar(TBarra::Atual, FTabelas.Quantidade());

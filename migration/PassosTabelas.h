@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChaveEstrangeira.h"
 #include "Consulta.h"
 #include "ContextoMigracao.h"
 #include "CopiaTabela.h"
@@ -45,6 +46,9 @@ public:
     // The proof that tells which tables already equal the source's; none: every table is
     // emptied and refilled.
     void DefinirProva(TProvaMigracao* prova) noexcept { FProva = prova; }
+    // The foreign keys the run creates again after the copy: a table is kept only when every
+    // table it refers to is kept too, so that no kept row is left pointing at an emptied one.
+    void DefinirChaves(std::vector<TChaveEstrangeira> chaves) { FChaves = std::move(chaves); }
     // The verdicts of the tables this run kept as they were.
     const std::vector<TVereditoTabela>& Mantidas() const noexcept { return FMantidas; }
 
@@ -64,4 +68,5 @@ private:
     TLadoCopia& batMoveWriter;
     TProvaMigracao* FProva = nullptr;
     std::vector<TVereditoTabela> FMantidas;
+    std::vector<TChaveEstrangeira> FChaves;
 };

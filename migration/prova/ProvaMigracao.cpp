@@ -174,21 +174,37 @@ std::vector<TVereditoTabela> TProvaMigracao::CompararTabelas(
     std::vector<const TTabelaProva*> tabelas;
     for (const std::string& nome : nomes)
         tabelas.push_back(&Tabela(nome));
+    // A table whose digest fails on one side (a source value its destination type cannot
+    // hold) is a table that differs, not a proof that ends: the others are still read.
+    struct TResumo {
+        std::vector<std::int64_t> Valores{0};
+        std::string Falha;
+    };
     const auto [origem, destino] =
         NosDoisLados(FOrigem, FDestino, [&tabelas](TConexao& conexao, TLado lado) {
-            std::vector<std::vector<std::int64_t>> resumos;
-            for (const TTabelaProva* tabela : tabelas)
-                resumos.push_back(LerLinha(conexao, tabela->SQLResumo(lado)));
+            std::vector<TResumo> resumos;
+            for (const TTabelaProva* tabela : tabelas) {
+                TResumo resumo;
+                try {
+                    resumo.Valores = LerLinha(conexao, tabela->SQLResumo(lado));
+                } catch (const EBancoDados& erro) {
+                    resumo.Falha = std::string(lado == TLado::Origem ? "ORIGEM: " : "DESTINO: ") +
+                                   erro.what();
+                }
+                resumos.push_back(std::move(resumo));
+            }
             return resumos;
         });
     std::vector<TVereditoTabela> vereditos;
     for (std::size_t t = 0; t < tabelas.size(); ++t) {
         TVereditoTabela veredito;
         veredito.Tabela = tabelas[t]->Nome;
-        veredito.LinhasOrigem = origem[t][0];
-        veredito.LinhasDestino = destino[t][0];
-        veredito.Igual = origem[t] == destino[t];
-        if (!veredito.Igual && procurarChaves && !tabelas[t]->Chave.empty())
+        veredito.LinhasOrigem = origem[t].Valores[0];
+        veredito.LinhasDestino = destino[t].Valores[0];
+        veredito.Falha = origem[t].Falha.empty() ? destino[t].Falha : origem[t].Falha;
+        veredito.Igual = veredito.Falha.empty() && origem[t].Valores == destino[t].Valores;
+        if (!veredito.Igual && veredito.Falha.empty() && procurarChaves &&
+            !tabelas[t]->Chave.empty())
             ProcurarChaves(*tabelas[t], veredito);
         vereditos.push_back(std::move(veredito));
     }

@@ -5,6 +5,8 @@
 std::string TVereditoTabela::Linha() const
 {
     std::string linha = "Diferença na tabela " + Tabela + ": ";
+    if (!Falha.empty())
+        return linha + "não foi possível conferir: " + Falha;
     if (LinhasOrigem != LinhasDestino)
         linha += "ORIGEM " + std::to_string(LinhasOrigem) + " linhas, DESTINO " +
                  std::to_string(LinhasDestino) + " linhas";

@@ -16,6 +16,9 @@ struct TVereditoTabela {
     std::vector<std::string> ChavesDiferentes;
     // A rerun found it equal before the copy and kept it as it was.
     bool Mantida = false;
+    // Why a side could not be digested (a source value the destination's type cannot hold,
+    // say); empty when both were.
+    std::string Falha;
 
     static constexpr std::size_t MaximoChaves = 5;
 

@@ -241,12 +241,14 @@ TEST_F(MigracaoCompletaTest, SegundaExecucaoDaOMesmoResultado)
     // The second run finds every table with rows already equal and keeps it.
     EXPECT_EQ(SemNumerosGerados(FRelatorio.Textos()), SemNumerosGerados(logEsperado));
     const auto textos = FRelatorio.Textos();
-    for (const std::string& tabela : TabelasCopiadas())
-        if (Contar(FPar.ConexaoOrigem, "select count(*) from " + NomeSql(tabela)) > 0)
+    for (const std::string& tabela : TabelasCopiadas()) {
+        if (Contar(FPar.ConexaoOrigem, "select count(*) from " + NomeSql(tabela)) > 0) {
             EXPECT_NE(std::find(textos.begin(), textos.end(),
                                 "Mantendo tabela igual à da ORIGEM... " + tabela),
                       textos.end())
                 << tabela;
+        }
+    }
     EXPECT_EQ(FRelatorio.Limpezas, 2);
     EXPECT_EQ(ChavesEstrangeiras(FPar.ConexaoDestino), chaves);
     EXPECT_EQ(Sequencias(FPar.ConexaoDestino), sequencias);

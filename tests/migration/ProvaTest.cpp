@@ -198,9 +198,10 @@ TEST(RetomadaProvaTest, ExecucaoAposFalhaNaUltimaTabelaMantemAsAnteriores)
     // Besides the last table, only tables empty on both sides go through the copy again.
     for (const std::string& linha : importadas) {
         const std::string tabela = linha.substr(std::string("Importando tabela... ").size());
-        if (tabela != "TIPOS_DADOS")
+        if (tabela != "TIPOS_DADOS") {
             EXPECT_EQ(Contar(par.ConexaoOrigem, "select count(*) from " + NomeSql(tabela)), 0)
                 << tabela;
+        }
     }
     EXPECT_TRUE(Contem(importadas, "TIPOS_DADOS"));
     EXPECT_TRUE(migracao.UltimaProva().Igual());

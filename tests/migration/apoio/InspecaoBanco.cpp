@@ -158,5 +158,25 @@ std::set<std::string> TabelasIguais(TConexao& origem, TConexao& destino,
             linhas == LinhasTabela(destino, tabela))
             iguais.insert(tabela);
     }
+    // A table is kept only with every table it refers to.
+    TConsulta chaves(&destino,
+                     "select trim(RC.RDB$RELATION_NAME), trim(RP.RDB$RELATION_NAME) "
+                     "from RDB$RELATION_CONSTRAINTS RC "
+                     "join RDB$REF_CONSTRAINTS R on R.RDB$CONSTRAINT_NAME = RC.RDB$CONSTRAINT_NAME "
+                     "join RDB$RELATION_CONSTRAINTS RP on RP.RDB$CONSTRAINT_NAME = R.RDB$CONST_NAME_UQ "
+                     "where RC.RDB$CONSTRAINT_TYPE = 'FOREIGN KEY'");
+    chaves.Abrir();
+    for (bool mudou = true; mudou;) {
+        mudou = false;
+        for (chaves.Primeiro(); !chaves.Eof(); chaves.Proximo()) {
+            const std::string filha = chaves.Campo(0).ComoTexto();
+            const std::string pai = chaves.Campo(1).ComoTexto();
+            if (filha != pai && iguais.count(filha) && !iguais.count(pai) &&
+                std::find(tabelas.begin(), tabelas.end(), pai) != tabelas.end()) {
+                iguais.erase(filha);
+                mudou = true;
+            }
+        }
+    }
     return iguais;
 }

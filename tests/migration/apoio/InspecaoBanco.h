@@ -21,8 +21,9 @@ std::vector<std::string> Tabelas(TConexao& conexao);
 // COD_ATUALIZACAO (the columns a migration copies).
 std::vector<std::string> LinhasTabela(TConexao& conexao, const std::string& tabela);
 
-// Of these tables, those with rows that hold the same rows on both sides (what a run keeps as
-// it is), compared row by row as LinhasTabela reads them.
+// Of these tables, those with rows that hold the same rows on both sides, compared row by row
+// as LinhasTabela reads them, and whose every referred table is such a table too: what a run
+// keeps as it is.
 std::set<std::string> TabelasIguais(TConexao& origem, TConexao& destino,
                                     const std::vector<std::string>& tabelas);
 
