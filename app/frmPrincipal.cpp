@@ -6,6 +6,7 @@
 #include "CaixaMensagem.h"
 #include "Dialog.h"
 #include "Migracao.h"
+#include "RegistroChavesPendentes.h"
 #include "PonteiroOcupado.h"
 
 #include <QAction>
@@ -218,7 +219,7 @@ void TfrmPrincipal::EscolherArquivo(QLineEdit* AEdit, const QString& ATitulo)
 void TfrmPrincipal::btnIniciarClick()
 {
     ExecutarComando([this](const std::string& origem, const std::string& destino) {
-        FMigracao->Iniciar(origem, destino);
+        FChavesAMostrar = FMigracao->Iniciar(origem, destino) == TResultadoMigracao::Falhou;
     });
 }
 
@@ -239,6 +240,7 @@ void TfrmPrincipal::ExecutarComando(
     const std::string origem = edtArquivoOrigem->text().toStdString();
     const std::string destino = edtArquivoDestino->text().toStdString();
     FErroExecucao = nullptr;
+    FChavesAMostrar = false;
     FExecucao.reset(QThread::create([this, AComando = std::move(AComando), origem, destino] {
         try {
             AComando(origem, destino);
@@ -262,9 +264,9 @@ void TfrmPrincipal::AoTerminarExecucao()
     // goes to the application's general error display.
     if (auto erro = std::exchange(FErroExecucao, nullptr))
         TAplicacao::ExibirErro(erro);
-    // Closing says itself where the pending keys are kept.
+    // Only a run that failed leaves keys pending; closing says itself where they are kept.
     const bool fechar = std::exchange(FFecharAoTerminar, false);
-    if (!fechar)
+    if (std::exchange(FChavesAMostrar, false) && !fechar)
         MostrarChavesPendentes();
     emit ExecucaoTerminada();
     if (fechar)
@@ -284,8 +286,10 @@ void TfrmPrincipal::MostrarChavesPendentes()
             return;
         TCaixaMensagem::MostrarComandos(
             QStringLiteral("Chaves estrangeiras excluídas do DESTINO e ainda não recriadas, guardadas "
-                           "em\r\n%1\r\nA próxima importação neste DESTINO as recria.")
-                .arg(QString::fromStdString(TMigracao::ArquivoChavesPendentes(destino))),
+                           "na tabela %1 do DESTINO e em\r\n%2\r\nA próxima importação neste "
+                           "DESTINO as recria.")
+                .arg(QString::fromLatin1(TRegistroChavesPendentes::Tabela),
+                     QString::fromStdString(TMigracao::ArquivoChavesPendentes(destino))),
             comandos, this);
     } catch (...) {
         TAplicacao::ExibirErro(std::current_exception());

@@ -130,15 +130,22 @@ void TConexao::Executar(const std::string& sql)
 
 void TConexao::IniciarTransacao()
 {
-    Iniciar(ParametrosTransacao, sizeof ParametrosTransacao);
+    IniciarTransacao(ParametrosTransacao, sizeof ParametrosTransacao);
+}
+
+void TConexao::IniciarTransacaoComEspera(unsigned char segundos)
+{
+    const unsigned char parametros[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_wait,
+                                        isc_tpb_lock_timeout, 1, segundos};
+    IniciarTransacao(parametros, sizeof parametros);
 }
 
 void TConexao::IniciarTransacaoLeitura()
 {
-    Iniciar(ParametrosLeitura, sizeof ParametrosLeitura);
+    IniciarTransacao(ParametrosLeitura, sizeof ParametrosLeitura);
 }
 
-void TConexao::Iniciar(const unsigned char* parametros, unsigned tamanho)
+void TConexao::IniciarTransacao(const unsigned char* parametros, unsigned tamanho)
 {
     if (FEstado->Transacao)
         throw EBancoDados::DaCamada("Já existe uma transação aberta nesta conexão.");

@@ -7,6 +7,7 @@
 #include "EnderecoExterno.h"
 #include "NomeSql.h"
 #include "ProvaMigracao.h"
+#include "RegistroChavesPendentes.h"
 #include "Utilidades.h"
 
 #include <algorithm>
@@ -90,7 +91,7 @@ void TPassosTabelas::CarregarTabelas()
     sqlTabelas.Abrir();
     PercorrerDataSet(sqlTabelas, [this] {
         const std::string tabela = sqlTabelas.Campo("TABELA").ComoTexto();
-        if (!FExcecoes.Contem(tabela))
+        if (!FExcecoes.Contem(tabela) && tabela != TRegistroChavesPendentes::Tabela)
             FTabelas.Adicionar(tabela);
     });
     sqlTabelas.Fechar();

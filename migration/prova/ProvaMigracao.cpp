@@ -383,7 +383,7 @@ std::vector<std::string> TProvaMigracao::ConferirIdentidades(const std::vector<s
 std::vector<std::string> TProvaMigracao::ConferirChavesPendentes()
 {
     std::vector<std::string> diferencas;
-    for (const std::string& sql : TPassosChavesEstrangeiras::Pendentes(FDestino.Banco()))
+    for (const std::string& sql : TPassosChavesEstrangeiras::Pendentes(FDestino))
         diferencas.push_back("Chave estrangeira ausente no DESTINO: " + sql + ".");
     return diferencas;
 }
