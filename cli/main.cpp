@@ -21,6 +21,7 @@ const char* const Uso = "Uso: vorel-newdatabase-cli ORIGEM DESTINO\n";
 const char* const Ajuda =
     "Uso: vorel-newdatabase-cli ORIGEM DESTINO\n"
     "     vorel-newdatabase-cli --verificar ORIGEM DESTINO\n"
+    "     vorel-newdatabase-cli --comparar ORIGEM DESTINO\n"
     "     vorel-newdatabase-cli --descartar-chaves-pendentes ORIGEM DESTINO\n"
     "     vorel-newdatabase-cli --sem-verificacao ORIGEM DESTINO\n"
     "\n"
@@ -72,11 +73,30 @@ const char* const Ajuda =
     "das linhas afetadas, e por fim os totais. Os nulos dos campos do tipo boleano\n"
     "contam como o 'N' que a importação lhes daria.\n"
     "\n"
+    "Toda importação termina conferindo o DESTINO com a ORIGEM, cada servidor no seu\n"
+    "banco e os dois ao mesmo tempo: de cada tabela copiada, o número de linhas e um\n"
+    "resumo de todas as colunas copiadas (os valores da ORIGEM tomados nos tipos do\n"
+    "DESTINO); e ainda os sequenciadores e as colunas de identidade, as chaves\n"
+    "estrangeiras pendentes e os gatilhos, que devem estar ativos. Uma diferença\n"
+    "encerra a importação como falha (código 1), com uma linha por tabela que\n"
+    "difere: as contagens e até cinco chaves das linhas diferentes.\n"
+    "\n"
+    "Uma importação sobre um DESTINO cujas tabelas já são iguais às da ORIGEM (mesmo\n"
+    "número de linhas, mesmo resumo) as mantém como estão, com uma linha no log para\n"
+    "cada uma, e esvazia e preenche só as outras: depois de uma importação que\n"
+    "falhou, a seguinte copia apenas o que falta.\n"
+    "\n"
+    "Com --comparar, nada é alterado em nenhum dos bancos (só transações de leitura):\n"
+    "depois da mesma validação e da mesma conferência de versões da importação, faz a\n"
+    "mesma conferência do fim da importação e lista uma linha por diferença.\n"
+    "\n"
     "Códigos de saída:\n"
     "  0  importação concluída; na verificação, nenhum erro encontrado (avisos podem\n"
-    "     ter sido listados)\n"
+    "     ter sido listados); na comparação, DESTINO igual à ORIGEM\n"
     "  1  a importação falhou; o erro é a última linha do log; na verificação, erros\n"
-    "     encontrados, ou a verificação não pôde terminar (o erro é a última linha)\n"
+    "     encontrados, ou a verificação não pôde terminar (o erro é a última linha);\n"
+    "     na comparação, diferenças encontradas, uma linha por tabela (nome,\n"
+    "     contagens, até cinco chaves), ou a comparação não pôde terminar\n"
     "  2  uso incorreto, banco não informado, bancos iguais, versões diferentes ou\n"
     "     bancos recusados pela conferência; nada foi alterado\n"
     "  3  um dos bancos de dados não pôde ser acessado; nada foi alterado\n"
@@ -125,12 +145,13 @@ void MostrarChavesPendentes(TRelatorioLinhaComando& relatorio, const std::string
 }
 
 // The arguments as the command line takes them: --help alone, or the two databases, with
-// --verificar anywhere among them for a check instead of a run, --sem-verificacao for a run
-// without its check, or --descartar-chaves-pendentes for a run that leaves out what the
-// record of pending keys holds and cannot be used.
+// --verificar or --comparar anywhere among them for a check or a comparison instead of a run,
+// --sem-verificacao for a run without its check, or --descartar-chaves-pendentes for a run
+// that leaves out what the record of pending keys holds and cannot be used.
 struct TArgumentos {
     bool Ajuda = false;
     bool Verificar = false;
+    bool Comparar = false;
     bool SemVerificacao = false;
     bool Descartar = false;
     std::vector<std::string> Bancos;
@@ -142,10 +163,12 @@ TArgumentos LerArgumentos(int argc, char* argv[])
     QCommandLineParser leitor;
     const QCommandLineOption ajuda(QStringList{"help", "h"});
     const QCommandLineOption verificar("verificar");
+    const QCommandLineOption comparar("comparar");
     const QCommandLineOption semVerificacao("sem-verificacao");
     const QCommandLineOption descartar("descartar-chaves-pendentes");
     leitor.addOption(ajuda);
     leitor.addOption(verificar);
+    leitor.addOption(comparar);
     leitor.addOption(semVerificacao);
     leitor.addOption(descartar);
     QStringList argumentos;
@@ -168,11 +191,14 @@ TArgumentos LerArgumentos(int argc, char* argv[])
     }
     lidos.Ajuda = leitor.isSet(ajuda);
     lidos.Verificar = leitor.isSet(verificar);
+    lidos.Comparar = leitor.isSet(comparar);
     lidos.SemVerificacao = leitor.isSet(semVerificacao);
     lidos.Descartar = leitor.isSet(descartar);
+    // A check or a comparison changes nothing: the options of a run make no sense with them.
+    const bool soLeitura = lidos.Verificar || lidos.Comparar;
     lidos.Validos = lidos.Ajuda ? argc == 2
-                                : lidos.Bancos.size() == 2 &&
-                                      !(lidos.Verificar && (lidos.SemVerificacao || lidos.Descartar));
+                                : lidos.Bancos.size() == 2 && !(lidos.Verificar && lidos.Comparar) &&
+                                      !(soLeitura && (lidos.SemVerificacao || lidos.Descartar));
     return lidos;
 }
 
@@ -201,6 +227,21 @@ int CodigoVerificacao(TResultadoVerificacao resultado)
     case TResultadoVerificacao::ComProblemas:
     case TResultadoVerificacao::Falhou:
     case TResultadoVerificacao::Ocupada:
+        break;
+    }
+    return 1;
+}
+
+int CodigoComparacao(TResultadoComparacao resultado)
+{
+    switch (resultado) {
+    case TResultadoComparacao::Iguais:
+        return 0;
+    case TResultadoComparacao::Abandonada:
+        return 2;
+    case TResultadoComparacao::Diferentes:
+    case TResultadoComparacao::Falhou:
+    case TResultadoComparacao::Ocupada:
         break;
     }
     return 1;
@@ -235,8 +276,12 @@ int Executar(int argc, char* argv[])
     migracao.DefinirDescarteChavesPendentes(argumentos.Descartar);
     int codigo = 0;
     try {
-        codigo = argumentos.Verificar ? CodigoVerificacao(migracao.Verificar(origem, destino))
-                                      : CodigoImportacao(migracao.Iniciar(origem, destino));
+        if (argumentos.Verificar)
+            codigo = CodigoVerificacao(migracao.Verificar(origem, destino));
+        else if (argumentos.Comparar)
+            codigo = CodigoComparacao(migracao.Comparar(origem, destino));
+        else
+            codigo = CodigoImportacao(migracao.Iniciar(origem, destino));
     } catch (const EBancoDados& erro) {
         relatorio.Mensagem(erro.what());
         return 3;
@@ -247,7 +292,7 @@ int Executar(int argc, char* argv[])
         relatorio.Mensagem("Falha inesperada do programa.");
         return 4;
     }
-    if (codigo == 1 && !argumentos.Verificar) {
+    if (codigo == 1 && !argumentos.Verificar && !argumentos.Comparar) {
         // The run's own failure is told already; one in listing the keys only adds to it.
         try {
             MostrarChavesPendentes(relatorio, destino);

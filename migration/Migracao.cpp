@@ -42,8 +42,10 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
       FVerificacaoPrevia(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras),
       FVerificacaoPar(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras, FVerificacaoPrevia),
       FReplicacao(FContexto),
-      FSequenciadores(FContexto, FPassosTabelas.Tabelas())
+      FSequenciadores(FContexto, FPassosTabelas.Tabelas()),
+      FProva(ConexaoOrigem, ConexaoDestino)
 {
+    FPassosTabelas.DefinirProva(&FProva);
 }
 
 TMigracao::~TMigracao() = default;
@@ -58,6 +60,7 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     TMarcaExecucao marca(FEmExecucao);
     if (!marca.Adquirida())
         return TResultadoMigracao::Ocupada;
+    FUltimaProva = {};
     if (!Abrir(arquivoOrigem, arquivoDestino))
         return TResultadoMigracao::Abandonada;
     const TResultadoVerificacaoPrevia previa = FVerificacaoPrevia.Verificar();
@@ -131,6 +134,46 @@ TResultadoVerificacao TMigracao::Verificar(const std::string& arquivoOrigem,
     }
 }
 
+TResultadoComparacao TMigracao::Comparar(const std::string& arquivoOrigem,
+                                         const std::string& arquivoDestino)
+{
+    TMarcaExecucao marca(FEmExecucao);
+    if (!marca.Adquirida())
+        return TResultadoComparacao::Ocupada;
+    FUltimaProva = {};
+    if (!Abrir(arquivoOrigem, arquivoDestino))
+        return TResultadoComparacao::Abandonada;
+
+    FAcompanhamento.LimparLog();
+    FAcompanhamento.DefinirPosicao(TBarra::Total, 0);
+    try {
+        FProva.Reiniciar();
+        const bool iguais = ProvarResultado(FProva.TabelasCopiadas(FPassosTabelas.Excecoes()), {});
+        return iguais ? TResultadoComparacao::Iguais : TResultadoComparacao::Diferentes;
+    } catch (const std::exception& erro) {
+        RegistrarErro(erro);
+        return TResultadoComparacao::Falhou;
+    }
+}
+
+// The proof of the destination against the source, logged: one line per difference, or the
+// number of tables found equal. True when nothing differs.
+bool TMigracao::ProvarResultado(const std::vector<std::string>& tabelas,
+                                const std::vector<std::string>& mantidas)
+{
+    FAcompanhamento.AdicionarLog("Conferindo o DESTINO com a ORIGEM...");
+    FUltimaProva = FProva.Provar(tabelas, mantidas);
+    const std::vector<std::string> diferencas = FUltimaProva.Linhas();
+    for (const std::string& diferenca : diferencas)
+        FAcompanhamento.AdicionarLog(diferenca);
+    if (!diferencas.empty())
+        return false;
+    FAcompanhamento.AdicionarLog("Conferência concluída: " +
+                                 std::to_string(FUltimaProva.Tabelas.size()) +
+                                 " tabelas iguais às da ORIGEM.");
+    return true;
+}
+
 // The log turns red and ends with the error line.
 void TMigracao::RegistrarErro(const std::exception& erro)
 {
@@ -188,7 +231,10 @@ void TMigracao::ExecutarPassos()
     ConexaoDestino.Commit();
     FAcompanhamento.Avancar(TBarra::Total);
     passo([this] { FPassosTabelas.CarregarTabelas(); });
-    passo([this] { FPassosTabelas.ImportarTabelas(); });
+    passo([this] {
+        FPassosTabelas.DefinirChaves(FChavesEstrangeiras.ChavesARecriar());
+        FPassosTabelas.ImportarTabelas();
+    });
     passo([this] { FChavesEstrangeiras.CriarChavesEstrangeiras(); });
     passo([this] { FGatilhos.AtivarGatilhos(); });
     passo([this] { FReplicacao.CriarGatilhosReplicacao(); });
@@ -203,6 +249,15 @@ void TMigracao::ExecutarPassos()
             "Chaves estrangeiras não recriadas: " + std::to_string(naoRecriadas) +
             " (listadas acima). Elas continuam registradas no DESTINO; corrija o que impede "
             "cada uma e importe novamente para recriá-las.");
+    FCancelamento.Verificar();
+    const TListaTextos& tabelas = FPassosTabelas.Tabelas();
+    std::vector<std::string> mantidas;
+    for (const TVereditoTabela& veredito : FPassosTabelas.Mantidas())
+        mantidas.push_back(veredito.Tabela);
+    if (!ProvarResultado({tabelas.begin(), tabelas.end()}, mantidas))
+        throw EProvaDiferente("O DESTINO não ficou igual à ORIGEM: " +
+                              std::to_string(FUltimaProva.Linhas().size()) +
+                              " diferença(s), listadas acima.");
     FAcompanhamento.AdicionarLog("Importação concluída.");
 }
 

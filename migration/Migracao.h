@@ -9,6 +9,7 @@
 #include "PassosGatilhos.h"
 #include "PassosSequenciadores.h"
 #include "PassosTabelas.h"
+#include "ProvaMigracao.h"
 #include "RelatorioMigracao.h"
 #include "VerificacaoPar.h"
 #include "VerificacaoPrevia.h"
@@ -35,6 +36,15 @@ enum class TResultadoVerificacao {
     ComProblemas, // errors listed before the totals
     Falhou,       // the check could not finish: the log ends with the error line and is red
     Ocupada,      // a run or a check of this engine was under way; nothing was done
+};
+
+// How a comparison of a pair ended.
+enum class TResultadoComparacao {
+    Abandonada, // a validation message or a version mismatch
+    Iguais,     // every table the run copies, and the other objects, equal the source's
+    Diferentes, // one log line per difference before the closing line
+    Falhou,     // the comparison could not finish: the log ends with the error line, red
+    Ocupada,    // a run or a check of this engine was under way; nothing was done
 };
 
 // The migration engine: what the main window owns for a run (the two connections, the
@@ -70,6 +80,16 @@ public:
     TResultadoVerificacao Verificar(const std::string& arquivoOrigem,
                                     const std::string& arquivoDestino);
 
+    // The proof of a pair on its own, as a run ends with it: the same validation and version
+    // check, then every table the run copies, the sequences, identity columns, pending foreign
+    // keys and triggers compared; nothing is changed in either database.
+    TResultadoComparacao Comparar(const std::string& arquivoOrigem,
+                                  const std::string& arquivoDestino);
+
+    // What the last run's or comparison's proof found (empty before the first, and for a run
+    // that did not reach it).
+    const TResultadoProva& UltimaProva() const noexcept { return FUltimaProva; }
+
     // Whether the next runs leave out of the record of pending foreign keys, instead of
     // refusing to start, its damaged parts and the keys the destination can no longer have
     // (each is logged as the run starts); the keys that can be created are created all the
@@ -99,6 +119,8 @@ private:
     void RegistrarErro(const std::exception& erro);
     bool ValidarArquivos(const std::string& arquivoOrigem, const std::string& arquivoDestino);
     void ExecutarPassos();
+    bool ProvarResultado(const std::vector<std::string>& tabelas,
+                         const std::vector<std::string>& mantidas);
 
     TAcompanhamentoMigracao FAcompanhamento;
     TCancelamento FCancelamento;
@@ -115,4 +137,6 @@ private:
     TVerificacaoPar FVerificacaoPar;
     TPassoReplicacao FReplicacao;
     TPassosSequenciadores FSequenciadores;
+    TProvaMigracao FProva;
+    TResultadoProva FUltimaProva;
 };

@@ -104,6 +104,8 @@ void TExecucaoJanelaTest::CompleteRunFillsLogAndBars()
     TBancoTeste destino("janela-completa-destino");
     TJanelaTeste f;
     f.Janela.show();
+    // A destination whose EMPRESAS differs from the source's: the run copies it.
+    destino.ExecutarScript("update EMPRESAS set NOME = NOME || '.';");
     Preencher(f, origem, destino);
     f.Log()->setPlainText("linha antiga");
 
@@ -136,7 +138,8 @@ void TExecucaoJanelaTest::FailedRunTurnsTheLogRedAndKeepsTheBars()
 {
     TBancoTeste origem("janela-falha-origem");
     TBancoTeste destino("janela-falha-destino");
-    destino.ExecutarScript("alter table EMPRESAS add constraint CK_EMPRESAS_ATE_3 check (EMPRESA <= 3);");
+    destino.ExecutarScript("update EMPRESAS set NOME = NOME || '.';\n"
+                               "alter table EMPRESAS add constraint CK_EMPRESAS_ATE_3 check (EMPRESA <= 3);");
     TJanelaTeste f;
     f.Janela.show();
     Preencher(f, origem, destino);
@@ -297,7 +300,8 @@ void TExecucaoJanelaTest::LogFollowsItsEndOnlyWhileInViewAndShowsTheError()
     TBancoTeste origem("janela-rolar-origem");
     TBancoTeste destino("janela-rolar-destino");
     if (falha)
-        destino.ExecutarScript("alter table EMPRESAS add constraint CK_EMPRESAS_ATE_3 check (EMPRESA <= 3);");
+        destino.ExecutarScript("update EMPRESAS set NOME = NOME || '.';\n"
+                               "alter table EMPRESAS add constraint CK_EMPRESAS_ATE_3 check (EMPRESA <= 3);");
     TJanelaTeste f;
     f.Janela.resize(600, 400);
     f.Janela.show();

@@ -126,6 +126,11 @@ INSTANTIATE_TEST_SUITE_P(
         TCasoArgumentos{"VerificarOrigemVazia", {"--verificar", "", "/x/destino.fdb"}, 2, "",
                         "Banco de dados de ORIGEM não foi informado.\n"},
         TCasoArgumentos{"VerificarMesmoArquivo", {"/x/a.fdb", "/x/./a.fdb", "--verificar"}, 2, "",
+                        "Banco de dados de ORIGEM e DESTINO não podem ser iguais.\n"},
+        TCasoArgumentos{"CompararUmBanco", {"--comparar", "/x/a.fdb"}, 2, "", Uso},
+        TCasoArgumentos{"CompararEVerificar", {"--comparar", "--verificar", "/x/a.fdb", "/x/b.fdb"},
+                        2, "", Uso},
+        TCasoArgumentos{"CompararMesmoArquivo", {"--comparar", "/x/a.fdb", "/x/./a.fdb"}, 2, "",
                         "Banco de dados de ORIGEM e DESTINO não podem ser iguais.\n"}),
     [](const auto& info) { return info.param.Nome; });
 
@@ -136,6 +141,8 @@ TEST(LinhaComandoTest, AjudaEmPortugues)
     EXPECT_EQ(execucao.Erros, "");
     EXPECT_EQ(execucao.Saida.rfind("Uso: vorel-newdatabase-cli ORIGEM DESTINO\n", 0), 0u);
     EXPECT_NE(execucao.Saida.find("Códigos de saída:"), std::string::npos);
+    EXPECT_NE(execucao.Saida.find("vorel-newdatabase-cli --comparar ORIGEM DESTINO\n"),
+              std::string::npos);
     EXPECT_NE(execucao.Saida.find("--descartar-chaves-pendentes ORIGEM DESTINO\n"),
               std::string::npos);
     EXPECT_NE(execucao.Saida.find("\n  4  "), std::string::npos);
@@ -293,7 +300,9 @@ TEST(LinhaComandoTest, ImportacaoConcluida)
 TEST(LinhaComandoTest, ImportacaoQueFalhaMostraAsChavesPendentes)
 {
     TParMigracao par;
+    // EMPRESAS differs from the source's, so the run copies it instead of keeping it.
     par.Destino.ExecutarScript(
+        "update EMPRESAS set NOME = NOME || '.';\n"
         "alter table EMPRESAS add constraint CK_EMPRESAS_ATE_3 check (EMPRESA <= 3);");
     const auto chaves = ChavesEstrangeiras(par.ConexaoDestino);
     par.Desconectar();

@@ -211,6 +211,8 @@ update MARCAS set MAR_DESCRICAO = rpad('Longa', 61, '.') where EMPRESA = 2;
 alter table CLIENTES_EMAIL drop constraint FK_CLIENTES_EMAIL_CLIENTE;
 insert into CLIENTES_EMAIL (EMPRESA, ID, CLI_CODIGO, EMAIL) values (1, 2, 999, 'x@example.com');
 )");
+    // A destination whose PRODUTOS differs from the source's: the failed run leaves it empty.
+    par.Destino.ExecutarScript("update PRODUTOS set PRO_DESCRICAO = PRO_DESCRICAO || '.';");
     par.Desconectar();
     {
         TRelatorioGravado relatorio;
