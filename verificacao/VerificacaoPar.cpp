@@ -100,10 +100,14 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::VerificarLendo()
     const auto checks = LerRestricoesCheck(destino);
 
     std::vector<TProblemaVerificacao> problemas;
-    for (const TImpedimentoTabela& pendente : pendentes)
-        problemas.push_back(DoCatalogo(pendente));
     std::set<std::string> impedidas;
     std::set<std::string> textosTabelas;
+    // Pending keys to be discarded are the pre-flight's warnings below, not errors.
+    if (!FChaves.Descarte())
+        for (const TImpedimentoTabela& pendente : pendentes) {
+            problemas.push_back(DoCatalogo(pendente));
+            textosTabelas.insert(pendente.Texto);
+        }
     for (const TImpedimentoTabela& impedimento :
          TVerificacaoPrevia::VerificarTabelas(relacoesOrigem, relacoesDestino, FExcecoes)) {
         problemas.push_back(DoCatalogo(impedimento));

@@ -385,7 +385,7 @@ TEST_P(RegistroChavesPendentesTest, RecusaSemTocarEmNadaEDescartaComAOpcao)
     par.Desconectar();
     const std::string& origem = par.Origem.Caminho();
     const std::string& destino = par.Destino.Caminho();
-    const TExecucao falha = Executar({origem, destino});
+    const TExecucao falha = Executar({"--sem-verificacao", origem, destino});
     ASSERT_EQ(falha.Codigo, 1) << falha.Saida << falha.Erros;
     par.Origem.ExecutarScript("delete from PEDIDOS_ITENS where PEDIDO = 999;");
     GetParam().Danificar(par);
