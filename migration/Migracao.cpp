@@ -1,5 +1,6 @@
 #include "Migracao.h"
 
+#include "ErroBancoDados.h"
 #include "IdentidadeArquivo.h"
 
 #include <algorithm>
@@ -58,6 +59,7 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
         return TResultadoMigracao::Ocupada;
     if (!Abrir(arquivoOrigem, arquivoDestino))
         return TResultadoMigracao::Abandonada;
+    FAcompanhamento.IniciarCronometro();
     const TResultadoVerificacaoPrevia previa = FVerificacaoPrevia.Verificar();
     if (!previa.Impedimentos.empty()) {
         FAcompanhamento.Relatorio().Abandonar(TVerificacaoPrevia::Mensagem(previa.Impedimentos),
@@ -73,9 +75,17 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     try {
         ExecutarPassos();
     } catch (const std::exception& erro) {
-        RegistrarErro(erro);
+        FAcompanhamento.PararCronometro();
+        // A stop asked for may surface as whatever the statement under way was told by the
+        // server (a cancelled operation, a connection shut down): it is the stop all the same.
+        if (FCancelamento.Solicitado()) {
+            FAcompanhamento.AdicionarLog(LinhaInterrupcao);
+            return TResultadoMigracao::Interrompida;
+        }
+        RegistrarErro(erro, TMomentoFalha::Importacao);
         return TResultadoMigracao::Falhou;
     }
+    FAcompanhamento.PararCronometro();
     return TResultadoMigracao::Concluida;
 }
 
@@ -88,26 +98,38 @@ TResultadoVerificacao TMigracao::Verificar(const std::string& arquivoOrigem,
     if (!Abrir(arquivoOrigem, arquivoDestino))
         return TResultadoVerificacao::Abandonada;
 
+    FAcompanhamento.IniciarCronometro();
     FAcompanhamento.LimparLog();
     FAcompanhamento.DefinirPosicao(TBarra::Total, 0);
     try {
         const std::vector<TProblemaVerificacao> problemas = FVerificacaoPar.Verificar();
+        FAcompanhamento.PararCronometro();
         const bool erro = std::any_of(problemas.begin(), problemas.end(),
                                       [](const TProblemaVerificacao& problema) {
                                           return !problema.Aviso;
                                       });
         return erro ? TResultadoVerificacao::ComProblemas : TResultadoVerificacao::SemProblemas;
     } catch (const std::exception& erro) {
-        RegistrarErro(erro);
+        FAcompanhamento.PararCronometro();
+        if (FCancelamento.Solicitado()) {
+            FAcompanhamento.AdicionarLog(LinhaInterrupcaoVerificacao);
+            return TResultadoVerificacao::Interrompida;
+        }
+        RegistrarErro(erro, TMomentoFalha::Verificacao);
         return TResultadoVerificacao::Falhou;
     }
 }
 
-// The log turns red and ends with the error line.
-void TMigracao::RegistrarErro(const std::exception& erro)
+// The log turns red and ends with the error line: what happened and what to do, in plain
+// words where the failure is of a kind the operator can mend, then the failure's own text.
+void TMigracao::RegistrarErro(const std::exception& erro, TMomentoFalha momento)
 {
+    std::string explicacao;
+    if (const auto* banco = dynamic_cast<const EBancoDados*>(&erro))
+        explicacao = TExplicacaoFalha::Explicar(*banco, momento);
     FAcompanhamento.MarcarFalha();
-    FAcompanhamento.AdicionarLog(std::string("Ocorreu um erro: \r\n") + erro.what());
+    FAcompanhamento.AdicionarLog(std::string("Ocorreu um erro: \r\n") +
+                                 (explicacao.empty() ? "" : explicacao + "\r\n") + erro.what());
 }
 
 // What a run and a check open with: the files validated, the connections pointed at them, the
@@ -119,7 +141,15 @@ bool TMigracao::Abrir(const std::string& arquivoOrigem, const std::string& arqui
         return false;
     ConexaoOrigem.DefinirBanco(arquivoOrigem);
     ConexaoDestino.DefinirBanco(arquivoDestino);
-    return FVerificacoes.ValidarVersao();
+    try {
+        return FVerificacoes.ValidarVersao();
+    } catch (EBancoDados& erro) {
+        const std::string explicacao =
+            TExplicacaoFalha::Explicar(erro, TMomentoFalha::AntesDeAlterar);
+        if (!explicacao.empty())
+            erro.DefinirOrientacao(explicacao);
+        throw;
+    }
 }
 
 // The texts are compared first, then the files they name: two texts for one file would make
@@ -184,6 +214,11 @@ int TMigracao::Posicao(TBarra barra) const noexcept
 int TMigracao::Maximo(TBarra barra) const noexcept
 {
     return FAcompanhamento.Maximo(barra);
+}
+
+TSituacaoExecucao TMigracao::Situacao() const
+{
+    return FAcompanhamento.Situacao();
 }
 
 std::vector<std::string> TMigracao::ChavesEstrangeirasPendentes(const std::string& arquivoDestino)

@@ -5,6 +5,8 @@
 #include "CopiaTabela.h"
 #include "ListaTextos.h"
 
+#include <cstdint>
+#include <map>
 #include <string>
 
 // Which tables are copied, and their copy: every user table of the destination but the
@@ -30,9 +32,13 @@ public:
 private:
     void LimparTabela(const std::string& tabela);
     void ImportarTabela(const std::string& tabela);
+    // The rows of every table to copy in the source, for the displays to measure the copy
+    // by; counted right before it, on the source, which the run does not change meanwhile.
+    void ContarLinhas();
 
     TContextoMigracao FContexto;
     TListaTextos FTabelas;
+    std::map<std::string, std::int64_t> FLinhasOrigem;
     const TListaTextos FExcecoes;
     TConsulta sqlTabelas;
     TConsulta sqlSelectFields;
