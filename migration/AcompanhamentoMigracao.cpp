@@ -53,6 +53,12 @@ void TAcompanhamentoMigracao::IniciarCronometro()
     FLinhasTabelasConcluidas = 0;
 }
 
+void TAcompanhamentoMigracao::ZerarCronometro()
+{
+    std::lock_guard trava(FTrava);
+    FSituacao = {};
+}
+
 void TAcompanhamentoMigracao::PararCronometro()
 {
     std::lock_guard trava(FTrava);

@@ -43,6 +43,8 @@ public:
     // The run's clock and what the displays read of it (see TSituacaoExecucao). Any thread
     // may read the situation while the run moves it.
     void IniciarCronometro();
+    // No run to show: a command that ends before its run begins leaves no time behind.
+    void ZerarCronometro();
     void PararCronometro();
     // Work under way that writes no log line of its own.
     void DefinirAtividade(const std::string& atividade);

@@ -137,6 +137,7 @@ void TMigracao::RegistrarErro(const std::exception& erro, TMomentoFalha momento)
 bool TMigracao::Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino)
 {
     FCancelamento.Limpar();
+    FAcompanhamento.ZerarCronometro();
     if (!ValidarArquivos(arquivoOrigem, arquivoDestino))
         return false;
     ConexaoOrigem.DefinirBanco(arquivoOrigem);

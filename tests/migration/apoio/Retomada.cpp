@@ -26,13 +26,13 @@ set term ;^
 )";
 
 void ExecutarAte(TParMigracao& par,
-                 const std::function<void(TRelatorioGravado&, TMigracao&)>& armar)
+                 const std::function<void(TRelatorioGravado&, TMigracao&)>& armar,
+                 TResultadoMigracao esperado)
 {
     TRelatorioGravado relatorio;
     TMigracao migracao(relatorio);
     armar(relatorio, migracao);
-    EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
-              TResultadoMigracao::Falhou);
+    EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()), esperado);
 }
 
 std::function<void(const std::string&, std::int64_t)> DuranteACopia(std::function<void()> fazer)
