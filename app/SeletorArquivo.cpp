@@ -4,6 +4,8 @@
 
 #include <QAbstractItemView>
 #include <QCompleter>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -52,53 +54,64 @@ public:
     }
 };
 
+// The dialog of one choice.
+class TDialogoArquivo : public QFileDialog {
+public:
+    explicit TDialogoArquivo(QWidget* AParent) : QFileDialog(AParent)
+    {
+        setObjectName(QStringLiteral("FileOpenDialog1"));
+        setOption(QFileDialog::DontUseNativeDialog);
+        setFileMode(QFileDialog::ExistingFile);
+        setAcceptMode(QFileDialog::AcceptOpen);
+        setNameFilter(QStringLiteral("Firebird (*.fdb)"));
+        setLocale(Portugues());
+        setIconProvider(&FIcones);
+        setProxyModel(new TDatasEmPortugues(this));
+    }
+
+protected:
+    // A file deleted or renamed while the picker was open, or a name typed that does not
+    // exist: the message service says so in Portuguese, and the picker stays open.
+    void accept() override
+    {
+        const QStringList arquivos = selectedFiles();
+        if (!arquivos.isEmpty() && !QFileInfo::exists(arquivos.first())) {
+            TDialog::Warning(QStringLiteral("O arquivo %1 não foi encontrado. Escolha outro arquivo.")
+                                 .arg(QDir::toNativeSeparators(arquivos.first())),
+                             true);
+            return;
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    TProvedorIcones FIcones;
+};
+
 } // namespace
 
-TSeletorArquivo::TSeletorArquivo(QWidget* AParent) : QFileDialog(AParent)
+TSeletorArquivo::TSeletorArquivo(QWidget* AJanela) : QObject(AJanela), FJanela(AJanela)
 {
     setObjectName(QStringLiteral("FileOpenDialog1"));
-    setOption(QFileDialog::DontUseNativeDialog);
-    setFileMode(QFileDialog::ExistingFile);
-    setAcceptMode(QFileDialog::AcceptOpen);
-    setNameFilter(QStringLiteral("Firebird (*.fdb)"));
-    setLocale(Portugues());
-    setIconProvider(new TProvedorIcones);
-    setProxyModel(new TDatasEmPortugues(this));
 }
 
 QString TSeletorArquivo::Escolher(const QString& ATitulo, const QString& AAtual)
 {
-    setWindowTitle(ATitulo);
+    TDialogoArquivo dialogo(FJanela);
+    dialogo.setWindowTitle(ATitulo);
     const QFileInfo atual(AAtual);
-    if (!AAtual.isEmpty() && atual.exists()) {
-        selectFile(atual.absoluteFilePath());
-    } else {
-        if (!FPastaUltima.isEmpty())
-            setDirectory(FPastaUltima);
-        selectFile(QString());
-    }
-    const bool aceito = exec() == QDialog::Accepted && !selectedFiles().isEmpty();
+    if (!AAtual.isEmpty() && atual.exists())
+        dialogo.selectFile(atual.absoluteFilePath());
+    else if (!FPastaUltima.isEmpty())
+        dialogo.setDirectory(FPastaUltima);
+    const bool aceito = dialogo.exec() == QDialog::Accepted && !dialogo.selectedFiles().isEmpty();
     // The name box's completer may still show its list, which would stay over the window.
-    for (QCompleter* completador : findChildren<QCompleter*>())
+    for (QCompleter* completador : dialogo.findChildren<QCompleter*>())
         if (completador->popup())
             completador->popup()->hide();
     if (!aceito)
         return {};
-    const QString arquivo = selectedFiles().first();
+    const QString arquivo = dialogo.selectedFiles().first();
     FPastaUltima = QFileInfo(arquivo).absolutePath();
     return arquivo;
-}
-
-// A file deleted or renamed while the picker was open: the message service says so in
-// Portuguese, and the picker stays open for another choice.
-void TSeletorArquivo::accept()
-{
-    const QStringList arquivos = selectedFiles();
-    if (!arquivos.isEmpty() && !QFileInfo::exists(arquivos.first())) {
-        TDialog::Warning(QStringLiteral("O arquivo %1 não foi encontrado. Escolha outro arquivo.")
-                             .arg(QDir::toNativeSeparators(arquivos.first())),
-                         true);
-        return;
-    }
-    QFileDialog::accept();
 }

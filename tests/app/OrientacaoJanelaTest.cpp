@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -85,8 +86,12 @@ void Escolher(TJanelaTeste& AJanela, const char* AEdit, const QString& AArquivo,
         auto* nome = seletor->findChild<QLineEdit*>("fileNameEdit");
         if (ALido)
             *ALido = nome->text();
-        seletor->selectFile(AArquivo);
-        seletor->accept();
+        // Typed as a whole path: the lists' selection would win over the name box.
+        for (QAbstractItemView* lista : seletor->findChildren<QAbstractItemView*>())
+            if (lista->selectionModel())
+                lista->clearSelection();
+        nome->setText(AArquivo);
+        static_cast<QDialog*>(seletor)->accept();
     });
     AJanela.BotaoPasta(AEdit)->trigger();
 }
@@ -143,7 +148,9 @@ void TOrientacaoJanelaTest::FailureExplainsWhatHappenedAndWhatToDo_data()
         "chave EMPRESA = 1, CLI_CODIGO = 1 da ORIGEM não tem valor nela.",
         "Preencha essa coluna na ORIGEM"};
     QTest::newRow("duplicate key") << TCasoFalha{
-        "", "alter table CLIENTES add constraint UQ_CLIENTES_EMPRESA unique (EMPRESA);", false, false, nullptr,
+        "", "delete from PEDIDOS;\ndelete from CLIENTES;\ncommit;\n"
+            "alter table CLIENTES add constraint UQ_CLIENTES_EMPRESA unique (EMPRESA);",
+        false, false, nullptr,
         "Chave repetida: a tabela CLIENTES recebeu duas linhas com o mesmo valor em UQ_CLIENTES_EMPRESA",
         "Exclua ou corrija a linha repetida na ORIGEM"};
     QTest::newRow("missing parent row") << TCasoFalha{
@@ -212,7 +219,7 @@ void TOrientacaoJanelaTest::FailureExplainsWhatHappenedAndWhatToDo()
 
     if (caso.OrigemNaoEBanco) {
         // Told in the general error display, through the message service; the log is untouched.
-        QCOMPARE(FCaixas.size(), 1);
+        QVERIFY2(FCaixas.size() == 1, qPrintable(FCaixas.join("\n----\n")));
         const QStringList linhas = FCaixas.first().split("\r\n");
         QCOMPARE(linhas.value(0), caso.Explicacao);
         QCOMPARE(linhas.value(1), caso.Proximo);
@@ -221,7 +228,7 @@ void TOrientacaoJanelaTest::FailureExplainsWhatHappenedAndWhatToDo()
         return;
     }
     const QStringList erro = Textos(f.LinhasLog()).last().split('\n');
-    QVERIFY2(erro.size() >= 4, qPrintable(f.Log()->toPlainText()));
+    QVERIFY2(erro.size() >= 4, qPrintable(f.LinhasLog().mid(f.LinhasLog().size() - 6).join('\n')));
     QCOMPARE(erro[0], QString("Ocorreu um erro: "));
     QVERIFY2(erro[1].startsWith(caso.Explicacao), qPrintable(erro[1]));
     QVERIFY2(erro[2].startsWith(caso.Proximo), qPrintable(erro[2]));
@@ -295,6 +302,9 @@ void TOrientacaoJanelaTest::ProgressWithinATableGivesTotalShareAndEstimate()
         QString("^PEDIDOS: (\\d+) de %1 linhas \\((\\d+)%\\), (\\d+) linhas/s, faltam \\d+:\\d\\d:\\d\\d$").arg(CLinhas));
     QList<qint64> feitas;
     for (const QString& texto : atuais) {
+        // Before its first rows, a table has no rate to estimate by.
+        if (texto.endsWith(", 0 linhas/s"))
+            continue;
         const auto achado = forma.match(texto);
         QVERIFY2(achado.hasMatch(), qPrintable(texto));
         const qint64 linhas = achado.captured(1).toLongLong();
@@ -385,8 +395,8 @@ void TOrientacaoJanelaTest::PickerOpensOnItsOwnBoxAndLeavesNothingBehind()
             aviso = ADialogo.findChild<QLabel*>("lblMensagem")->text();
             return static_cast<int>(mrOk);
         });
-        seletor->selectFile(sumido);
-        seletor->accept();
+        nome->setText(sumido);
+        static_cast<QDialog*>(seletor)->accept();
         QVERIFY(seletor->isVisible());
         seletor->reject();
     });
