@@ -157,8 +157,17 @@ TArgumentos LerArgumentos(int argc, char* argv[])
     TArgumentos lidos;
     if (!leitor.parse(argumentos))
         return lidos;
-    for (const QString& banco : leitor.positionalArguments())
-        lidos.Bancos.push_back(banco.toLocal8Bit().toStdString());
+    // A file name is bytes, which need not be valid in the locale's encoding: each database
+    // is taken from the argument it came in, not from its decoded text, which would turn an
+    // undecodable byte into another character. The parser keeps the arguments' order.
+    int proximo = 1;
+    for (const QString& banco : leitor.positionalArguments()) {
+        while (proximo < argc && argumentos[proximo] != banco)
+            ++proximo;
+        if (proximo == argc)
+            return lidos;
+        lidos.Bancos.emplace_back(argv[proximo++]);
+    }
     lidos.Ajuda = leitor.isSet(ajuda);
     lidos.Verificar = leitor.isSet(verificar);
     lidos.Validos = lidos.Ajuda ? argc == 2 : lidos.Bancos.size() == 2;

@@ -3,6 +3,7 @@
 #include "Cancelamento.h"
 #include "ChavePrimaria.h"
 #include "CopiaTabela.h"
+#include "EnderecoExterno.h"
 #include "Firebird.h"
 #include "NomeSql.h"
 #include "ObservadorOcupado.h"
@@ -234,8 +235,7 @@ std::optional<TCopiaExterna::TPlano> TCopiaExterna::Planejar(const std::string& 
     TPlano plano;
     plano.ColunasChave = chave.size();
     const TPerfilConexao perfil = FPerfilExterno.value_or(origem.Perfil());
-    plano.Origem = perfil.Servidor + (perfil.Porta.empty() ? "" : "/" + perfil.Porta) + ":" +
-                   ConverterParaBanco(origem.Banco());
+    plano.Origem = EnderecoExterno(perfil, origem.Banco());
     plano.Usuario = perfil.Usuario;
     plano.Senha = perfil.Senha;
     plano.Bloco =

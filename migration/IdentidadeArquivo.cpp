@@ -26,6 +26,11 @@ std::string CaminhoNormalizado(const std::string& caminho)
 
 } // namespace
 
+std::string CaminhoAbsoluto(const std::string& caminho)
+{
+    return caminho.empty() ? caminho : CaminhoNormalizado(caminho);
+}
+
 bool MesmoArquivo(const std::string& a, const std::string& b)
 {
     struct stat dadosA {};

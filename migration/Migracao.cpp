@@ -41,7 +41,7 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
       FVerificacaoPrevia(FContexto, FPassosTabelas.Excecoes()),
       FVerificacaoPar(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras),
       FReplicacao(FContexto),
-      FSequenciadores(FContexto)
+      FSequenciadores(FContexto, FPassosTabelas.Tabelas())
 {
 }
 
@@ -133,15 +133,19 @@ void TMigracao::RegistrarErro(const std::exception& erro, TMomentoFalha momento)
 }
 
 // What a run and a check open with: the files validated, the connections pointed at them, the
-// versions compared. False when the command was abandoned with a message.
+// versions compared. False when the command was abandoned with a message. Both paths are made
+// absolute first, so that the checks, the record of pending keys and the server all see the one
+// file the caller named.
 bool TMigracao::Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino)
 {
     FCancelamento.Limpar();
     FAcompanhamento.ZerarCronometro();
-    if (!ValidarArquivos(arquivoOrigem, arquivoDestino))
+    const std::string origem = CaminhoAbsoluto(arquivoOrigem);
+    const std::string destino = CaminhoAbsoluto(arquivoDestino);
+    if (!ValidarArquivos(origem, destino))
         return false;
-    ConexaoOrigem.DefinirBanco(arquivoOrigem);
-    ConexaoDestino.DefinirBanco(arquivoDestino);
+    ConexaoOrigem.DefinirBanco(origem);
+    ConexaoDestino.DefinirBanco(destino);
     try {
         return FVerificacoes.ValidarVersao();
     } catch (EBancoDados& erro) {
@@ -180,6 +184,7 @@ void TMigracao::ExecutarPassos()
         FCancelamento.Verificar();
         executar();
     };
+    passo([this] { FPassosTabelas.DecidirCaminhoCopia(); });
     passo([this] { FVerificacoes.PreencherCamposBooleanos(); });
     passo([this] { FGatilhos.DesativarGatilhos(); });
     passo([this] { FChavesEstrangeiras.ExcluirChavesEstrangeiras(); });
@@ -224,10 +229,10 @@ TSituacaoExecucao TMigracao::Situacao() const
 
 std::vector<std::string> TMigracao::ChavesEstrangeirasPendentes(const std::string& arquivoDestino)
 {
-    return TPassosChavesEstrangeiras::Pendentes(arquivoDestino);
+    return TPassosChavesEstrangeiras::Pendentes(CaminhoAbsoluto(arquivoDestino));
 }
 
 std::string TMigracao::ArquivoChavesPendentes(const std::string& arquivoDestino)
 {
-    return TPassosChavesEstrangeiras::ArquivoPendentes(arquivoDestino);
+    return TPassosChavesEstrangeiras::ArquivoPendentes(CaminhoAbsoluto(arquivoDestino));
 }

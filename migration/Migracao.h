@@ -53,7 +53,8 @@ public:
     TMigracao(const TMigracao&) = delete;
     TMigracao& operator=(const TMigracao&) = delete;
 
-    // The Start command on two database files. A database that cannot be reached while the
+    // The Start command on two database files; a relative path names a file under the calling
+    // process's working folder, never under the server's. A database that cannot be reached while the
     // versions are compared throws EBancoDados (nothing is logged then); every failure of the
     // steps is caught, logged in red and reported as Falhou.
     TResultadoMigracao Iniciar(const std::string& arquivoOrigem,

@@ -5,6 +5,11 @@
 #include "Conexao.h"
 #include "NomeSql.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <utility>
+
 namespace {
 
 const char* const SQLSequenciadores =
@@ -23,14 +28,42 @@ const char* const SQLSequenciadoresDestino =
     "   where coalesce(G.RDB$SYSTEM_FLAG, 0) = 0\r\n"
     "order by 1\r\n";
 
+// Every identity column with the sequence the server keeps for it.
+const char* const SQLIdentidades =
+    "  select RF.RDB$RELATION_NAME as TABELA,\r\n"
+    "         RF.RDB$FIELD_NAME as COLUNA,\r\n"
+    "         G.RDB$GENERATOR_NAME as SEQUENCIA,\r\n"
+    "         G.RDB$GENERATOR_INCREMENT as INCREMENTO\r\n"
+    "    from RDB$RELATION_FIELDS RF\r\n"
+    "    join RDB$GENERATORS G\r\n"
+    "      on G.RDB$GENERATOR_NAME = RF.RDB$GENERATOR_NAME\r\n"
+    "   where RF.RDB$IDENTITY_TYPE is not null\r\n"
+    "order by 1, 2\r\n";
+
+std::int64_t ValorUnico(TConexao& conexao, const std::string& sql)
+{
+    TConsulta consulta(&conexao, sql);
+    consulta.Abrir();
+    return consulta.Campo(0).ComoInteiro64();
+}
+
 } // namespace
 
-TPassosSequenciadores::TPassosSequenciadores(const TContextoMigracao& contexto)
+TPassosSequenciadores::TPassosSequenciadores(const TContextoMigracao& contexto,
+                                             const TListaTextos& tabelas)
     : FContexto(contexto),
+      FTabelas(tabelas),
       sqlSequenciadores(&contexto.ConexaoOrigem, SQLSequenciadores),
       sqlValorSequenciador(&contexto.ConexaoOrigem),
-      sqlSequenciadoresDestino(&contexto.ConexaoDestino, SQLSequenciadoresDestino)
+      sqlSequenciadoresDestino(&contexto.ConexaoDestino, SQLSequenciadoresDestino),
+      sqlIdentidadesOrigem(&contexto.ConexaoOrigem, SQLIdentidades),
+      sqlIdentidadesDestino(&contexto.ConexaoDestino, SQLIdentidades)
 {
+}
+
+std::string TPassosSequenciadores::Reinicio(std::int64_t valor, std::int64_t incremento) const
+{
+    return " restart with " + std::to_string(FVersaoServidor >= 4 ? valor + incremento : valor);
 }
 
 void TPassosSequenciadores::ExcluirSequenciadores()
@@ -64,7 +97,20 @@ void TPassosSequenciadores::ExcluirSequenciadores()
 void TPassosSequenciadores::CriarSequenciadores()
 {
     TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
-    acompanhamento.Reiniciar(TBarra::Atual, sqlSequenciadores.TotalRegistros());
+    TConsulta versao(&FContexto.ConexaoDestino,
+                     "select rdb$get_context('SYSTEM', 'ENGINE_VERSION') from RDB$DATABASE");
+    versao.Abrir();
+    FVersaoServidor = std::atoi(versao.Campo(0).ComoTexto().c_str());
+    versao.Fechar();
+
+    sqlIdentidadesDestino.Fechar();
+    sqlIdentidadesDestino.Abrir();
+    int identidades = 0;
+    for (sqlIdentidadesDestino.Primeiro(); !sqlIdentidadesDestino.Eof();
+         sqlIdentidadesDestino.Proximo())
+        identidades += FTabelas.Contem(sqlIdentidadesDestino.Campo("TABELA").ComoTexto()) ? 1 : 0;
+    const int sequencias = sqlSequenciadores.TotalRegistros();
+    acompanhamento.Reiniciar(TBarra::Atual, sequencias + identidades);
 
     for (sqlSequenciadores.Primeiro(); !sqlSequenciadores.Eof(); sqlSequenciadores.Proximo()) {
         FContexto.Cancelamento.Verificar();
@@ -81,14 +127,63 @@ void TPassosSequenciadores::CriarSequenciadores()
         sqlValorSequenciador.Fechar();
 
         // A new sequence already stands at 0; one that stayed has a value of its own.
-        if (mantido || valor > 0)
+        if (mantido || valor > 0) {
+            const std::int64_t incremento =
+                mantido && FVersaoServidor >= 4
+                    ? ValorUnico(FContexto.ConexaoDestino,
+                                 "select RDB$GENERATOR_INCREMENT from RDB$GENERATORS "
+                                 "where RDB$GENERATOR_NAME = " + LiteralSql(nome))
+                    : 1;
             FContexto.ConexaoDestino.Executar("alter sequence " + NomeSql(nome) +
-                                              " restart with " + std::to_string(valor));
+                                              Reinicio(valor, incremento));
+        }
         acompanhamento.Avancar(TBarra::Atual);
     }
     sqlSequenciadores.Fechar();
 
-    acompanhamento.AdicionarLog("Sequenciadores criados: " +
-                                std::to_string(acompanhamento.Maximo(TBarra::Atual)) + ".");
+    ContinuarIdentidades();
+
+    acompanhamento.AdicionarLog("Sequenciadores criados: " + std::to_string(sequencias) + ".");
     acompanhamento.Avancar(TBarra::Total);
+}
+
+// Each identity column of a copied table takes the value of the source's column of the same
+// name, or the largest value copied into it when that is higher (the source may have been
+// filled with explicit keys, which leave its sequence behind).
+void TPassosSequenciadores::ContinuarIdentidades()
+{
+    TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
+    std::map<std::pair<std::string, std::string>, std::string> daOrigem;
+    sqlIdentidadesOrigem.Fechar();
+    sqlIdentidadesOrigem.Abrir();
+    for (sqlIdentidadesOrigem.Primeiro(); !sqlIdentidadesOrigem.Eof();
+         sqlIdentidadesOrigem.Proximo())
+        daOrigem[{sqlIdentidadesOrigem.Campo("TABELA").ComoTexto(),
+                  sqlIdentidadesOrigem.Campo("COLUNA").ComoTexto()}] =
+            sqlIdentidadesOrigem.Campo("SEQUENCIA").ComoTexto();
+    sqlIdentidadesOrigem.Fechar();
+
+    for (sqlIdentidadesDestino.Primeiro(); !sqlIdentidadesDestino.Eof();
+         sqlIdentidadesDestino.Proximo()) {
+        const std::string tabela = sqlIdentidadesDestino.Campo("TABELA").ComoTexto();
+        if (!FTabelas.Contem(tabela))
+            continue;
+        FContexto.Cancelamento.Verificar();
+        const std::string coluna = sqlIdentidadesDestino.Campo("COLUNA").ComoTexto();
+        acompanhamento.AdicionarLog("Ajustando identidade... " + tabela + "." + coluna);
+
+        std::int64_t valor = ValorUnico(FContexto.ConexaoDestino,
+                                        "select coalesce(cast(max(" + NomeSql(coluna) +
+                                            ") as bigint), 0) from " + NomeSql(tabela));
+        const auto origem = daOrigem.find({tabela, coluna});
+        if (origem != daOrigem.end())
+            valor = std::max(valor, ValorUnico(FContexto.ConexaoOrigem,
+                                               "select gen_id(" + NomeSql(origem->second) +
+                                                   ", 0) from RDB$DATABASE"));
+        FContexto.ConexaoDestino.Executar(
+            "alter table " + NomeSql(tabela) + " alter column " + NomeSql(coluna) +
+            Reinicio(valor, sqlIdentidadesDestino.Campo("INCREMENTO").ComoInteiro64()));
+        acompanhamento.Avancar(TBarra::Atual);
+    }
+    sqlIdentidadesDestino.Fechar();
 }

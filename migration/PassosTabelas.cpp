@@ -4,6 +4,7 @@
 #include "Cancelamento.h"
 #include "Conexao.h"
 #include "CopiaExterna.h"
+#include "EnderecoExterno.h"
 #include "NomeSql.h"
 #include "Utilidades.h"
 
@@ -63,6 +64,17 @@ TPassosTabelas::TPassosTabelas(const TContextoMigracao& contexto)
       batMoveWriter(batMove.Escritor())
 {
     batMove.DefinirCancelamento(&contexto.Cancelamento);
+}
+
+void TPassosTabelas::DecidirCaminhoCopia()
+{
+    TConexao& origem = FContexto.ConexaoOrigem;
+    FServidorAbreOrigem = ServidorAbreOrigem(
+        FContexto.ConexaoDestino, EnderecoExterno(origem.Perfil(), origem.Banco()), origem.Perfil());
+    if (!FServidorAbreOrigem)
+        FContexto.Acompanhamento.AdicionarLog(
+            "O servidor do DESTINO não abre a ORIGEM; as tabelas serão copiadas por este "
+            "programa.");
 }
 
 void TPassosTabelas::CarregarTabelas()
@@ -173,7 +185,10 @@ void TPassosTabelas::ImportarTabela(const std::string& tabela)
     });
 
     if (tabela != TabelaVersao) {
-        copia.Executar();
+        if (FServidorAbreOrigem)
+            copia.Executar();
+        else
+            batMove.Executar();
         acompanhamento.ConcluirTabela();
         return;
     }

@@ -19,12 +19,20 @@ class TPassosTabelas {
 public:
     explicit TPassosTabelas(const TContextoMigracao& contexto);
 
+    // Whether the destination's server can read the source itself, asked before anything
+    // changes: when it cannot (the server does not reach the source's path, or refuses the
+    // external read), every table goes the client's way, so that no table fails for the way
+    // it took after the tables were emptied.
+    void DecidirCaminhoCopia();
     void CarregarTabelas();
     void ImportarTabelas();
 
     // The select that copies one table: every column of the destination's table except the
     // computed ones and COD_ATUALIZACAO, which the destination fills itself.
     std::string GetSQLSelect(const std::string& tabela);
+
+    // The tables the run copies, as CarregarTabelas found them.
+    const TListaTextos& Tabelas() const noexcept { return FTabelas; }
 
     // The destination tables the run keeps as they are.
     const TListaTextos& Excecoes() const noexcept { return FExcecoes; }
@@ -37,6 +45,7 @@ private:
     void ContarLinhas();
 
     TContextoMigracao FContexto;
+    bool FServidorAbreOrigem = true;
     TListaTextos FTabelas;
     std::map<std::string, std::int64_t> FLinhasOrigem;
     const TListaTextos FExcecoes;

@@ -36,9 +36,10 @@ std::string Ler(const std::string& caminho)
 }
 
 // Runs the command line with these arguments, its two streams going to files (not a
-// terminal, so no progress line). With a mark, Ctrl+C is sent to it as soon as its log shows
-// a line that ends with it.
-TExecucao Executar(const std::vector<std::string>& argumentos, const std::string& interromperEm = {})
+// terminal, so no progress line), in the given working folder or in this process's. With a
+// mark, Ctrl+C is sent to it as soon as its log shows a line that ends with it.
+TExecucao Executar(const std::vector<std::string>& argumentos, const std::string& pasta = {},
+                   const std::string& interromperEm = {})
 {
     const std::string base = TBancoTeste::Pasta() + "/" + NomeTesteAtual();
     const std::string saida = base + ".saida";
@@ -47,6 +48,8 @@ TExecucao Executar(const std::vector<std::string>& argumentos, const std::string
     posix_spawn_file_actions_init(&acoes);
     posix_spawn_file_actions_addopen(&acoes, 1, saida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&acoes, 2, erros.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (!pasta.empty())
+        posix_spawn_file_actions_addchdir_np(&acoes, pasta.c_str());
     std::vector<char*> argv{const_cast<char*>(VOREL_CLI)};
     for (const std::string& argumento : argumentos)
         argv.push_back(const_cast<char*>(argumento.c_str()));
@@ -336,6 +339,66 @@ TEST(LinhaComandoTest, ImportacaoQueFalhaMostraAsChavesPendentes)
     EXPECT_EQ(ChavesEstrangeiras(destino), chaves);
 }
 
+// Relative paths name files under the caller's working folder, whatever the server's is, here
+// in a folder whose name WIN1252 cannot write: the run copies the pair it was given, the
+// destination's server reading the source itself.
+TEST(LinhaComandoTest, CaminhosRelativosAPastaDeQuemChama)
+{
+    namespace fs = std::filesystem;
+    TParMigracao par;
+    par.Origem.ExecutarScript("insert into MARCAS (EMPRESA, MAR_CODIGO, MAR_DESCRICAO) "
+                              "values (1, 901, 'Só na origem deste teste');");
+    par.Desconectar();
+    const fs::path base = fs::path(TBancoTeste::Pasta()) / NomeTesteAtual();
+    const fs::path omega = base / "Ωmega";
+    for (const fs::path& pasta : {omega, base / "outra"}) {
+        fs::create_directories(pasta);
+        fs::permissions(pasta, fs::perms::all);
+    }
+    fs::remove(base / "omega");
+    fs::create_directory_symlink(omega, base / "omega");
+    for (const auto& [banco, nome] : {std::pair{par.Origem.Caminho(), "origem.fdb"},
+                                      std::pair{par.Destino.Caminho(), "destino.fdb"}}) {
+        fs::copy_file(banco, omega / nome, fs::copy_options::overwrite_existing);
+        fs::permissions(omega / nome, fs::perms::all);
+    }
+
+    struct TCaso {
+        fs::path Pasta;
+        std::vector<std::string> Argumentos;
+    };
+    for (const TCaso& caso :
+         {TCaso{omega, {"origem.fdb", "./destino.fdb"}},
+          TCaso{base / "outra", {"../Ωmega/origem.fdb", "../outra/../Ωmega/destino.fdb"}}}) {
+        const TExecucao execucao = Executar(caso.Argumentos, caso.Pasta.string());
+        EXPECT_EQ(execucao.Codigo, 0) << execucao.Saida << execucao.Erros;
+        EXPECT_EQ(execucao.Saida.find("O servidor do DESTINO não abre a ORIGEM"), std::string::npos)
+            << execucao.Saida;
+
+        // This process may have met the client library in a locale without "Ω"; it looks
+        // through a link with a plain name.
+        TConexao origem;
+        TConexao destino;
+        origem.DefinirBanco((base / "omega" / "origem.fdb").string());
+        destino.DefinirBanco((base / "omega" / "destino.fdb").string());
+        for (const std::string tabela : {"MARCAS", "CLIENTES", "EVENTOS"})
+            EXPECT_EQ(LinhasTabela(destino, tabela), LinhasTabela(origem, tabela)) << tabela;
+        EXPECT_EQ(Contar(destino, "select count(*) from MARCAS where MAR_CODIGO = 901"), 1);
+    }
+}
+
+// A path is bytes: two names that differ only in bytes that are not UTF-8 stay two names, and
+// the one the server cannot open is named in the refusal as it was given.
+TEST(LinhaComandoTest, CaminhoGuardaSeusBytes)
+{
+    const TExecucao execucao = Executar({"/x/a\xe9.fdb", "/x/a\xe8.fdb"});
+    EXPECT_EQ(execucao.Codigo, 3) << execucao.Erros;
+    EXPECT_EQ(execucao.Saida, "");
+    EXPECT_EQ(execucao.Erros.rfind("Banco de dados de ORIGEM não pôde ser lido: /x/a\xe9.fdb", 0),
+              0u)
+        << execucao.Erros;
+}
+
 // Ctrl+C stops the run wherever it comes, whatever the statement under way is told meanwhile:
 // the log ends with the stop's own line and the exit code is its own. The client library's own
 // reaction to the signal (shutting the connections down) must not turn it into a failure.
@@ -348,7 +411,7 @@ TEST_P(InterrupcaoTest, CtrlCTerminaComALinhaDaInterrupcao)
     par.Destino.ExecutarScript(TabelaGrande);
     par.Desconectar();
 
-    const TExecucao execucao = Executar({par.Origem.Caminho(), par.Destino.Caminho()}, GetParam());
+    const TExecucao execucao = Executar({par.Origem.Caminho(), par.Destino.Caminho()}, {}, GetParam());
     EXPECT_EQ(execucao.Codigo, 4) << execucao.Saida << execucao.Erros;
     const auto linhas = Linhas(execucao.Saida);
     ASSERT_FALSE(linhas.empty());

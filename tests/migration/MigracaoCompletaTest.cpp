@@ -109,6 +109,15 @@ alter sequence MARCA restart with 999;
         const auto sequencias = Sequencias(FPar.ConexaoOrigem);
         for (const auto& [nome, valor] : sequencias)
             log.push_back("Criando sequenciador... " + nome);
+        const auto copiadas = TabelasCopiadas();
+        TConsulta identidades(&FPar.ConexaoDestino,
+                              "select RDB$RELATION_NAME, RDB$FIELD_NAME from RDB$RELATION_FIELDS "
+                              "where RDB$IDENTITY_TYPE is not null order by 1, 2");
+        identidades.Abrir();
+        for (; !identidades.Eof(); identidades.Proximo())
+            if (std::count(copiadas.begin(), copiadas.end(), identidades.Campo(0).ComoTexto()))
+                log.push_back("Ajustando identidade... " + identidades.Campo(0).ComoTexto() + "." +
+                              identidades.Campo(1).ComoTexto());
         log.push_back("Sequenciadores criados: " + std::to_string(sequencias.size()) + ".");
         log.push_back("Importação concluída.");
         return log;
@@ -178,6 +187,11 @@ TEST_F(MigracaoCompletaTest, CopiaTudoERefazOEsquemaDoDestino)
     const auto sequenciasOrigem = Sequencias(FPar.ConexaoOrigem);
     EXPECT_EQ(Sequencias(FPar.ConexaoDestino), sequenciasOrigem);
     EXPECT_EQ(sequenciasOrigem.at("PEDIDO"), 5000000000);
+    // The source's events were written with explicit keys up to 42.
+    FPar.ConexaoDestino.Executar("insert into EVENTOS (DESCRICAO) values ('depois da importação')");
+    EXPECT_EQ(Valor(FPar.ConexaoDestino,
+                    "select ID from EVENTOS where DESCRICAO = 'depois da importação'"),
+              "43");
 
     EXPECT_EQ(Valor(FPar.ConexaoOrigem,
                     "select POR_ATIVO from PORTADORES where EMPRESA = 1 and POR_CODIGO = 2"),
