@@ -392,8 +392,8 @@ void TfrmPrincipal::LimparLog()
     NaJanela(
         [this, inicio = QDateTime::currentDateTime()] {
             EsvaziarLog();
-            for (const QString& linha : TCabecalhoLog::Linhas(FComando, FOrigemComando, FDestinoComando, inicio))
-                memInfo->appendPlainText(linha);
+            memInfo->appendPlainText(
+                TCabecalhoLog::Linhas(FComando, FOrigemComando, FDestinoComando, inicio).join('\n'));
         },
         false);
 }

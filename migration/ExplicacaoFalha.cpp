@@ -142,9 +142,12 @@ std::string TExplicacaoFalha::Explicar(const EBancoDados& erro, TMomentoFalha mo
     }
 
     if (erro.TemCodigo(isc_check_constraint)) {
+        // The server does not always fill the names in.
         const std::string tabela = Tabela(erro, NomeApos(texto, "on view or table "));
+        const std::string restricao = NomeApos(texto, "CHECK constraint ");
         return "Restrição CHECK violada: uma linha da tabela " + tabela + DaLinha(erro) +
-               " não atende à restrição " + NomeApos(texto, "CHECK constraint ") +
+               (restricao.empty() ? std::string(" não atende a uma restrição CHECK")
+                                  : " não atende à restrição " + restricao) +
                " do DESTINO.\r\nCorrija esse valor na ORIGEM (ou a restrição no DESTINO) e " + proximo;
     }
 

@@ -211,10 +211,11 @@ TEST(LinhaComandoTest, VersoesDiferentesEBancoInacessivel)
         const TExecucao inacessivel = Executar(argumentos);
         EXPECT_EQ(inacessivel.Codigo, 3);
         EXPECT_EQ(inacessivel.Saida, "");
-        EXPECT_EQ(inacessivel.Erros.rfind("Banco de dados de ORIGEM não pôde ser lido: "
-                                          "/nao/existe/origem.fdb",
-                                          0),
-                  0u)
+        // What happened and what to do in plain words, then which database and the server's text.
+        EXPECT_EQ(inacessivel.Erros.rfind("Arquivo inacessível: ", 0), 0u) << inacessivel.Erros;
+        EXPECT_NE(inacessivel.Erros.find("\nBanco de dados de ORIGEM não pôde ser lido: "
+                                         "/nao/existe/origem.fdb\n"),
+                  std::string::npos)
             << inacessivel.Erros;
         EXPECT_NE(inacessivel.Erros.find(EBancoDados::Prefixo), std::string::npos)
             << inacessivel.Erros;
