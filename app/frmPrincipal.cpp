@@ -8,6 +8,7 @@
 #include "Dialog.h"
 #include "Migracao.h"
 #include "PainelProgresso.h"
+#include "RegistroChavesPendentes.h"
 #include "PonteiroOcupado.h"
 #include "SeletorArquivo.h"
 
@@ -222,7 +223,9 @@ void TfrmPrincipal::btnIniciarClick()
 {
     ExecutarComando(TCabecalhoLog::TComando::Importacao,
                     [this](const std::string& origem, const std::string& destino) {
-                        FMigracao->Iniciar(origem, destino);
+                        const TResultadoMigracao resultado = FMigracao->Iniciar(origem, destino);
+                        FChavesAMostrar = resultado == TResultadoMigracao::Falhou ||
+                                          resultado == TResultadoMigracao::Interrompida;
                     });
 }
 
@@ -256,6 +259,7 @@ void TfrmPrincipal::ExecutarComando(
     const std::string origem = FOrigemComando.toStdString();
     const std::string destino = FDestinoComando.toStdString();
     FErroExecucao = nullptr;
+    FChavesAMostrar = false;
     FExecucao.reset(QThread::create([this, AExecutar = std::move(AExecutar), origem, destino] {
         try {
             AExecutar(origem, destino);
@@ -283,9 +287,9 @@ void TfrmPrincipal::AoTerminarExecucao()
     // goes to the application's general error display.
     if (auto erro = std::exchange(FErroExecucao, nullptr))
         TAplicacao::ExibirErro(erro);
-    // Closing says itself where the pending keys are kept.
+    // Only a run that failed leaves keys pending; closing says itself where they are kept.
     const bool fechar = std::exchange(FFecharAoTerminar, false);
-    if (!fechar)
+    if (std::exchange(FChavesAMostrar, false) && !fechar)
         MostrarChavesPendentes();
     emit ExecucaoTerminada();
     if (fechar)
@@ -305,8 +309,10 @@ void TfrmPrincipal::MostrarChavesPendentes()
             return;
         TCaixaMensagem::MostrarComandos(
             QStringLiteral("Chaves estrangeiras excluídas do DESTINO e ainda não recriadas, guardadas "
-                           "em\r\n%1\r\nA próxima importação neste DESTINO as recria.")
-                .arg(QString::fromStdString(TMigracao::ArquivoChavesPendentes(destino))),
+                           "na tabela %1 do DESTINO e em\r\n%2\r\nA próxima importação neste "
+                           "DESTINO as recria.")
+                .arg(QString::fromLatin1(TRegistroChavesPendentes::Tabela),
+                     QString::fromStdString(TMigracao::ArquivoChavesPendentes(destino))),
             comandos, this);
     } catch (...) {
         TAplicacao::ExibirErro(std::current_exception());

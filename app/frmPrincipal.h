@@ -107,6 +107,7 @@ private:
     std::unique_ptr<TMigracao> FMigracao;
     std::unique_ptr<QThread> FExecucao;
     std::exception_ptr FErroExecucao;
+    bool FChavesAMostrar = false; // set by the worker thread, read once it has finished
     std::atomic<bool> FEncerrando{false};
     bool FFecharAoTerminar = false;
 };

@@ -27,6 +27,7 @@ const char* const Uso = "Uso: vorel-newdatabase-cli ORIGEM DESTINO\n";
 const char* const Ajuda =
     "Uso: vorel-newdatabase-cli ORIGEM DESTINO\n"
     "     vorel-newdatabase-cli --verificar ORIGEM DESTINO\n"
+    "     vorel-newdatabase-cli --descartar-chaves-pendentes ORIGEM DESTINO\n"
     "\n"
     "Importa os dados de um banco de dados Vorel (ORIGEM) para um banco de dados Vorel\n"
     "novo/limpo da mesma versão (DESTINO), ambos no servidor Firebird local (127.0.0.1).\n"
@@ -48,10 +49,21 @@ const char* const Ajuda =
     "colunas de tipos que ela não sabe copiar, ou outras conexões abertas.\n"
     "\n"
     "As chaves estrangeiras excluídas do DESTINO ficam registradas, até serem recriadas,\n"
+    "no próprio DESTINO (tabela NEWDATABASE_CHAVES_PENDENTES) e, como cópia do técnico,\n"
     "em um arquivo por DESTINO na pasta\n"
     "  %s\n"
     "Uma importação interrompida as deixa lá, e a próxima importação no mesmo DESTINO,\n"
-    "pela janela ou pela linha de comando, as recria.\n"
+    "pela janela ou pela linha de comando, as recria, mesmo que o arquivo do DESTINO\n"
+    "tenha sido movido, renomeado ou copiado. Uma chave que não pode ser recriada (por\n"
+    "exemplo, registros sem o registro pai) não impede as demais: a importação termina\n"
+    "tudo o mais, lista cada chave pendente com o motivo e sai com o código 1.\n"
+    "\n"
+    "Um registro de chaves pendentes danificado, ou com chaves cujas tabelas ou colunas\n"
+    "o DESTINO já não tem, faz a importação recusar-se a começar (código 2), nomeando\n"
+    "o arquivo, a linha ou a chave. Com --descartar-chaves-pendentes, depois de o técnico\n"
+    "conferi-las, a importação descarta essas partes e essas chaves (listadas no início\n"
+    "do log; um arquivo danificado fica guardado com o final .descartado) e recria as\n"
+    "demais chaves pendentes.\n"
     "\n"
     "Com --verificar, nada é alterado em nenhum dos bancos: depois da mesma validação\n"
     "e da mesma conferência de versões da importação, a verificação procura tudo o que\n"
@@ -71,8 +83,12 @@ const char* const Ajuda =
     "  2  uso incorreto, banco não informado, bancos iguais, versões diferentes ou\n"
     "     bancos recusados pela conferência; nada foi alterado\n"
     "  3  um dos bancos de dados não pôde ser acessado; nada foi alterado\n"
-    "  4  interrompida com Ctrl+C; na importação, o DESTINO ficou incompleto e a\n"
+    "  4  falha inesperada do programa; a mensagem sai na saída de erros\n"
+    "  5  interrompida com Ctrl+C; na importação, o DESTINO ficou incompleto e a\n"
     "     próxima importação o completa\n";
+
+// A run or a check stopped with Ctrl+C.
+constexpr int CodigoInterrompida = 5;
 
 std::atomic<TMigracao*> MigracaoEmCurso{nullptr};
 
@@ -129,16 +145,19 @@ void MostrarChavesPendentes(TRelatorioLinhaComando& relatorio, const std::string
     std::string texto = "Chaves estrangeiras excluídas do DESTINO e ainda não recriadas:";
     for (const std::string& sql : pendentes)
         texto += "\n" + sql + ";";
-    texto += "\nGuardadas em " + TMigracao::ArquivoChavesPendentes(destino) +
+    texto += std::string("\nGuardadas na tabela ") + TRegistroChavesPendentes::Tabela +
+             " do DESTINO e em " + TMigracao::ArquivoChavesPendentes(destino) +
              "; a próxima importação neste DESTINO as recria.";
     relatorio.Mensagem(texto);
 }
 
 // The arguments as the command line takes them: --help alone, or the two databases, with
-// --verificar anywhere among them for a check instead of a run.
+// --verificar anywhere among them for a check instead of a run, or --descartar-chaves-pendentes
+// for a run that leaves out what the record of pending keys holds and cannot be used.
 struct TArgumentos {
     bool Ajuda = false;
     bool Verificar = false;
+    bool Descartar = false;
     std::vector<std::string> Bancos;
     bool Validos = false;
 };
@@ -148,8 +167,10 @@ TArgumentos LerArgumentos(int argc, char* argv[])
     QCommandLineParser leitor;
     const QCommandLineOption ajuda(QStringList{"help", "h"});
     const QCommandLineOption verificar("verificar");
+    const QCommandLineOption descartar("descartar-chaves-pendentes");
     leitor.addOption(ajuda);
     leitor.addOption(verificar);
+    leitor.addOption(descartar);
     QStringList argumentos;
     for (int i = 0; i < argc; ++i)
         argumentos << QString::fromLocal8Bit(argv[i]);
@@ -170,7 +191,9 @@ TArgumentos LerArgumentos(int argc, char* argv[])
     }
     lidos.Ajuda = leitor.isSet(ajuda);
     lidos.Verificar = leitor.isSet(verificar);
-    lidos.Validos = lidos.Ajuda ? argc == 2 : lidos.Bancos.size() == 2;
+    lidos.Descartar = leitor.isSet(descartar);
+    lidos.Validos = lidos.Ajuda ? argc == 2
+                                : lidos.Bancos.size() == 2 && !(lidos.Verificar && lidos.Descartar);
     return lidos;
 }
 
@@ -213,7 +236,7 @@ int CodigoImportacao(TResultadoMigracao resultado)
     case TResultadoMigracao::Abandonada:
         return 2;
     case TResultadoMigracao::Interrompida:
-        return 4;
+        return CodigoInterrompida;
     case TResultadoMigracao::Falhou:
     case TResultadoMigracao::Ocupada:
         break;
@@ -229,7 +252,7 @@ int CodigoVerificacao(TResultadoVerificacao resultado)
     case TResultadoVerificacao::Abandonada:
         return 2;
     case TResultadoVerificacao::Interrompida:
-        return 4;
+        return CodigoInterrompida;
     case TResultadoVerificacao::ComProblemas:
     case TResultadoVerificacao::Falhou:
     case TResultadoVerificacao::Ocupada:
@@ -238,9 +261,7 @@ int CodigoVerificacao(TResultadoVerificacao resultado)
     return 1;
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+int Executar(int argc, char* argv[])
 {
     // The same start-up as the window's, so that both programs run with the same registrations
     // and open the same paths.
@@ -266,16 +287,46 @@ int main(int argc, char* argv[])
 
     const std::string& origem = argumentos.Bancos[0];
     const std::string& destino = argumentos.Bancos[1];
+    migracao.DefinirDescarteChavesPendentes(argumentos.Descartar);
     int codigo = 0;
     try {
         TRelogioProgresso relogio(relatorio);
         codigo = argumentos.Verificar ? CodigoVerificacao(migracao.Verificar(origem, destino))
                                       : CodigoImportacao(migracao.Iniciar(origem, destino));
-    } catch (const std::exception& erro) {
+    } catch (const EBancoDados& erro) {
         relatorio.Mensagem(erro.what());
         return 3;
+    } catch (const std::exception& erro) {
+        relatorio.Mensagem(erro.what());
+        return 4;
+    } catch (...) {
+        relatorio.Mensagem("Falha inesperada do programa.");
+        return 4;
     }
-    if ((codigo == 1 || codigo == 4) && !argumentos.Verificar)
-        MostrarChavesPendentes(relatorio, destino);
+    if ((codigo == 1 || codigo == CodigoInterrompida) && !argumentos.Verificar) {
+        // The run's own failure is told already; one in listing the keys only adds to it.
+        try {
+            MostrarChavesPendentes(relatorio, destino);
+        } catch (const std::exception& erro) {
+            relatorio.Mensagem(std::string("As chaves estrangeiras pendentes não puderam ser "
+                                           "listadas: ") +
+                               erro.what());
+        }
+    }
     return codigo;
+}
+
+} // namespace
+
+// No failure ends the process without its message and an exit code that --help lists.
+int main(int argc, char* argv[])
+{
+    try {
+        return Executar(argc, argv);
+    } catch (const std::exception& erro) {
+        std::cerr << ComQuebrasDoTerminal(erro.what()) << '\n';
+    } catch (...) {
+        std::cerr << "Falha inesperada do programa.\n";
+    }
+    return 4;
 }

@@ -127,13 +127,24 @@ void TConexao::Executar(const std::string& sql)
 
 void TConexao::IniciarTransacao()
 {
+    IniciarTransacao(ParametrosTransacao, sizeof ParametrosTransacao);
+}
+
+void TConexao::IniciarTransacaoComEspera(unsigned char segundos)
+{
+    const unsigned char parametros[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_wait,
+                                        isc_tpb_lock_timeout, 1, segundos};
+    IniciarTransacao(parametros, sizeof parametros);
+}
+
+void TConexao::IniciarTransacao(const unsigned char* parametros, unsigned tamanho)
+{
     if (FEstado->Transacao)
         throw EBancoDados::DaCamada("Já existe uma transação aberta nesta conexão.");
     Protegido([&] {
         IAttachment* anexo = Anexo();
         fb::TStatus status;
-        FEstado->Transacao.reset(
-            anexo->startTransaction(&status, sizeof ParametrosTransacao, ParametrosTransacao));
+        FEstado->Transacao.reset(anexo->startTransaction(&status, tamanho, parametros));
     });
 }
 

@@ -49,6 +49,10 @@ public:
 
     // Explicit transactions, used by the row copy.
     void IniciarTransacao();
+    // One that waits up to that long for a lock another holds, instead of failing at once:
+    // a holder such as the server's garbage collector lets go of a lock only when someone
+    // waits for it.
+    void IniciarTransacaoComEspera(unsigned char segundos);
     void Commit();   // does nothing when no transaction is open
     // Makes the open transaction's work permanent as Commit does, and goes on in a new
     // transaction on the same handle (commit retaining): what the server ties to the handle,
@@ -96,6 +100,7 @@ public:
 
 private:
     friend class TConsulta;
+    void IniciarTransacao(const unsigned char* parametros, unsigned tamanho);
     void EsquecerSePerdida(const EBancoDados& erro) noexcept;
     void RegistrarConsulta(TConsulta* consulta);
     void RemoverConsulta(TConsulta* consulta) noexcept;

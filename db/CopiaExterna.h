@@ -9,6 +9,9 @@
 #include <string>
 
 class TCancelamento;
+namespace Firebird {
+class IMessageMetadata;
+}
 
 // The way one table's rows went to the destination.
 enum class TCaminhoCopia {
@@ -22,7 +25,9 @@ enum class TCaminhoCopia {
 // own insert-select instead of unpacking every row from a client's statement. Each batch is
 // the next 10000 rows in key order after the last key of the batch before, read through the
 // key's index, and is committed on its own, so a failure keeps exactly the batches committed
-// before it, as the client's way does.
+// before it, as the client's way does. The key travels from batch to batch in the source's own
+// types and collation, and a read that would not advance in key order fails before it writes.
+// A failed batch is run again, undone, to name the refused row's column and key.
 //
 // Every other table goes the client's way, through the row copy given at construction; so do
 // all tables when the destination's server refuses the external read (a server without it,
@@ -55,11 +60,16 @@ public:
 
     // The same batches as the client's way.
     static constexpr int LinhasPorLote = TCopiaTabela::LinhasPorCommit;
+    // Batches of another size, for a caller that wants to see many batch boundaries with few
+    // rows.
+    void DefinirLinhasPorLote(int linhas);
 
 private:
     struct TPlano;
     std::optional<TPlano> Planejar(const std::string& sql);
     std::optional<std::int64_t> CopiarPeloServidor(const TPlano& plano);
+    void Diagnosticar(const TPlano& plano, EBancoDados& erro, Firebird::IMessageMetadata* entrada,
+                      unsigned char* parametros);
 
     TCopiaTabela& FCopia;
     std::optional<TPerfilConexao> FPerfilExterno;
@@ -67,4 +77,5 @@ private:
     const TCancelamento* FCancelamento = nullptr;
     TCaminhoCopia FCaminho = TCaminhoCopia::Cliente;
     std::string FMotivoCliente;
+    int FLinhasPorLote = LinhasPorLote;
 };

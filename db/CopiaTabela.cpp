@@ -33,25 +33,6 @@ TConjuntosCaracteres LerConjuntos(TConexao& conexao)
     return conjuntos;
 }
 
-// The table a select text "select <columns> from <table>" reads, as the operator wrote it:
-// the last name of the text, without its quotes.
-std::string TabelaDaLeitura(const std::string& sql)
-{
-    if (sql.empty() || sql.back() != '"')
-        return sql.substr(sql.find_last_of(" \t\r\n,") + 1);
-    std::string nome;
-    std::size_t i = sql.size() - 1;
-    while (i-- > 0) {
-        if (sql[i] == '"') {
-            if (i == 0 || sql[i - 1] != '"')
-                break;
-            --i;
-        }
-        nome.insert(nome.begin(), sql[i]);
-    }
-    return nome;
-}
-
 // The destination's own description of the select: the table the rows go to, each column's
 // name as the server spells them and the characters it holds, and where the table's primary
 // key lies in the list. Preparing it also proves that the destination has every column of the
@@ -100,6 +81,23 @@ TDestinoCopia DescreverDestino(TConexao& destino, const std::string& sql,
 }
 
 } // namespace
+
+std::string TabelaDaLeitura(const std::string& sql)
+{
+    if (sql.empty() || sql.back() != '"')
+        return sql.substr(sql.find_last_of(" \t\r\n,") + 1);
+    std::string nome;
+    std::size_t i = sql.size() - 1;
+    while (i-- > 0) {
+        if (sql[i] == '"') {
+            if (i == 0 || sql[i - 1] != '"')
+                break;
+            --i;
+        }
+        nome.insert(nome.begin(), sql[i]);
+    }
+    return nome;
+}
 
 TCopiaTabela::TCopiaTabela(TConexao& origem, TConexao& destino)
     : FLeitor(origem), FEscritor(destino)

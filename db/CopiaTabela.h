@@ -23,6 +23,10 @@ private:
     std::string FSQLLeitura;
 };
 
+// The table a select text "select <columns> from <table>" reads, as the operator wrote it:
+// the last name of the text, without its quotes.
+std::string TabelaDaLeitura(const std::string& sql);
+
 // Copies every row of one table from the source connection into the table of the same name
 // on the destination, given a select text "select <columns> from <table>" set on both sides.
 // Rows are written in transactions of at most 10000 rows, each committed as it fills; on any

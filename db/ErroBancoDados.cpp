@@ -4,6 +4,8 @@
 
 #include <firebird/Interface.h>
 
+#include <algorithm>
+
 namespace {
 
 // Copies the status vector so that the codes outlive the client's status object. String
@@ -25,6 +27,59 @@ std::vector<std::intptr_t> CopiarCodigos(const ISC_STATUS* vetor)
     }
     codigos.push_back(isc_arg_end);
     return codigos;
+}
+
+// The server's account of where the failure happened: the arguments of its stack trace
+// messages ("At block line: 5, col: 1", trigger names), which unlike the other messages never
+// carry a value of the data.
+std::string LerLocal(const ISC_STATUS* vetor)
+{
+    std::string local;
+    bool rastro = false;
+    for (const ISC_STATUS* p = vetor; *p != isc_arg_end;) {
+        const ISC_STATUS tipo = *p++;
+        if (tipo == isc_arg_cstring) {
+            if (rastro)
+                local += (local.empty() ? "" : "\n") +
+                         ConverterMensagemDoBanco(std::string(
+                             reinterpret_cast<const char*>(p[1]), static_cast<std::size_t>(p[0])));
+            p += 2;
+            rastro = false;
+            continue;
+        }
+        if (tipo == isc_arg_string && rastro) {
+            local += (local.empty() ? "" : "\n") +
+                     ConverterMensagemDoBanco(reinterpret_cast<const char*>(*p));
+        }
+        rastro = tipo == isc_arg_gds && *p == isc_stack_trace;
+        ++p;
+    }
+    return local;
+}
+
+// The client's text for an SQL code is a template whose names it cannot fill ("Operation
+// violates CHECK constraint  on view or table"). Where names were left out, the line is dropped
+// when the server's own messages already say all of its words, and its gaps are closed
+// otherwise: no line of the failure shows an empty place.
+std::string TextoCodigoSql(std::string texto, const std::string& mensagens)
+{
+    const bool lacuna = texto.find("  ") != std::string::npos ||
+                        (!texto.empty() && texto.back() == ' ');
+    if (!lacuna)
+        return texto;
+    std::string fechado;
+    bool todasDitas = true;
+    std::size_t inicio = 0;
+    while (inicio < texto.size()) {
+        const std::size_t fim = std::min(texto.find(' ', inicio), texto.size());
+        if (fim > inicio) {
+            const std::string palavra = texto.substr(inicio, fim - inicio);
+            todasDitas = todasDitas && mensagens.find(palavra) != std::string::npos;
+            fechado += (fechado.empty() ? "" : " ") + palavra;
+        }
+        inicio = fim + 1;
+    }
+    return todasDitas ? std::string() : fechado;
 }
 
 } // namespace
@@ -124,10 +179,13 @@ EBancoDados EBancoDados::DoStatus(const std::intptr_t* vetorStatus)
     if (codigoSql != 0 && codigoSql != -999) {
         char texto[1024];
         isc_sql_interprete(static_cast<short>(codigoSql), texto, sizeof texto);
-        mensagem += "\r\n";
-        mensagem += ConverterMensagemDoBanco(texto);
+        const std::string linha = TextoCodigoSql(ConverterMensagemDoBanco(texto), mensagem);
+        if (!linha.empty())
+            mensagem += "\r\n" + linha;
     }
-    return EBancoDados(mensagem, codigoSql, CopiarCodigos(vetor));
+    EBancoDados erro(mensagem, codigoSql, CopiarCodigos(vetor));
+    erro.FLocal = LerLocal(vetor);
+    return erro;
 }
 
 EBancoDados EBancoDados::DaCamada(const std::string& texto)

@@ -25,6 +25,9 @@ public:
     std::intptr_t CodigoMotor() const noexcept;
     // Whether any message of the status carries this engine error code.
     bool TemCodigo(std::intptr_t codigo) const noexcept;
+    // Where in a block or trigger the server failed, one place a line as it gives them
+    // ("At block line: 5, col: 1"); empty when it gave none.
+    const std::string& Local() const noexcept { return FLocal; }
 
     // Where the failure happened, for the operator to find it: a line before the server's
     // text naming the database, lines after it naming the table, the column and the row's
@@ -63,6 +66,7 @@ private:
     std::size_t FCaracteres = 0;
     std::size_t FCapacidade = 0;
     std::string FCompleta;
+    std::string FLocal;
     int FCodigoSql;
     std::vector<std::intptr_t> FVetorStatus;
 };

@@ -346,7 +346,7 @@ void TEscritorTabela::Localizar(EBancoDados& erro) const
 {
     if (FEmExecucao.Linhas == 0)
         return;
-    const std::optional<std::size_t> linha = LinhaRecusada(erro.what(), FEmExecucao.Linhas);
+    const std::optional<std::size_t> linha = LinhaRecusada(erro.Local(), FEmExecucao.Linhas);
     if (!linha)
         return;
     const TLinhaMensagem valores(FEmExecucao.Metadados, FEmExecucao.Buffer,

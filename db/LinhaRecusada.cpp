@@ -35,18 +35,19 @@ std::string LerEntreAspas(const std::string& texto, std::size_t& i)
 
 } // namespace
 
-std::optional<std::size_t> LinhaRecusada(const std::string& mensagem, std::size_t linhas)
+std::optional<std::size_t> LinhaRecusada(const std::string& local, std::size_t linhas)
 {
     if (linhas == 1)
         return 0;
+    // The block is the outermost place: a trigger the insert fired comes before it.
     static const std::string Marca = "At block line: ";
-    const std::size_t achada = mensagem.find(Marca);
+    const std::size_t achada = local.rfind(Marca);
     if (achada == std::string::npos)
         return std::nullopt;
     std::size_t numero = 0;
     for (std::size_t i = achada + Marca.size();
-         i < mensagem.size() && mensagem[i] >= '0' && mensagem[i] <= '9'; ++i)
-        numero = numero * 10 + static_cast<std::size_t>(mensagem[i] - '0');
+         i < local.size() && local[i] >= '0' && local[i] <= '9'; ++i)
+        numero = numero * 10 + static_cast<std::size_t>(local[i] - '0');
     if (numero < PrimeiraLinhaInsercao || numero - PrimeiraLinhaInsercao >= linhas)
         return std::nullopt;
     return numero - PrimeiraLinhaInsercao;

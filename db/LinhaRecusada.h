@@ -14,10 +14,11 @@ class IMessageMetadata;
 // Where the row copy's destination refused a chunk: which of its rows, which column, and the
 // row's primary key, read back from the message the chunk was sent with.
 
-// The row of a chunk of `linhas` rows that the server's message points at: the only row of a
-// plain insert, or the insert on the block line the message gives (the block's inserts start
-// on line 4, one per line). Empty when the message does not tell.
-std::optional<std::size_t> LinhaRecusada(const std::string& mensagem, std::size_t linhas);
+// The row of a chunk of `linhas` rows that the server's account of the failure's place
+// (EBancoDados::Local) points at: the only row of a plain insert, or the insert on the block
+// line it gives (the block's inserts start on line 4, one per line). Empty when it does not
+// tell.
+std::optional<std::size_t> LinhaRecusada(const std::string& local, std::size_t linhas);
 
 // The column a validation message names (validation error for column "T"."C"), "" otherwise.
 std::string ColunaDaMensagem(const std::string& mensagem);

@@ -1,6 +1,7 @@
 #include "CatalogoRelacoes.h"
 
 #include "Consulta.h"
+#include "RegistroChavesPendentes.h"
 
 namespace {
 
@@ -76,5 +77,7 @@ TCatalogoRelacoes LerCatalogoRelacoes(TConexao& conexao)
         coluna.Obrigatoria = inteiro("OBRIGATORIA") != 0;
         relacao.Colunas.push_back(std::move(coluna));
     }
+    // The tool's own table is none of the database's.
+    relacoes.erase(TRegistroChavesPendentes::Tabela);
     return relacoes;
 }

@@ -2,9 +2,11 @@
 
 #include "ErroBancoDados.h"
 #include "IdentidadeArquivo.h"
+#include "RegistroChavesPendentes.h"
 
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 
 namespace {
 
@@ -38,7 +40,7 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
       FGatilhos(FContexto),
       FChavesEstrangeiras(FContexto),
       FPassosTabelas(FContexto),
-      FVerificacaoPrevia(FContexto, FPassosTabelas.Excecoes()),
+      FVerificacaoPrevia(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras),
       FVerificacaoPar(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras),
       FReplicacao(FContexto),
       FSequenciadores(FContexto, FPassosTabelas.Tabelas())
@@ -199,7 +201,19 @@ void TMigracao::ExecutarPassos()
     passo([this] { FSequenciadores.CriarSequenciadores(); });
     ConexaoDestino.Commit();
     FAcompanhamento.Avancar(TBarra::Total);
+    // Everything else is done; the keys that could not be created fail the run.
+    const std::size_t naoRecriadas = FChavesEstrangeiras.NaoRecriadas().size();
+    if (naoRecriadas > 0)
+        throw std::runtime_error(
+            "Chaves estrangeiras não recriadas: " + std::to_string(naoRecriadas) +
+            " (listadas acima). Elas continuam registradas no DESTINO; corrija o que impede "
+            "cada uma e importe novamente para recriá-las.");
     FAcompanhamento.AdicionarLog("Importação concluída.");
+}
+
+void TMigracao::DefinirDescarteChavesPendentes(bool descartar) noexcept
+{
+    FChavesEstrangeiras.DefinirDescarte(descartar);
 }
 
 void TMigracao::SolicitarParada() noexcept
@@ -229,10 +243,14 @@ TSituacaoExecucao TMigracao::Situacao() const
 
 std::vector<std::string> TMigracao::ChavesEstrangeirasPendentes(const std::string& arquivoDestino)
 {
-    return TPassosChavesEstrangeiras::Pendentes(CaminhoAbsoluto(arquivoDestino));
+    if (arquivoDestino.empty())
+        return {};
+    TConexao destino;
+    destino.DefinirBanco(CaminhoAbsoluto(arquivoDestino));
+    return TPassosChavesEstrangeiras::Pendentes(destino);
 }
 
 std::string TMigracao::ArquivoChavesPendentes(const std::string& arquivoDestino)
 {
-    return TPassosChavesEstrangeiras::ArquivoPendentes(CaminhoAbsoluto(arquivoDestino));
+    return TRegistroChavesPendentes::ArquivoDe(CaminhoAbsoluto(arquivoDestino));
 }

@@ -66,6 +66,12 @@ public:
     TResultadoVerificacao Verificar(const std::string& arquivoOrigem,
                                     const std::string& arquivoDestino);
 
+    // Whether the next runs leave out of the record of pending foreign keys, instead of
+    // refusing to start, its damaged parts and the keys the destination can no longer have
+    // (each is logged as the run starts); the keys that can be created are created all the
+    // same. Set only while no run is under way.
+    void DefinirDescarteChavesPendentes(bool descartar) noexcept;
+
     // Asks a run under way to stop at its next safe point (between two statements or two
     // batches of a row copy); the run then ends as Interrompida with the stop's own line,
     // whatever the statement under way reported on its way out.
@@ -87,10 +93,12 @@ public:
         "Verificação interrompida pelo usuário. Nada foi alterado.";
 
     // The statements of the foreign keys a run dropped from that destination and that were
-    // not recreated (a run that ended between dropping and recreating them), and the file in
-    // the user's own data folder that keeps them across processes. The next run on the same
-    // destination, from any program, recreates them.
+    // not recreated (a run that ended between dropping and recreating them, or keys that
+    // could not be created), as the destination's own record and the user's copy hold them;
+    // attaches to the destination for it. The next run on the same destination, from any
+    // program, recreates them.
     static std::vector<std::string> ChavesEstrangeirasPendentes(const std::string& arquivoDestino);
+    // The user's copy of that record: a file in the user's own data folder.
     static std::string ArquivoChavesPendentes(const std::string& arquivoDestino);
 
 private:

@@ -2,8 +2,13 @@
 
 #include "AcompanhamentoMigracao.h"
 #include "Cancelamento.h"
+#include "ChavesUnicas.h"
 #include "Conexao.h"
+#include "ListaTextos.h"
+#include "NomeSql.h"
+#include "ProblemaVerificacao.h"
 #include "RegistroChavesPendentes.h"
+#include "VerificacaoTabela.h"
 
 #include <algorithm>
 #include <set>
@@ -66,6 +71,50 @@ std::vector<TChaveEstrangeira> Ler(TConsulta& consulta)
     return chaves;
 }
 
+// Why a pending key cannot be created in this destination, or nothing when it can.
+std::string Impossivel(const TChaveEstrangeira& chave, const TCatalogoRelacoes& destino,
+                       const TChavesUnicas& unicas)
+{
+    const auto faltaNa = [&destino](const std::string& tabela,
+                                    const std::vector<std::string>& campos) -> std::string {
+        const auto relacao = destino.find(tabela);
+        if (relacao == destino.end() || relacao->second.Visao)
+            return "a tabela " + tabela + " não existe no DESTINO";
+        for (const std::string& campo : campos)
+            if (!relacao->second.Coluna(campo))
+                return "a coluna " + tabela + "." + campo + " não existe no DESTINO";
+        return {};
+    };
+    std::string motivo = faltaNa(chave.Tabela, chave.Campos);
+    if (motivo.empty())
+        motivo = faltaNa(chave.TabelaReferenciada, chave.CamposReferenciados);
+    if (!motivo.empty())
+        return motivo;
+    const std::set<std::string> referenciados(chave.CamposReferenciados.begin(),
+                                              chave.CamposReferenciados.end());
+    const auto achadas = unicas.find(chave.TabelaReferenciada);
+    if (achadas != unicas.end())
+        for (const TChaveUnica& unica : achadas->second)
+            if (std::set<std::string>(unica.Campos.begin(), unica.Campos.end()) == referenciados)
+                return {};
+    return "a tabela " + chave.TabelaReferenciada + " do DESTINO não tem chave primária ou "
+           "única em (" + Juntar(chave.CamposReferenciados, ", ") + ")";
+}
+
+std::string Condicao(const TChaveEstrangeira& chave)
+{
+    std::vector<std::string> preenchidos;
+    std::vector<std::string> iguais;
+    for (std::size_t i = 0; i < chave.Campos.size(); ++i) {
+        preenchidos.push_back("F." + NomeSql(chave.Campos[i]) + " is not null");
+        iguais.push_back("P." + NomeSql(chave.CamposReferenciados[i]) + " = F." +
+                         NomeSql(chave.Campos[i]));
+    }
+    return " from " + NomeSql(chave.Tabela) + " F where " + Juntar(preenchidos, " and ") +
+           " and not exists (select 1 from " + NomeSql(chave.TabelaReferenciada) + " P where " +
+           Juntar(iguais, " and ") + ")";
+}
+
 } // namespace
 
 TPassosChavesEstrangeiras::TPassosChavesEstrangeiras(const TContextoMigracao& contexto)
@@ -87,6 +136,37 @@ std::vector<TChaveEstrangeira> TPassosChavesEstrangeiras::ChavesDe(TConexao& con
     return Ler(consulta);
 }
 
+std::vector<TImpedimentoTabela>
+TPassosChavesEstrangeiras::ConferirPendentes(const TCatalogoRelacoes& destino)
+{
+    FConferidas = false;
+    FPendentes.clear();
+    std::vector<TImpedimentoTabela> problemas;
+    TLeituraChavesPendentes leitura = TRegistroChavesPendentes(FContexto.ConexaoDestino).Ler();
+    for (std::string& dano : leitura.Danos)
+        problemas.push_back({TRegistroChavesPendentes::Tabela, {}, std::move(dano)});
+    if (!leitura.Chaves.empty()) {
+        std::set<std::string> existentes;
+        for (const TChaveEstrangeira& chave : LerChavesEstrangeiras())
+            existentes.insert(chave.Identidade());
+        const TChavesUnicas unicas = LerChavesUnicas(FContexto.ConexaoDestino);
+        for (TChaveEstrangeira& chave : leitura.Chaves) {
+            const std::string motivo =
+                existentes.count(chave.Identidade()) ? std::string() : Impossivel(chave, destino, unicas);
+            if (motivo.empty()) {
+                FPendentes.push_back(std::move(chave));
+                continue;
+            }
+            problemas.push_back({chave.Tabela, {},
+                                 "A chave estrangeira pendente " + chave.Nome + " da tabela " +
+                                     chave.Tabela + " não pode ser recriada: " + motivo +
+                                     ". Comando: " + chave.SQLCriar() + "."});
+        }
+    }
+    FConferidas = true;
+    return problemas;
+}
+
 // Keys an earlier run dropped here and did not create again come back with the others.
 std::vector<TChaveEstrangeira>
 TPassosChavesEstrangeiras::ComPendentes(const std::vector<TChaveEstrangeira>& existentes)
@@ -95,10 +175,11 @@ TPassosChavesEstrangeiras::ComPendentes(const std::vector<TChaveEstrangeira>& ex
     std::set<std::string> achadas;
     for (const TChaveEstrangeira& chave : existentes)
         achadas.insert(chave.Identidade());
-    for (TChaveEstrangeira& pendente :
-         TRegistroChavesPendentes(FContexto.ConexaoDestino.Banco()).Ler())
+    const std::vector<TChaveEstrangeira> pendentes =
+        FConferidas ? FPendentes : TRegistroChavesPendentes(FContexto.ConexaoDestino).Ler().Chaves;
+    for (const TChaveEstrangeira& pendente : pendentes)
         if (achadas.insert(pendente.Identidade()).second)
-            chaves.push_back(std::move(pendente));
+            chaves.push_back(pendente);
     std::stable_sort(chaves.begin(), chaves.end(),
                      [](const TChaveEstrangeira& a, const TChaveEstrangeira& b) {
                          return a.Tabela < b.Tabela;
@@ -117,10 +198,22 @@ void TPassosChavesEstrangeiras::ExcluirChavesEstrangeiras()
     acompanhamento.AdicionarLog("Excluindo chaves estrangeiras...");
     acompanhamento.Reiniciar(TBarra::Atual, 1);
 
-    const TRegistroChavesPendentes registro(FContexto.ConexaoDestino.Banco());
+    // The record was checked before anything changed; a run that skipped that check finds
+    // its problems here, before a key is dropped.
+    if (!FConferidas) {
+        const auto problemas =
+            ConferirPendentes(LerCatalogoRelacoes(FContexto.ConexaoDestino));
+        if (!problemas.empty() && !FDescartar)
+            throw std::runtime_error(problemas.front().Texto);
+    }
+    TRegistroChavesPendentes registro(FContexto.ConexaoDestino);
     const std::vector<TChaveEstrangeira> existentes = LerChavesEstrangeiras();
     FChaves = ComPendentes(existentes);
+    FConferidas = false;
+    FPendentes.clear();
 
+    if (FDescartar)
+        registro.GuardarArquivoDanificado();
     // Recorded before the first key goes, so that no way of ending the run can lose one.
     registro.Gravar(FChaves);
     for (const TChaveEstrangeira& chave : existentes) {
@@ -132,38 +225,101 @@ void TPassosChavesEstrangeiras::ExcluirChavesEstrangeiras()
     acompanhamento.Avancar(TBarra::Total);
 }
 
+// Rows whose parent is missing are the usual reason on customers' data: how many, and which.
+// Any other failure is told in the server's words.
+std::string TPassosChavesEstrangeiras::MotivoFalha(const TChaveEstrangeira& chave,
+                                                   const EBancoDados& erro)
+{
+    try {
+        TConexao& destino = FContexto.ConexaoDestino;
+        TConsulta contagem(&destino, "select count(*)" + Condicao(chave));
+        contagem.Abrir();
+        const std::int64_t linhas = contagem.Campo(0).ComoInteiro64();
+        if (linhas <= 0)
+            return erro.what();
+        const auto unicas = LerChavesUnicas(destino);
+        const auto daTabela = unicas.find(chave.Tabela);
+        std::vector<std::string> campos = daTabela == unicas.end()
+                                              ? std::vector<std::string>{}
+                                              : CamposIdentificacao(daTabela->second);
+        if (campos.empty())
+            campos = chave.Campos;
+        std::vector<std::string> colunas;
+        for (const std::string& campo : campos)
+            colunas.push_back("F." + NomeSql(campo));
+        TConsulta exemplos(&destino, "select first " +
+                                         std::to_string(TProblemaVerificacao::MaximoChaves) + " " +
+                                         Juntar(colunas, ", ") + Condicao(chave) +
+                                         " order by " + Juntar(colunas, ", "));
+        exemplos.Abrir();
+        std::vector<std::string> chaves;
+        for (; !exemplos.Eof(); exemplos.Proximo())
+            chaves.push_back(TextoChave(exemplos, campos));
+        return "registro pai ausente na tabela " + chave.TabelaReferenciada + "; " +
+               std::to_string(linhas) + (linhas == 1 ? " linha (" : " linhas (") +
+               Juntar(chaves, "; ") + ").";
+    } catch (const EBancoDados&) {
+        return erro.what();
+    }
+}
+
 void TPassosChavesEstrangeiras::CriarChavesEstrangeiras()
 {
     TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
     acompanhamento.Reiniciar(TBarra::Atual, static_cast<int>(FChaves.size()));
 
-    const TRegistroChavesPendentes registro(FContexto.ConexaoDestino.Banco());
-    std::vector<TChaveEstrangeira> faltam = FChaves;
+    TRegistroChavesPendentes registro(FContexto.ConexaoDestino);
+    std::vector<TChaveEstrangeira> faltam;
+    FNaoRecriadas.clear();
     for (const TChaveEstrangeira& chave : FChaves) {
         FContexto.Cancelamento.Verificar();
         acompanhamento.AdicionarLog("Criando chave estrangeira... " + chave.Nome + " (" +
                                     chave.Tabela + ")");
-        FContexto.ConexaoDestino.Executar(chave.SQLCriar());
-        faltam.erase(faltam.begin());
-        registro.Gravar(faltam);
+        try {
+            FContexto.ConexaoDestino.Executar(chave.SQLCriar());
+        } catch (const EBancoDados& erro) {
+            // Without the server nothing else can be done either.
+            if (!FContexto.ConexaoDestino.Conectado())
+                throw;
+            faltam.push_back(chave);
+            FNaoRecriadas.push_back("Chave estrangeira " + chave.Nome + " (" + chave.Tabela +
+                                    ") não recriada: " + MotivoFalha(chave, erro));
+            acompanhamento.Avancar(TBarra::Atual);
+            continue;
+        }
+        registro.Remover(chave);
         acompanhamento.Avancar(TBarra::Atual);
     }
+    const std::size_t criadas = FChaves.size() - faltam.size();
     FChaves.clear();
 
-    acompanhamento.AdicionarLog("Chaves estrangeiras criadas: " +
-                                std::to_string(acompanhamento.Maximo(TBarra::Atual)) + ".");
+    acompanhamento.AdicionarLog("Chaves estrangeiras criadas: " + std::to_string(criadas) + ".");
+    for (const std::string& linha : FNaoRecriadas)
+        acompanhamento.AdicionarLog(linha);
+    try {
+        registro.Gravar(faltam);
+    } catch (const EBancoDados& erro) {
+        // Every key exists and the table is empty: it only awaits the next run to go.
+        if (!faltam.empty())
+            throw;
+        acompanhamento.AdicionarLog(std::string("Atenção: a tabela ") +
+                                    TRegistroChavesPendentes::Tabela +
+                                    ", vazia, não pôde ser excluída do DESTINO; a próxima "
+                                    "importação a exclui. " +
+                                    erro.what());
+    }
     acompanhamento.Avancar(TBarra::Total);
 }
 
-std::vector<std::string> TPassosChavesEstrangeiras::Pendentes(const std::string& arquivoDestino)
+std::vector<std::string> TPassosChavesEstrangeiras::Pendentes(TConexao& destino)
 {
+    // A copy kept elsewhere (another user's file, say) may name keys a later run created.
+    std::set<std::string> existentes;
+    for (const TChaveEstrangeira& chave : ChavesDe(destino))
+        existentes.insert(chave.Identidade());
     std::vector<std::string> statements;
-    for (const TChaveEstrangeira& chave : TRegistroChavesPendentes(arquivoDestino).Ler())
-        statements.push_back(chave.SQLCriar());
+    for (const TChaveEstrangeira& chave : TRegistroChavesPendentes(destino).Ler().Chaves)
+        if (!existentes.count(chave.Identidade()))
+            statements.push_back(chave.SQLCriar());
     return statements;
-}
-
-std::string TPassosChavesEstrangeiras::ArquivoPendentes(const std::string& arquivoDestino)
-{
-    return TRegistroChavesPendentes(arquivoDestino).Arquivo();
 }

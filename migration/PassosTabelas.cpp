@@ -6,6 +6,7 @@
 #include "CopiaExterna.h"
 #include "EnderecoExterno.h"
 #include "NomeSql.h"
+#include "RegistroChavesPendentes.h"
 #include "Utilidades.h"
 
 #include <chrono>
@@ -88,7 +89,7 @@ void TPassosTabelas::CarregarTabelas()
     sqlTabelas.Abrir();
     PercorrerDataSet(sqlTabelas, [this] {
         const std::string tabela = sqlTabelas.Campo("TABELA").ComoTexto();
-        if (!FExcecoes.Contem(tabela))
+        if (!FExcecoes.Contem(tabela) && tabela != TRegistroChavesPendentes::Tabela)
             FTabelas.Adicionar(tabela);
     });
     sqlTabelas.Fechar();

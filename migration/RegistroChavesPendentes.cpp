@@ -1,6 +1,10 @@
 #include "RegistroChavesPendentes.h"
 
+#include "Conexao.h"
+#include "Consulta.h"
+#include "ErroBancoDados.h"
 #include "IdentidadeArquivo.h"
+#include "NomeSql.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -11,9 +15,22 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <set>
 #include <stdexcept>
 
 namespace {
+
+
+// The definition is the file's JSON object of one key; the statement is there for a
+// technician who reads the table.
+std::string SQLCriarTabela()
+{
+    return std::string("create table ") + TRegistroChavesPendentes::Tabela +
+           " (TABELA varchar(63) character set UTF8 not null,"
+           " NOME varchar(63) character set UTF8 not null,"
+           " DEFINICAO varchar(4000) character set UTF8 not null,"
+           " SQL varchar(4000) character set UTF8)";
+}
 
 QString Texto(const std::string& texto)
 {
@@ -26,14 +43,6 @@ QJsonArray Lista(const std::vector<std::string>& nomes)
     for (const std::string& nome : nomes)
         lista.append(Texto(nome));
     return lista;
-}
-
-std::vector<std::string> Nomes(const QJsonValue& valor)
-{
-    std::vector<std::string> nomes;
-    for (const QJsonValue& nome : valor.toArray())
-        nomes.push_back(nome.toString().toStdString());
-    return nomes;
 }
 
 QJsonObject ParaJson(const TChaveEstrangeira& chave)
@@ -53,30 +62,91 @@ QJsonObject ParaJson(const TChaveEstrangeira& chave)
     };
 }
 
-TChaveEstrangeira DeJson(const QJsonObject& objeto)
+// A name the record gives: a text that is not empty.
+bool LerNome(const QJsonObject& objeto, const char* campo, std::string& nome, std::string& motivo)
 {
-    TChaveEstrangeira chave;
-    chave.Tabela = objeto["tabela"].toString().toStdString();
-    chave.Nome = objeto["nome"].toString().toStdString();
-    chave.Indice = objeto["indice"].toString().toStdString();
+    const QJsonValue valor = objeto[campo];
+    if (!valor.isString() || valor.toString().isEmpty()) {
+        motivo = std::string("\"") + campo + "\" ausente ou vazio";
+        return false;
+    }
+    nome = valor.toString().toStdString();
+    return true;
+}
+
+bool LerNomes(const QJsonObject& objeto, const char* campo, std::vector<std::string>& nomes,
+              std::string& motivo)
+{
+    const QJsonValue valor = objeto[campo];
+    if (!valor.isArray() || valor.toArray().isEmpty()) {
+        motivo = std::string("\"") + campo + "\" ausente ou vazio";
+        return false;
+    }
+    for (const QJsonValue& nome : valor.toArray()) {
+        if (!nome.isString() || nome.toString().isEmpty()) {
+            motivo = std::string("\"") + campo + "\" com um nome vazio";
+            return false;
+        }
+        nomes.push_back(nome.toString().toStdString());
+    }
+    return true;
+}
+
+// The rules go into the statement as they stand: only the server's own words are taken.
+bool LerRegra(const QJsonObject& objeto, const char* campo, std::string& regra, std::string& motivo)
+{
+    static const std::set<std::string> regras{"RESTRICT", "NO ACTION", "CASCADE", "SET NULL",
+                                              "SET DEFAULT"};
+    const QJsonValue valor = objeto[campo];
+    regra = valor.toString().toStdString();
+    if (!valor.isString() || !regras.count(regra)) {
+        motivo = std::string("\"") + campo + "\" ausente ou desconhecida";
+        return false;
+    }
+    return true;
+}
+
+// The key an object of the record describes, or the reason it describes none.
+bool DeJson(const QJsonValue& valor, TChaveEstrangeira& chave, std::string& motivo)
+{
+    if (!valor.isObject()) {
+        motivo = "uma chave não é um objeto";
+        return false;
+    }
+    const QJsonObject objeto = valor.toObject();
+    if (!LerNome(objeto, "tabela", chave.Tabela, motivo) ||
+        !LerNome(objeto, "nome", chave.Nome, motivo) ||
+        !LerNome(objeto, "indice", chave.Indice, motivo) ||
+        !LerNomes(objeto, "campos", chave.Campos, motivo) ||
+        !LerNome(objeto, "tabelaReferenciada", chave.TabelaReferenciada, motivo) ||
+        !LerNomes(objeto, "camposReferenciados", chave.CamposReferenciados, motivo) ||
+        !LerRegra(objeto, "regraAtualizacao", chave.RegraAtualizacao, motivo) ||
+        !LerRegra(objeto, "regraExclusao", chave.RegraExclusao, motivo))
+        return false;
+    if (!objeto["indiceDescendente"].isBool()) {
+        motivo = "\"indiceDescendente\" ausente";
+        return false;
+    }
     chave.IndiceDescendente = objeto["indiceDescendente"].toBool();
-    chave.Campos = Nomes(objeto["campos"]);
-    chave.TabelaReferenciada = objeto["tabelaReferenciada"].toString().toStdString();
-    chave.CamposReferenciados = Nomes(objeto["camposReferenciados"]);
-    chave.RegraAtualizacao = objeto["regraAtualizacao"].toString().toStdString();
-    chave.RegraExclusao = objeto["regraExclusao"].toString().toStdString();
-    return chave;
+    if (chave.Campos.size() != chave.CamposReferenciados.size()) {
+        motivo = "\"campos\" e \"camposReferenciados\" de tamanhos diferentes";
+        return false;
+    }
+    return true;
+}
+
+void AcrescentarChave(TLeituraChavesPendentes& leitura, std::set<std::string>& achadas,
+            TChaveEstrangeira chave)
+{
+    if (achadas.insert(chave.Identidade()).second)
+        leitura.Chaves.push_back(std::move(chave));
 }
 
 } // namespace
 
-TRegistroChavesPendentes::TRegistroChavesPendentes(const std::string& arquivoDestino)
-    : FBanco(ChaveArquivo(arquivoDestino))
+TRegistroChavesPendentes::TRegistroChavesPendentes(TConexao& destino)
+    : FDestino(destino), FBanco(ChaveArquivo(destino.Banco())), FArquivo(ArquivoDe(destino.Banco()))
 {
-    const QByteArray resumo =
-        QCryptographicHash::hash(QByteArray::fromStdString(FBanco), QCryptographicHash::Sha1)
-            .toHex();
-    FArquivo = Pasta() + "/" + resumo.toStdString() + ".json";
 }
 
 std::string TRegistroChavesPendentes::Pasta()
@@ -86,28 +156,166 @@ std::string TRegistroChavesPendentes::Pasta()
         .toStdString();
 }
 
-std::vector<TChaveEstrangeira> TRegistroChavesPendentes::Ler() const
+std::string TRegistroChavesPendentes::ArquivoDe(const std::string& arquivoDestino)
 {
-    QFile arquivo(Texto(FArquivo));
+    const QByteArray resumo =
+        QCryptographicHash::hash(QByteArray::fromStdString(ChaveArquivo(arquivoDestino)),
+                                 QCryptographicHash::Sha1)
+            .toHex();
+    return Pasta() + "/" + resumo.toStdString() + ".json";
+}
+
+bool TRegistroChavesPendentes::TabelaExiste()
+{
+    TConsulta consulta(&FDestino, std::string("select count(*) from RDB$RELATIONS where "
+                                              "RDB$RELATION_NAME = ") +
+                                      LiteralSql(Tabela));
+    consulta.Abrir();
+    return consulta.Campo(0).ComoInteiro() > 0;
+}
+
+TLeituraChavesPendentes TRegistroChavesPendentes::LerArquivo(const std::string& caminho)
+{
+    TLeituraChavesPendentes leitura;
+    QFile arquivo(Texto(caminho));
     if (!arquivo.exists())
-        return {};
-    const auto falha = [this](const QString& motivo) {
-        return std::runtime_error("O registro das chaves estrangeiras pendentes (" + FArquivo +
-                                  ") não pôde ser lido: " + motivo.toStdString());
+        return leitura;
+    const auto dano = [&leitura, &caminho](const std::string& motivo) {
+        leitura.Danos.push_back("O registro das chaves estrangeiras pendentes do DESTINO no "
+                                "arquivo " +
+                                caminho + " está danificado: " + motivo + ".");
+        return leitura;
     };
     if (!arquivo.open(QIODevice::ReadOnly))
-        throw falha(arquivo.errorString());
+        return dano(arquivo.errorString().toStdString());
     QJsonParseError erro;
     const QJsonDocument documento = QJsonDocument::fromJson(arquivo.readAll(), &erro);
     if (documento.isNull())
-        throw falha(erro.errorString());
-    std::vector<TChaveEstrangeira> chaves;
-    for (const QJsonValue& chave : documento.object()["chaves"].toArray())
-        chaves.push_back(DeJson(chave.toObject()));
-    return chaves;
+        return dano(erro.errorString().toStdString() + " na posição " +
+                    std::to_string(erro.offset));
+    if (!documento.isObject() || !documento.object()["chaves"].isArray())
+        return dano("falta a lista \"chaves\"");
+    std::set<std::string> achadas;
+    TLeituraChavesPendentes lidas;
+    for (const QJsonValue& valor : documento.object()["chaves"].toArray()) {
+        TChaveEstrangeira chave;
+        std::string motivo;
+        if (!DeJson(valor, chave, motivo))
+            return dano(motivo);
+        AcrescentarChave(lidas, achadas, std::move(chave));
+    }
+    return lidas;
 }
 
-void TRegistroChavesPendentes::Gravar(const std::vector<TChaveEstrangeira>& chaves) const
+TLeituraChavesPendentes TRegistroChavesPendentes::Ler()
+{
+    TLeituraChavesPendentes leitura;
+    std::set<std::string> achadas;
+    if (TabelaExiste()) {
+        TConsulta consulta(&FDestino, std::string("select TABELA, NOME, DEFINICAO from ") +
+                                          Tabela + " order by TABELA, NOME");
+        try {
+            consulta.Abrir();
+        } catch (const EBancoDados& erro) {
+            leitura.Danos.push_back(std::string("A tabela ") + Tabela +
+                                    " do DESTINO, que registra as chaves estrangeiras "
+                                    "pendentes, não pôde ser lida: " +
+                                    erro.what());
+        }
+        for (; consulta.Aberta() && !consulta.Eof(); consulta.Proximo()) {
+            const std::string tabela = consulta.Campo("TABELA").ComoTexto();
+            const std::string nome = consulta.Campo("NOME").ComoTexto();
+            QJsonParseError erro;
+            const QJsonDocument documento = QJsonDocument::fromJson(
+                QByteArray::fromStdString(consulta.Campo("DEFINICAO").ComoTexto()), &erro);
+            TChaveEstrangeira chave;
+            std::string motivo;
+            if (documento.isNull())
+                motivo = erro.errorString().toStdString();
+            else if (DeJson(documento.object(), chave, motivo) &&
+                     (chave.Tabela != tabela || chave.Nome != nome))
+                motivo = "a definição é de outra chave";
+            if (motivo.empty())
+                AcrescentarChave(leitura, achadas, std::move(chave));
+            else
+                leitura.Danos.push_back(std::string("A tabela ") + Tabela +
+                                        " do DESTINO, que registra as chaves estrangeiras "
+                                        "pendentes, tem uma linha danificada (TABELA " +
+                                        tabela + ", NOME " + nome + "): " + motivo + ".");
+        }
+    }
+    TLeituraChavesPendentes arquivo = LerArquivo(FArquivo);
+    for (TChaveEstrangeira& chave : arquivo.Chaves)
+        AcrescentarChave(leitura, achadas, std::move(chave));
+    for (std::string& dano : arquivo.Danos)
+        leitura.Danos.push_back(std::move(dano));
+    return leitura;
+}
+
+void TRegistroChavesPendentes::Gravar(const std::vector<TChaveEstrangeira>& chaves)
+{
+    const bool existe = TabelaExiste();
+    if (chaves.empty()) {
+        GravarArquivo(chaves);
+        if (existe)
+            ExcluirTabela();
+        return;
+    }
+    if (!existe)
+        FDestino.Executar(SQLCriarTabela());
+    FDestino.IniciarTransacao();
+    try {
+        FDestino.Executar(std::string("delete from ") + Tabela);
+        for (const TChaveEstrangeira& chave : chaves)
+            FDestino.Executar(
+                std::string("insert into ") + Tabela + " (TABELA, NOME, DEFINICAO, SQL) values (" +
+                LiteralSql(chave.Tabela) + ", " + LiteralSql(chave.Nome) + ", " +
+                LiteralSql(QJsonDocument(ParaJson(chave)).toJson(QJsonDocument::Compact)
+                               .toStdString()) +
+                ", " + LiteralSql(chave.SQLCriar()) + ")");
+        FDestino.Commit();
+    } catch (...) {
+        FDestino.Rollback();
+        throw;
+    }
+    GravarArquivo(chaves);
+}
+
+// With nobody else attached (the run refuses a destination in use) only the server's garbage
+// collector, cleaning the rows deleted as the keys were created, may still hold the table; it
+// lets go only of a lock someone waits for, so the drop waits.
+void TRegistroChavesPendentes::ExcluirTabela()
+{
+    FDestino.IniciarTransacaoComEspera(30);
+    try {
+        FDestino.Executar(std::string("drop table ") + Tabela);
+        FDestino.Commit();
+    } catch (...) {
+        FDestino.Rollback();
+        throw;
+    }
+}
+
+void TRegistroChavesPendentes::Remover(const TChaveEstrangeira& chave)
+{
+    FDestino.Executar(std::string("delete from ") + Tabela + " where TABELA = " +
+                      LiteralSql(chave.Tabela) + " and NOME = " + LiteralSql(chave.Nome));
+}
+
+void TRegistroChavesPendentes::GuardarArquivoDanificado()
+{
+    if (LerArquivo(FArquivo).Danos.empty())
+        return;
+    const QString destino = Texto(FArquivo + ".descartado");
+    QFile::remove(destino);
+    QFile arquivo(Texto(FArquivo));
+    if (!arquivo.rename(destino))
+        throw std::runtime_error("O registro danificado das chaves estrangeiras pendentes (" +
+                                 FArquivo + ") não pôde ser posto de lado: " +
+                                 arquivo.errorString().toStdString());
+}
+
+void TRegistroChavesPendentes::GravarArquivo(const std::vector<TChaveEstrangeira>& chaves) const
 {
     const auto falha = [this](const QString& motivo) {
         return std::runtime_error("O registro das chaves estrangeiras pendentes (" + FArquivo +

@@ -5,27 +5,59 @@
 #include <string>
 #include <vector>
 
-// The foreign keys dropped from one destination and not yet created again, kept in a file of
-// the user's own so that they outlive the process: a run that ends part way (a failure, a stop,
-// the process killed, the server gone) leaves them there, and the next run on that destination,
-// from either program, creates them again. The file is written before the first key is dropped
-// and removed once every key exists again.
+class TConexao;
+
+// What a reading of the record found: the pending keys of both copies, merged, and a sentence
+// for each part that could not be read (naming the file, or the table and its row).
+struct TLeituraChavesPendentes {
+    std::vector<TChaveEstrangeira> Chaves;
+    std::vector<std::string> Danos;
+};
+
+// The foreign keys dropped from one destination and not yet created again. They are kept in
+// the destination itself, in a table of the tool's own, so that they travel with the database
+// (moved, renamed, copied, opened by another user), and in a file of the user's own, named
+// after the destination's path, as the technician's copy. Both are written before the first
+// key is dropped; a key's row goes once the key exists again, and when no key is pending the
+// table is dropped and the file removed, so that a finished destination keeps nothing of the
+// tool's.
 class TRegistroChavesPendentes {
 public:
-    // The destination as its path names it; every path naming the same file shares a record.
-    explicit TRegistroChavesPendentes(const std::string& arquivoDestino);
+    // The tool's own table in the destination: none of the run's tables. The table list, the
+    // checks and the copy leave it alone.
+    static constexpr const char* Tabela = "NEWDATABASE_CHAVES_PENDENTES";
 
-    // The folder that holds every destination's record.
+    // The destination as the connection names it.
+    explicit TRegistroChavesPendentes(TConexao& destino);
+
+    // The folder that holds every destination's file.
     static std::string Pasta();
-    // This destination's record file (it exists only while keys are pending).
+    // The file of the destination with this path (it exists only while keys are pending);
+    // every path naming the same file shares it.
+    static std::string ArquivoDe(const std::string& arquivoDestino);
     const std::string& Arquivo() const noexcept { return FArquivo; }
 
-    // The pending keys; none when there is no record. A record that cannot be read fails.
-    std::vector<TChaveEstrangeira> Ler() const;
-    // Replaces the record with these keys, all at once; no keys removes it.
-    void Gravar(const std::vector<TChaveEstrangeira>& chaves) const;
+    // Both copies, merged by each key's identity. A damaged copy or row is told in Danos and
+    // adds no key; a database failure throws.
+    TLeituraChavesPendentes Ler();
+    // Only the file: for whoever cannot reach the destination.
+    static TLeituraChavesPendentes LerArquivo(const std::string& arquivo);
+
+    // Replaces both copies with these keys: the table's rows in one transaction, then the file.
+    // No keys: the table is dropped and the file removed.
+    void Gravar(const std::vector<TChaveEstrangeira>& chaves);
+    // One key exists again: its row goes (the file is brought up to date by the next Gravar).
+    void Remover(const TChaveEstrangeira& chave);
+    // A damaged file is moved aside (to Arquivo() + ".descartado"), so that the technician
+    // still has it once the run has written a new one.
+    void GuardarArquivoDanificado();
 
 private:
+    bool TabelaExiste();
+    void ExcluirTabela();
+    void GravarArquivo(const std::vector<TChaveEstrangeira>& chaves) const;
+
+    TConexao& FDestino;
     std::string FBanco;
     std::string FArquivo;
 };

@@ -52,11 +52,16 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::Verificar()
     const TCatalogoRelacoes relacoesDestino = LerCatalogoRelacoes(destino);
     const TChavesUnicas unicasOrigem = LerChavesUnicas(origem);
     const TChavesUnicas unicasDestino = LerChavesUnicas(destino);
+    // What the record of pending keys holds that the run would refuse, then the keys it would
+    // create again.
+    const std::vector<TImpedimentoTabela> pendentes = FChaves.ConferirPendentes(relacoesDestino);
     const std::vector<TChaveEstrangeira> estrangeiras = FChaves.ChavesARecriar();
     const std::vector<TChaveEstrangeira> estrangeirasOrigem =
         TPassosChavesEstrangeiras::ChavesDe(origem);
 
     std::vector<TProblemaVerificacao> problemas;
+    for (const TImpedimentoTabela& pendente : pendentes)
+        problemas.push_back(DoCatalogo(pendente));
     std::set<std::string> impedidas;
     for (const TImpedimentoTabela& impedimento :
          TVerificacaoPrevia::VerificarTabelas(relacoesOrigem, relacoesDestino, FExcecoes)) {

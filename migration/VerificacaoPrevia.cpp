@@ -3,6 +3,7 @@
 #include "Conexao.h"
 #include "Consulta.h"
 #include "ListaTextos.h"
+#include "PassosChavesEstrangeiras.h"
 
 namespace {
 
@@ -73,6 +74,11 @@ std::vector<std::string> Conexoes(TConexao& conexao)
 
 } // namespace
 
+const char* const TVerificacaoPrevia::ComoDescartarPendentes =
+    "Essas chaves estrangeiras pendentes vêm de uma importação anterior neste DESTINO que não "
+    "terminou. Depois de conferi-las, importe com a opção --descartar-chaves-pendentes da linha "
+    "de comando para descartar o que está acima; as demais chaves pendentes são recriadas.";
+
 TResultadoVerificacaoPrevia TVerificacaoPrevia::Verificar()
 {
     TResultadoVerificacaoPrevia resultado;
@@ -80,6 +86,12 @@ TResultadoVerificacaoPrevia TVerificacaoPrevia::Verificar()
     const TCatalogoRelacoes destino = LerCatalogoRelacoes(FContexto.ConexaoDestino);
     for (const TImpedimentoTabela& impedimento : VerificarTabelas(origem, destino, FExcecoes))
         resultado.Impedimentos.push_back(impedimento.Texto);
+    const std::vector<TImpedimentoTabela> pendentes = FChaves.ConferirPendentes(destino);
+    for (const TImpedimentoTabela& pendente : pendentes)
+        (FChaves.Descarte() ? resultado.Avisos : resultado.Impedimentos)
+            .push_back(FChaves.Descarte() ? "Descartado: " + pendente.Texto : pendente.Texto);
+    if (!pendentes.empty() && !FChaves.Descarte())
+        resultado.Impedimentos.push_back(ComoDescartarPendentes);
     for (const std::string& conexao : Conexoes(FContexto.ConexaoDestino))
         resultado.Impedimentos.push_back("O banco de dados de DESTINO está em uso por outra "
                                          "conexão: " +

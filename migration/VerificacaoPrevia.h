@@ -7,6 +7,7 @@
 #include <vector>
 
 class TListaTextos;
+class TPassosChavesEstrangeiras;
 
 // What the look at both databases before a run found: the reasons the run must not start, and
 // the warnings it starts with.
@@ -27,15 +28,22 @@ struct TImpedimentoTabela {
 // way or harm the destination: a table or column to be filled that the source lacks, a column
 // of a type the copy cannot carry, and anyone else attached to the destination (the run
 // switches its triggers off and drops its foreign keys, which nobody may see or write
-// through). Everything found is listed at once. Others attached to the source only earn a
-// warning: the copy of a database in use may not be consistent.
+// through), and a record of foreign keys an earlier run left pending that is damaged or names
+// keys the destination can no longer have. Everything found is listed at once. Others
+// attached to the source only earn a warning: the copy of a database in use may not be
+// consistent.
 class TVerificacaoPrevia {
 public:
-    // Excecoes: the destination tables the run keeps as they are.
-    TVerificacaoPrevia(const TContextoMigracao& contexto, const TListaTextos& excecoes)
-        : FContexto(contexto), FExcecoes(excecoes)
+    // Excecoes: the destination tables the run keeps as they are. Chaves: the run's
+    // foreign-key steps, which keep what they find in the record for the run.
+    TVerificacaoPrevia(const TContextoMigracao& contexto, const TListaTextos& excecoes,
+                       TPassosChavesEstrangeiras& chaves)
+        : FContexto(contexto), FExcecoes(excecoes), FChaves(chaves)
     {
     }
+
+    // How to go on after a refusal for the record of pending keys.
+    static const char* const ComoDescartarPendentes;
 
     TResultadoVerificacaoPrevia Verificar();
 
@@ -51,4 +59,5 @@ public:
 private:
     TContextoMigracao FContexto;
     const TListaTextos& FExcecoes;
+    TPassosChavesEstrangeiras& FChaves;
 };

@@ -144,7 +144,8 @@ void TExecucaoJanelaTest::FailedRunTurnsTheLogRedAndKeepsTheBars()
     const QString registro = QString::fromStdString(TMigracao::ArquivoChavesPendentes(destino.Caminho()));
     QCOMPARE(FCaixas.size(), 1);
     const QStringList caixa = FCaixas.first().split("\r\n");
-    QCOMPARE(caixa.mid(0, 3), (QStringList{"Chaves estrangeiras excluídas do DESTINO e ainda não recriadas, guardadas em",
+    QCOMPARE(caixa.mid(0, 3), (QStringList{"Chaves estrangeiras excluídas do DESTINO e ainda não recriadas, guardadas "
+                                           "na tabela NEWDATABASE_CHAVES_PENDENTES do DESTINO e em",
                                            registro, "A próxima importação neste DESTINO as recria."}));
     QCOMPARE(caixa.filter(QRegularExpression("^alter table .* foreign key .*;$")).size(), 8);
     QString aviso;

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <regex>
 #include <spawn.h>
 #include <csignal>
@@ -132,6 +133,9 @@ INSTANTIATE_TEST_SUITE_P(
                         2, "", Uso},
         TCasoArgumentos{"OpcaoDesconhecida", {"--conferir", "/x/a.fdb", "/x/b.fdb"}, 2, "", Uso},
         TCasoArgumentos{"AjudaComBancos", {"--help", "/x/a.fdb", "/x/b.fdb"}, 2, "", Uso},
+        TCasoArgumentos{"VerificarEDescartar",
+                        {"--verificar", "--descartar-chaves-pendentes", "/x/a.fdb", "/x/b.fdb"}, 2,
+                        "", Uso},
         TCasoArgumentos{"VerificarOrigemVazia", {"--verificar", "", "/x/destino.fdb"}, 2, "",
                         "Banco de dados de ORIGEM não foi informado.\n"},
         TCasoArgumentos{"VerificarMesmoArquivo", {"/x/a.fdb", "/x/./a.fdb", "--verificar"}, 2, "",
@@ -145,7 +149,10 @@ TEST(LinhaComandoTest, AjudaEmPortugues)
     EXPECT_EQ(execucao.Erros, "");
     EXPECT_EQ(execucao.Saida.rfind("Uso: vorel-newdatabase-cli ORIGEM DESTINO\n", 0), 0u);
     EXPECT_NE(execucao.Saida.find("Códigos de saída:"), std::string::npos);
-    EXPECT_NE(execucao.Saida.find("\n  4  interrompida com Ctrl+C; "), std::string::npos);
+    EXPECT_NE(execucao.Saida.find("--descartar-chaves-pendentes ORIGEM DESTINO\n"),
+              std::string::npos);
+    EXPECT_NE(execucao.Saida.find("\n  4  "), std::string::npos);
+    EXPECT_NE(execucao.Saida.find("\n  5  interrompida com Ctrl+C; "), std::string::npos);
     EXPECT_NE(execucao.Saida.find("\n  " + TRegistroChavesPendentes::Pasta() + "\n"),
               std::string::npos)
         << execucao.Saida;
@@ -328,7 +335,9 @@ TEST(LinhaComandoTest, ImportacaoQueFalhaMostraAsChavesPendentes)
     EXPECT_EQ(static_cast<std::size_t>(fim - titulo - 1), chaves.size());
     for (auto linha = titulo + 1; linha != fim; ++linha)
         EXPECT_TRUE(linha->rfind("alter table ", 0) == 0 && linha->back() == ';') << *linha;
-    EXPECT_EQ(*fim, "Guardadas em " + TMigracao::ArquivoChavesPendentes(par.Destino.Caminho()) +
+    EXPECT_EQ(*fim, std::string("Guardadas na tabela ") + TRegistroChavesPendentes::Tabela +
+                        " do DESTINO e em " +
+                        TMigracao::ArquivoChavesPendentes(par.Destino.Caminho()) +
                         "; a próxima importação neste DESTINO as recria.");
     EXPECT_TRUE(std::filesystem::exists(TMigracao::ArquivoChavesPendentes(par.Destino.Caminho())));
 
@@ -339,6 +348,122 @@ TEST(LinhaComandoTest, ImportacaoQueFalhaMostraAsChavesPendentes)
         destino.Executar(linha->substr(0, linha->size() - 1));
     EXPECT_EQ(ChavesEstrangeiras(destino), chaves);
 }
+
+struct TCasoRegistro {
+    std::string Nome;
+    // Damages the record a failed run left; the pair is disconnected afterwards.
+    std::function<void(TParMigracao& par)> Danificar;
+    // What the refusal must name.
+    std::function<std::string(TParMigracao& par)> Trecho;
+    std::size_t ChavesAoFim;
+    bool ArquivoPostoDeLado = false; // the damaged file, kept for the technician
+};
+
+void PrintTo(const TCasoRegistro& caso, std::ostream* saida)
+{
+    *saida << caso.Nome;
+}
+
+class RegistroChavesPendentesTest : public ::testing::TestWithParam<TCasoRegistro> {};
+
+// A run left FK_PEDIDOS_ITENS_PEDIDO pending (an item without its order); the orphan is gone,
+// but the record is damaged, or names a key the destination can no longer have. The next run
+// refuses before it changes anything, naming what is wrong and how to go on; with
+// --descartar-chaves-pendentes it leaves that out and creates every key it still can.
+TEST_P(RegistroChavesPendentesTest, RecusaSemTocarEmNadaEDescartaComAOpcao)
+{
+    TParMigracao par;
+    par.Origem.ExecutarScript(
+        "alter table PEDIDOS_ITENS drop constraint FK_PEDIDOS_ITENS_PEDIDO;\n"
+        "insert into PEDIDOS_ITENS (PEDIDO, ITEM, EMPRESA, PRO_CODIGO) values (999, 1, 1, 100);");
+    ASSERT_EQ(ChavesEstrangeiras(par.ConexaoDestino).size(), 8u);
+    par.Desconectar();
+    const std::string& origem = par.Origem.Caminho();
+    const std::string& destino = par.Destino.Caminho();
+    const TExecucao falha = Executar({origem, destino});
+    ASSERT_EQ(falha.Codigo, 1) << falha.Saida << falha.Erros;
+    par.Origem.ExecutarScript("delete from PEDIDOS_ITENS where PEDIDO = 999;");
+    GetParam().Danificar(par);
+    par.Desconectar();
+
+    const std::string arquivo = TMigracao::ArquivoChavesPendentes(destino);
+    const std::string registro = Ler(arquivo);
+    const auto origemAntes = Retrato(par.ConexaoOrigem);
+    const auto destinoAntes = Retrato(par.ConexaoDestino);
+    par.Desconectar();
+    const TExecucao recusa = Executar({origem, destino});
+    EXPECT_EQ(recusa.Codigo, 2) << recusa.Saida << recusa.Erros;
+    EXPECT_EQ(recusa.Saida, "");
+    EXPECT_EQ(recusa.Erros.rfind("A importação não pode ser iniciada:\n", 0), 0u) << recusa.Erros;
+    EXPECT_NE(recusa.Erros.find(GetParam().Trecho(par)), std::string::npos) << recusa.Erros;
+    EXPECT_NE(recusa.Erros.find("--descartar-chaves-pendentes"), std::string::npos);
+    EXPECT_EQ(Retrato(par.ConexaoOrigem), origemAntes);
+    EXPECT_EQ(Retrato(par.ConexaoDestino), destinoAntes);
+    EXPECT_EQ(Ler(arquivo), registro);
+    par.Desconectar();
+
+    const TExecucao descarte = Executar({"--descartar-chaves-pendentes", origem, destino});
+    EXPECT_EQ(descarte.Codigo, 0) << descarte.Saida << descarte.Erros;
+    EXPECT_NE(descarte.Saida.find(" - Descartado: " + GetParam().Trecho(par)), std::string::npos)
+        << descarte.Saida;
+    EXPECT_EQ(ChavesEstrangeiras(par.ConexaoDestino).size(), GetParam().ChavesAoFim);
+    EXPECT_EQ(Contar(par.ConexaoDestino, std::string("select count(*) from RDB$RELATIONS where "
+                                                     "RDB$RELATION_NAME = '") +
+                                             TRegistroChavesPendentes::Tabela + "'"),
+              0);
+    par.Desconectar();
+    EXPECT_FALSE(std::filesystem::exists(arquivo));
+    EXPECT_EQ(std::filesystem::exists(arquivo + ".descartado"), GetParam().ArquivoPostoDeLado);
+    EXPECT_TRUE(TMigracao::ChavesEstrangeirasPendentes(destino).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Registros, RegistroChavesPendentesTest,
+    ::testing::Values(
+        // The table still has the key: it is created; the damaged file is kept aside.
+        TCasoRegistro{"ArquivoTruncado",
+                      [](TParMigracao& par) {
+                          const std::string arquivo =
+                              TMigracao::ArquivoChavesPendentes(par.Destino.Caminho());
+                          std::filesystem::resize_file(arquivo,
+                                                       std::filesystem::file_size(arquivo) / 2);
+                      },
+                      [](TParMigracao& par) {
+                          return "O registro das chaves estrangeiras pendentes do DESTINO no "
+                                 "arquivo " +
+                                 TMigracao::ArquivoChavesPendentes(par.Destino.Caminho()) +
+                                 " está danificado: ";
+                      },
+                      8, true},
+        // The file still has the key: it is created.
+        TCasoRegistro{"LinhaDaTabelaDanificada",
+                      [](TParMigracao& par) {
+                          par.Destino.ExecutarScript(
+                              std::string("update ") + TRegistroChavesPendentes::Tabela +
+                              " set DEFINICAO = '{\"tabela\": \"PEDIDOS_ITENS\"';");
+                      },
+                      [](TParMigracao&) {
+                          return std::string("A tabela ") + TRegistroChavesPendentes::Tabela +
+                                 " do DESTINO, que registra as chaves estrangeiras pendentes, tem "
+                                 "uma linha danificada (TABELA PEDIDOS_ITENS, NOME "
+                                 "FK_PEDIDOS_ITENS_PEDIDO): ";
+                      },
+                      8},
+        // The table went, and its other key with it.
+        TCasoRegistro{"TabelaDaChaveExcluida",
+                      [](TParMigracao& par) {
+                          par.Destino.ExecutarScript("drop table PEDIDOS_ITENS;");
+                      },
+                      [](TParMigracao&) {
+                          return std::string(
+                              "A chave estrangeira pendente FK_PEDIDOS_ITENS_PEDIDO da tabela "
+                              "PEDIDOS_ITENS não pode ser recriada: a tabela PEDIDOS_ITENS não "
+                              "existe no DESTINO. Comando: alter table PEDIDOS_ITENS add "
+                              "constraint FK_PEDIDOS_ITENS_PEDIDO foreign key (PEDIDO) references "
+                              "PEDIDOS (PEDIDO) on delete CASCADE.");
+                      },
+                      6}),
+    [](const auto& info) { return info.param.Nome; });
 
 // Relative paths name files under the caller's working folder, whatever the server's is, here
 // in a folder whose name WIN1252 cannot write: the run copies the pair it was given, the
@@ -413,7 +538,7 @@ TEST_P(InterrupcaoTest, CtrlCTerminaComALinhaDaInterrupcao)
     par.Desconectar();
 
     const TExecucao execucao = Executar({par.Origem.Caminho(), par.Destino.Caminho()}, {}, GetParam());
-    EXPECT_EQ(execucao.Codigo, 4) << execucao.Saida << execucao.Erros;
+    EXPECT_EQ(execucao.Codigo, 5) << execucao.Saida << execucao.Erros;
     const auto linhas = Linhas(execucao.Saida);
     ASSERT_FALSE(linhas.empty());
     EXPECT_EQ(linhas.back().substr(11), TMigracao::LinhaInterrupcao) << execucao.Saida;

@@ -290,6 +290,26 @@ TEST_F(CopiaTabelaTest, FalhaNomeiaTabelaDeNomeComAspas)
     }
 }
 
+// The server's text can quote the refused row's own values: a key that reads like the place of
+// another row of the chunk does not mislead the search for the refused one.
+TEST_F(CopiaTabelaTest, ChaveComTextoDeLocalNaoEnganaABusca)
+{
+    for (TConexao* conexao : {&FOrigem, &FDestino})
+        conexao->Executar("create table LOCAIS (K varchar(30) not null primary key)");
+    for (const char* chave : {"a", "b", "At block line: 4, col: 1"})
+        FOrigem.Executar(std::string("insert into LOCAIS values ('") + chave + "')");
+    FDestino.Executar("insert into LOCAIS values ('At block line: 4, col: 1')");
+    try {
+        Copiar("select K from LOCAIS");
+        FAIL() << "a cópia deveria falhar";
+    } catch (const EBancoDados& erro) {
+        const std::string mensagem = erro.what();
+        EXPECT_TRUE(mensagem.ends_with("\r\nTabela: LOCAIS\r\nChave primária: K = 'At block "
+                                       "line: 4, col: 1'"))
+            << mensagem;
+    }
+}
+
 // An attachment the server drops is let go by the copy that meets it, so the next copy attaches
 // anew. The source's transaction is opened beforehand, so that the read is the first operation
 // to meet the dropped attachment.

@@ -130,4 +130,35 @@ TEST(ExecucaoTest, PreencherCamposBooleanosDeixaAsVisoes)
     EXPECT_EQ(acompanhamento.Maximo(TBarra::Atual), 1);
 }
 
+// A row of the second table that another session holds locked: the fill fails as a whole,
+// leaving the first table's NULLs too, and names the table and the column it was filling.
+TEST(ExecucaoTest, PreencherCamposBooleanosNomeiaATabelaQueFalhou)
+{
+    TBancoTeste banco(NomeTesteAtual(), TBancoTeste::TConteudo::Vazio);
+    banco.ExecutarScript("create domain LOGICO char(1);\n"
+                         "create table PRIMEIRA (ID integer, ATIVA LOGICO);\n"
+                         "create table SEGUNDA (ID integer, ATIVA LOGICO);\n"
+                         "insert into PRIMEIRA values (1, null);\n"
+                         "insert into SEGUNDA values (1, null);\n");
+    TConexao conexao, outraSessao;
+    conexao.DefinirBanco(banco.Caminho());
+    outraSessao.DefinirBanco(banco.Caminho());
+    outraSessao.IniciarTransacao();
+    outraSessao.Executar("update SEGUNDA set ID = 2");
+
+    TRelatorioGravado relatorio;
+    TAcompanhamentoMigracao acompanhamento(relatorio);
+    TCancelamento cancelamento;
+    TVerificacoesIniciais verificacoes({conexao, conexao, acompanhamento, cancelamento});
+    try {
+        verificacoes.PreencherCamposBooleanos();
+        ADD_FAILURE() << "o preenchimento deveria falhar";
+    } catch (const EBancoDados& erro) {
+        const std::string mensagem = erro.what();
+        EXPECT_TRUE(mensagem.ends_with("\r\nTabela: SEGUNDA\r\nColuna: ATIVA")) << mensagem;
+    }
+    outraSessao.Rollback();
+    EXPECT_EQ(Contar(conexao, "select count(*) from PRIMEIRA where ATIVA is null"), 1);
+}
+
 } // namespace

@@ -2,12 +2,15 @@
 #include "InspecaoBanco.h"
 #include "Migracao.h"
 #include "ParMigracao.h"
+#include "RegistroChavesPendentes.h"
 #include "RelatorioGravado.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -146,5 +149,194 @@ TEST(ChavesPendentesTest, ProximaExecucaoRecriaAsChavesDeUmaExecucaoQueFalhou)
     EXPECT_FALSE(relatorio.EmVermelho);
     EXPECT_EQ(Contendo(relatorio.Textos(), "Criando chave estrangeira... ").size(), 8u);
 }
+
+// An order item without its order in the source: the run copies it, and the destination's
+// key FK_PEDIDOS_ITENS_PEDIDO cannot be created over it.
+const char* const ItemSemPedido =
+    "alter table PEDIDOS_ITENS drop constraint FK_PEDIDOS_ITENS_PEDIDO;\n"
+    "insert into PEDIDOS_ITENS (PEDIDO, ITEM, EMPRESA, PRO_CODIGO) values (999, 1, 1, 100);";
+const char* const SemItemOrfao = "delete from PEDIDOS_ITENS where PEDIDO = 999;";
+const char* const SQLChaveDoItem =
+    "alter table PEDIDOS_ITENS add constraint FK_PEDIDOS_ITENS_PEDIDO foreign key (PEDIDO) "
+    "references PEDIDOS (PEDIDO) on delete CASCADE";
+
+bool TemTabelaDoRegistro(TConexao& conexao)
+{
+    return Contar(conexao, std::string("select count(*) from RDB$RELATIONS where "
+                                       "RDB$RELATION_NAME = '") +
+                               TRegistroChavesPendentes::Tabela + "'") > 0;
+}
+
+// Keys that cannot be created (rows without their parent) do not stop the others: the run
+// creates every other key, switches the triggers on, carries the sequences, names each key
+// left pending with its orphan rows, and only then fails. The keys stay recorded, and once the
+// rows are mended the next run creates them and leaves nothing of the record behind.
+TEST(ChavesPendentesTest, ChavesQueNaoPodemSerCriadasNaoImpedemAsDemais)
+{
+    TParMigracao par;
+    par.Origem.ExecutarScript(
+        std::string(ItemSemPedido) +
+        "\nalter table CLIENTES_EMAIL drop constraint FK_CLIENTES_EMAIL_CLIENTE;\n"
+        "set term ^;\n"
+        "execute block as declare i integer = 0; begin\n"
+        "  while (i < 6) do begin\n"
+        "    insert into CLIENTES_EMAIL (EMPRESA, ID, CLI_CODIGO, EMAIL)\n"
+        "      values (1, 100 + :i, 77, 'orfao' || :i || '@exemplo.com');\n"
+        "    i = i + 1;\n"
+        "  end\n"
+        "end^\n"
+        "set term ;^\n"
+        "alter sequence PEDIDO restart with 1500;");
+    const auto chaves = ChavesEstrangeiras(par.ConexaoDestino);
+    ASSERT_EQ(chaves.size(), 8u);
+    par.Destino.ExecutarScript("set term ^;\n"
+                               "create trigger TR_MARCAS_TESTE for MARCAS inactive before insert "
+                               "as begin end^\n"
+                               "set term ;^");
+    par.Desconectar();
+
+    TRelatorioGravado relatorio;
+    TMigracao migracao(relatorio);
+    ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Falhou);
+    const auto textos = relatorio.Textos();
+    const auto posicao = [&textos](const std::string& texto) {
+        return std::find(textos.begin(), textos.end(), texto) - textos.begin();
+    };
+    const auto criadas = posicao("Chaves estrangeiras criadas: 6.");
+    ASSERT_LT(criadas, static_cast<long>(textos.size())) << textos.back();
+    EXPECT_EQ(textos[criadas + 1],
+              "Chave estrangeira FK_CLIENTES_EMAIL_CLIENTE (CLIENTES_EMAIL) não recriada: registro "
+              "pai ausente na tabela CLIENTES; 6 linhas (EMPRESA=1 ID=100; EMPRESA=1 ID=101; "
+              "EMPRESA=1 ID=102; EMPRESA=1 ID=103; EMPRESA=1 ID=104).");
+    EXPECT_EQ(textos[criadas + 2],
+              "Chave estrangeira FK_PEDIDOS_ITENS_PEDIDO (PEDIDOS_ITENS) não recriada: registro "
+              "pai ausente na tabela PEDIDOS; 1 linha (PEDIDO=999 ITEM=1).");
+    EXPECT_EQ(textos[criadas + 3], "Ativando gatilhos...");
+    EXPECT_EQ(Contendo(textos, "Sequenciadores criados: ").size(), 1u);
+    EXPECT_EQ(textos.back(), "Ocorreu um erro: \r\nChaves estrangeiras não recriadas: 2 "
+                             "(listadas acima). Elas continuam registradas no DESTINO; corrija o "
+                             "que impede cada uma e importe novamente para recriá-las.");
+    EXPECT_TRUE(relatorio.EmVermelho);
+    EXPECT_EQ(migracao.Posicao(TBarra::Total), 11);
+
+    EXPECT_EQ(ChavesEstrangeiras(par.ConexaoDestino).size(), 6u);
+    for (const auto& [gatilho, ativo] : Gatilhos(par.ConexaoDestino))
+        EXPECT_TRUE(ativo) << gatilho;
+    EXPECT_EQ(Sequencias(par.ConexaoDestino), Sequencias(par.ConexaoOrigem));
+    EXPECT_EQ(Sequencias(par.ConexaoDestino).at("PEDIDO"), 1500);
+    par.Desconectar();
+    const auto pendentes = TMigracao::ChavesEstrangeirasPendentes(par.Destino.Caminho());
+    ASSERT_EQ(pendentes.size(), 2u);
+    EXPECT_EQ(pendentes[1], SQLChaveDoItem);
+
+    par.Origem.ExecutarScript(std::string(SemItemOrfao) +
+                              "\ndelete from CLIENTES_EMAIL where CLI_CODIGO = 77;");
+    par.Desconectar();
+    ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Concluida)
+        << relatorio.Linhas.back();
+    EXPECT_EQ(ChavesEstrangeiras(par.ConexaoDestino), chaves);
+    EXPECT_FALSE(TemTabelaDoRegistro(par.ConexaoDestino));
+    par.Desconectar();
+    EXPECT_TRUE(TMigracao::ChavesEstrangeirasPendentes(par.Destino.Caminho()).empty());
+    EXPECT_FALSE(std::filesystem::exists(TMigracao::ArquivoChavesPendentes(par.Destino.Caminho())));
+}
+
+struct TCasoMudanca {
+    std::string Nome;
+    // Moves the destination of a failed run somehow; returns the path the next run uses.
+    std::function<std::string(const std::string& destino)> Mudar;
+    bool OriginalContinuaPendente = false;
+};
+
+void PrintTo(const TCasoMudanca& caso, std::ostream* saida)
+{
+    *saida << caso.Nome;
+}
+
+std::string PastaNova(const std::string& nome)
+{
+    const std::filesystem::path pasta = std::filesystem::path(TBancoTeste::Pasta()) / nome;
+    std::filesystem::create_directories(pasta);
+    std::filesystem::permissions(pasta, std::filesystem::perms::all);
+    return pasta.string();
+}
+
+class MudancaDoDestinoTest : public ::testing::TestWithParam<TCasoMudanca> {};
+
+// The record travels with the destination: whatever the technician does with the file after a
+// run that left a key pending, or whoever runs the next one, that run creates the key.
+TEST_P(MudancaDoDestinoTest, ProximaExecucaoRecriaAChavePendente)
+{
+    TParMigracao par;
+    par.Origem.ExecutarScript(ItemSemPedido);
+    const auto chaves = ChavesEstrangeiras(par.ConexaoDestino);
+    par.Desconectar();
+    {
+        TRelatorioGravado relatorio;
+        TMigracao migracao(relatorio);
+        ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+                  TResultadoMigracao::Falhou);
+    }
+    par.Origem.ExecutarScript(SemItemOrfao);
+    par.Desconectar();
+    const std::string xdg = std::getenv("XDG_DATA_HOME");
+    const std::string novo = GetParam().Mudar(par.Destino.Caminho());
+
+    TRelatorioGravado relatorio;
+    TMigracao migracao(relatorio);
+    const TResultadoMigracao resultado = migracao.Iniciar(par.Origem.Caminho(), novo);
+    setenv("XDG_DATA_HOME", xdg.c_str(), 1);
+    ASSERT_EQ(resultado, TResultadoMigracao::Concluida)
+        << (relatorio.Abandonos.empty() ? relatorio.Linhas.back() : relatorio.Abandonos[0]);
+    TConexao destino;
+    destino.DefinirBanco(novo);
+    EXPECT_EQ(ChavesEstrangeiras(destino), chaves);
+    EXPECT_FALSE(TemTabelaDoRegistro(destino));
+    destino.Desconectar();
+    EXPECT_TRUE(TMigracao::ChavesEstrangeirasPendentes(novo).empty());
+    if (GetParam().OriginalContinuaPendente)
+        EXPECT_EQ(TMigracao::ChavesEstrangeirasPendentes(par.Destino.Caminho()),
+                  std::vector<std::string>{SQLChaveDoItem});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Mudancas, MudancaDoDestinoTest,
+    ::testing::Values(
+        TCasoMudanca{"Renomeado",
+                     [](const std::string& destino) {
+                         const std::string novo = destino + ".renomeado.fdb";
+                         std::filesystem::rename(destino, novo);
+                         return novo;
+                     }},
+        TCasoMudanca{"MovidoParaOutraPasta",
+                     [](const std::string& destino) {
+                         const std::string novo =
+                             PastaNova("movido") + "/" +
+                             std::filesystem::path(destino).filename().string();
+                         std::filesystem::rename(destino, novo);
+                         return novo;
+                     }},
+        TCasoMudanca{"Copiado",
+                     [](const std::string& destino) {
+                         const std::string novo = destino + ".copia.fdb";
+                         std::filesystem::copy_file(destino, novo);
+                         std::filesystem::permissions(novo, std::filesystem::perms::owner_read |
+                                                                std::filesystem::perms::owner_write |
+                                                                std::filesystem::perms::group_read |
+                                                                std::filesystem::perms::group_write |
+                                                                std::filesystem::perms::others_read |
+                                                                std::filesystem::perms::others_write);
+                         return novo;
+                     },
+                     true},
+        // Another system user has a data folder of its own, without the first one's file.
+        TCasoMudanca{"OutroUsuario",
+                     [](const std::string& destino) {
+                         setenv("XDG_DATA_HOME", PastaNova("outro-usuario").c_str(), 1);
+                         return destino;
+                     }}),
+    [](const auto& info) { return info.param.Nome; });
 
 } // namespace
