@@ -134,7 +134,6 @@ void TOrientacaoJanelaTest::cleanup()
 void TOrientacaoJanelaTest::FailureExplainsWhatHappenedAndWhatToDo_data()
 {
     QTest::addColumn<TCasoFalha>("caso");
-    const QString corrigirNaOrigem = " na ORIGEM";
     QTest::newRow("too-long text") << TCasoFalha{
         "alter table CLIENTES alter CLI_FANTASIA type varchar(200);\n"
         "update CLIENTES set CLI_FANTASIA = '" + Texto(140) + "' where CLI_CODIGO = 2;",
@@ -154,13 +153,6 @@ void TOrientacaoJanelaTest::FailureExplainsWhatHappenedAndWhatToDo_data()
         false, false, nullptr,
         "Chave repetida: a tabela CLIENTES recebeu duas linhas com o mesmo valor em UQ_CLIENTES_EMPRESA",
         "Exclua ou corrija a linha repetida na ORIGEM"};
-    QTest::newRow("missing parent row") << TCasoFalha{
-        "alter table CLIENTES_EMAIL drop constraint FK_CLIENTES_EMAIL_CLIENTE;\n"
-        "insert into CLIENTES_EMAIL (EMPRESA, ID, CLI_CODIGO, EMAIL) values (1, 2, 99, 'orfao@example.com');",
-        "", false, false, nullptr,
-        "Registro pai ausente: linhas da tabela CLIENTES_EMAIL apontam, pela chave estrangeira "
-        "FK_CLIENTES_EMAIL_CLIENTE, para um registro que não existe",
-        "Cadastre o registro pai ou corrija essas linhas" + corrigirNaOrigem};
     QTest::newRow("CHECK constraint") << TCasoFalha{
         "", "alter table EMPRESAS add constraint CK_EMPRESAS_ATE_3 check (EMPRESA <= 3);", false, false, nullptr,
         "Restrição CHECK violada: uma linha da tabela EMPRESAS", "Corrija esse valor na ORIGEM"};

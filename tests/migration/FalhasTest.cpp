@@ -103,8 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
         TCasoFalha{"TerceiraTabela",
                    "alter table EMPRESAS add constraint CK_EMPRESAS_ATE_3 check (EMPRESA <= 3);",
                    "EMPRESAS", "CK_EMPRESAS_ATE_3",
-                   "Restrição CHECK violada: uma linha da tabela EMPRESAS não atende à restrição "
-                   "CK_EMPRESAS_ATE_3 do DESTINO."}),
+                   "Restrição CHECK violada: uma linha da tabela EMPRESAS (linha de chave EMPRESA = 4) "
+                   "não atende à restrição CK_EMPRESAS_ATE_3 do DESTINO."}),
     [](const auto& info) { return info.param.Nome; });
 
 // The foreign keys dropped before a failure are remembered for that destination: the caller
