@@ -221,12 +221,37 @@ void TfrmPrincipal::EscolherArquivo(QLineEdit* AEdit, const QString& ATitulo)
 // can start on top of it.
 void TfrmPrincipal::btnIniciarClick()
 {
+    if (EmExecucao())
+        return;
+    // With a file missing or named twice, the engine's own validation message says so; otherwise the operator
+    // is told what the run does to each database before anything happens.
+    const QString origem = edtArquivoOrigem->text();
+    const QString destino = edtArquivoDestino->text();
+    if (!origem.isEmpty() && !destino.isEmpty() && origem != destino &&
+        !TDialog::Confirm(QStringLiteral("A importação vai alterar os dois bancos de dados:\r\n"
+                                         "- DESTINO (%1): todas as tabelas, menos as 23 tabelas de "
+                                         "referência, serão esvaziadas e preenchidas com os dados da "
+                                         "ORIGEM;\r\n"
+                                         "- ORIGEM (%2): os campos do tipo boleano que estão nulos "
+                                         "passarão a 'N'.\r\n"
+                                         "Deseja iniciar a importação?")
+                              .arg(destino, origem),
+                          false))
+        return;
+    IniciarImportacao(false);
+}
+
+void TfrmPrincipal::IniciarImportacao(bool ASemVerificacao)
+{
     ExecutarComando(TCabecalhoLog::TComando::Importacao,
-                    [this](const std::string& origem, const std::string& destino) {
-                        const TResultadoMigracao resultado = FMigracao->Iniciar(origem, destino);
-                        FChavesAMostrar = resultado == TResultadoMigracao::Falhou ||
-                                          resultado == TResultadoMigracao::Interrompida;
-                    });
+                    [this, ASemVerificacao](const std::string& origem, const std::string& destino) {
+        FMigracao->DispensarVerificacao(ASemVerificacao);
+        const TResultadoMigracao resultado = FMigracao->Iniciar(origem, destino);
+        FChavesAMostrar = resultado == TResultadoMigracao::Falhou ||
+                          resultado == TResultadoMigracao::Interrompida;
+        FRecusada = resultado == TResultadoMigracao::Recusada;
+        FMigracao->DispensarVerificacao(false);
+    });
 }
 
 // The check of the pair: the same validation and version check, then the problems in the log;
@@ -260,6 +285,7 @@ void TfrmPrincipal::ExecutarComando(
     const std::string destino = FDestinoComando.toStdString();
     FErroExecucao = nullptr;
     FChavesAMostrar = false;
+    FRecusada = false;
     FExecucao.reset(QThread::create([this, AExecutar = std::move(AExecutar), origem, destino] {
         try {
             AExecutar(origem, destino);
@@ -291,9 +317,18 @@ void TfrmPrincipal::AoTerminarExecucao()
     const bool fechar = std::exchange(FFecharAoTerminar, false);
     if (std::exchange(FChavesAMostrar, false) && !fechar)
         MostrarChavesPendentes();
+    // For the day the check is wrong: its refusal has been shown, and "Não" is the default.
+    const bool assimMesmo =
+        std::exchange(FRecusada, false) && !fechar &&
+        TDialog::Confirm(QStringLiteral("A verificação encontrou problemas que fariam a importação "
+                                        "falhar ou perder dados. Deseja iniciar a importação mesmo "
+                                        "assim, sem a verificação?"),
+                         false);
     emit ExecucaoTerminada();
     if (fechar)
         close();
+    else if (assimMesmo)
+        IniciarImportacao(true);
 }
 
 // Foreign keys a run dropped from the destination and could not create again are kept for the

@@ -54,6 +54,7 @@ private:
     void edtArquivoOrigemRightButtonClick();
     void edtArquivoDestinoRightButtonClick();
     void btnIniciarClick();
+    void IniciarImportacao(bool ASemVerificacao);
     void btnVerificarClick();
     void btnPararClick();
     void ExecutarComando(TCabecalhoLog::TComando AComando,
@@ -110,4 +111,7 @@ private:
     bool FChavesAMostrar = false; // set by the worker thread, read once it has finished
     std::atomic<bool> FEncerrando{false};
     bool FFecharAoTerminar = false;
+    // The last run was refused by its check: the operator may go ahead anyway. Set on the
+    // worker thread, read once it has ended.
+    bool FRecusada = false;
 };

@@ -27,7 +27,9 @@ const char* const Uso = "Uso: vorel-newdatabase-cli ORIGEM DESTINO\n";
 const char* const Ajuda =
     "Uso: vorel-newdatabase-cli ORIGEM DESTINO\n"
     "     vorel-newdatabase-cli --verificar ORIGEM DESTINO\n"
+    "     vorel-newdatabase-cli --comparar ORIGEM DESTINO\n"
     "     vorel-newdatabase-cli --descartar-chaves-pendentes ORIGEM DESTINO\n"
+    "     vorel-newdatabase-cli --sem-verificacao ORIGEM DESTINO\n"
     "\n"
     "Importa os dados de um banco de dados Vorel (ORIGEM) para um banco de dados Vorel\n"
     "novo/limpo da mesma versão (DESTINO), ambos no servidor Firebird local (127.0.0.1).\n"
@@ -46,7 +48,11 @@ const char* const Ajuda =
     "\n"
     "Antes de alterar qualquer coisa, a importação confere os dois bancos e recusa-se\n"
     "a começar (código 2) quando o DESTINO tem tabelas ou colunas que a ORIGEM não tem,\n"
-    "colunas de tipos que ela não sabe copiar, ou outras conexões abertas.\n"
+    "colunas de tipos que ela não sabe copiar, ou outras conexões abertas. Em seguida\n"
+    "faz a mesma verificação de --verificar: havendo erros, recusa-se a começar\n"
+    "(código 2) e lista todos eles; os avisos vão para o log e a importação segue.\n"
+    "Com --sem-verificacao, a importação começa sem essa verificação (para o dia em\n"
+    "que ela estiver errada); as falhas aparecem então durante a importação.\n"
     "\n"
     "As chaves estrangeiras excluídas do DESTINO ficam registradas, até serem recriadas,\n"
     "no próprio DESTINO (tabela NEWDATABASE_CHAVES_PENDENTES) e, como cópia do técnico,\n"
@@ -68,18 +74,37 @@ const char* const Ajuda =
     "Com --verificar, nada é alterado em nenhum dos bancos: depois da mesma validação\n"
     "e da mesma conferência de versões da importação, a verificação procura tudo o que\n"
     "faria a importação falhar ou perder dados (tabelas, colunas e tipos que ela recusa,\n"
-    "colunas da ORIGEM que o DESTINO não tem, nulos em colunas obrigatórias, textos\n"
-    "longos demais ou fora do WIN1252, números além da precisão ou da escala, chaves\n"
+    "colunas da ORIGEM que o DESTINO não tem, nulos em colunas obrigatórias, valores\n"
+    "que o servidor não aceitaria nas colunas do DESTINO, restrições CHECK, chaves\n"
     "repetidas, registros pai ausentes, gatilhos da replicação que seriam recusados)\n"
     "e lista no log uma linha por problema, agrupadas por tabela, com até cinco chaves\n"
     "das linhas afetadas, e por fim os totais. Os nulos dos campos do tipo boleano\n"
     "contam como o 'N' que a importação lhes daria.\n"
     "\n"
+    "Toda importação termina conferindo o DESTINO com a ORIGEM, cada servidor no seu\n"
+    "banco e os dois ao mesmo tempo: de cada tabela copiada, o número de linhas e um\n"
+    "resumo de todas as colunas copiadas (os valores da ORIGEM tomados nos tipos do\n"
+    "DESTINO); e ainda os sequenciadores e as colunas de identidade, as chaves\n"
+    "estrangeiras pendentes e os gatilhos, que devem estar ativos. Uma diferença\n"
+    "encerra a importação como falha (código 1), com uma linha por tabela que\n"
+    "difere: as contagens e até cinco chaves das linhas diferentes.\n"
+    "\n"
+    "Uma importação sobre um DESTINO cujas tabelas já são iguais às da ORIGEM (mesmo\n"
+    "número de linhas, mesmo resumo) as mantém como estão, com uma linha no log para\n"
+    "cada uma, e esvazia e preenche só as outras: depois de uma importação que\n"
+    "falhou, a seguinte copia apenas o que falta.\n"
+    "\n"
+    "Com --comparar, nada é alterado em nenhum dos bancos (só transações de leitura):\n"
+    "depois da mesma validação e da mesma conferência de versões da importação, faz a\n"
+    "mesma conferência do fim da importação e lista uma linha por diferença.\n"
+    "\n"
     "Códigos de saída:\n"
     "  0  importação concluída; na verificação, nenhum erro encontrado (avisos podem\n"
-    "     ter sido listados)\n"
+    "     ter sido listados); na comparação, DESTINO igual à ORIGEM\n"
     "  1  a importação falhou; o erro é a última linha do log; na verificação, erros\n"
-    "     encontrados, ou a verificação não pôde terminar (o erro é a última linha)\n"
+    "     encontrados, ou a verificação não pôde terminar (o erro é a última linha);\n"
+    "     na comparação, diferenças encontradas, uma linha por tabela (nome,\n"
+    "     contagens, até cinco chaves), ou a comparação não pôde terminar\n"
     "  2  uso incorreto, banco não informado, bancos iguais, versões diferentes ou\n"
     "     bancos recusados pela conferência; nada foi alterado\n"
     "  3  um dos bancos de dados não pôde ser acessado; nada foi alterado\n"
@@ -152,11 +177,14 @@ void MostrarChavesPendentes(TRelatorioLinhaComando& relatorio, const std::string
 }
 
 // The arguments as the command line takes them: --help alone, or the two databases, with
-// --verificar anywhere among them for a check instead of a run, or --descartar-chaves-pendentes
-// for a run that leaves out what the record of pending keys holds and cannot be used.
+// --verificar or --comparar anywhere among them for a check or a comparison instead of a run,
+// --sem-verificacao for a run without its check, or --descartar-chaves-pendentes for a run
+// that leaves out what the record of pending keys holds and cannot be used.
 struct TArgumentos {
     bool Ajuda = false;
     bool Verificar = false;
+    bool Comparar = false;
+    bool SemVerificacao = false;
     bool Descartar = false;
     std::vector<std::string> Bancos;
     bool Validos = false;
@@ -167,9 +195,13 @@ TArgumentos LerArgumentos(int argc, char* argv[])
     QCommandLineParser leitor;
     const QCommandLineOption ajuda(QStringList{"help", "h"});
     const QCommandLineOption verificar("verificar");
+    const QCommandLineOption comparar("comparar");
+    const QCommandLineOption semVerificacao("sem-verificacao");
     const QCommandLineOption descartar("descartar-chaves-pendentes");
     leitor.addOption(ajuda);
     leitor.addOption(verificar);
+    leitor.addOption(comparar);
+    leitor.addOption(semVerificacao);
     leitor.addOption(descartar);
     QStringList argumentos;
     for (int i = 0; i < argc; ++i)
@@ -191,9 +223,14 @@ TArgumentos LerArgumentos(int argc, char* argv[])
     }
     lidos.Ajuda = leitor.isSet(ajuda);
     lidos.Verificar = leitor.isSet(verificar);
+    lidos.Comparar = leitor.isSet(comparar);
+    lidos.SemVerificacao = leitor.isSet(semVerificacao);
     lidos.Descartar = leitor.isSet(descartar);
+    // A check or a comparison changes nothing: the options of a run make no sense with them.
+    const bool soLeitura = lidos.Verificar || lidos.Comparar;
     lidos.Validos = lidos.Ajuda ? argc == 2
-                                : lidos.Bancos.size() == 2 && !(lidos.Verificar && lidos.Descartar);
+                                : lidos.Bancos.size() == 2 && !(lidos.Verificar && lidos.Comparar) &&
+                                      !(soLeitura && (lidos.SemVerificacao || lidos.Descartar));
     return lidos;
 }
 
@@ -234,6 +271,7 @@ int CodigoImportacao(TResultadoMigracao resultado)
     case TResultadoMigracao::Concluida:
         return 0;
     case TResultadoMigracao::Abandonada:
+    case TResultadoMigracao::Recusada:
         return 2;
     case TResultadoMigracao::Interrompida:
         return CodigoInterrompida;
@@ -256,6 +294,21 @@ int CodigoVerificacao(TResultadoVerificacao resultado)
     case TResultadoVerificacao::ComProblemas:
     case TResultadoVerificacao::Falhou:
     case TResultadoVerificacao::Ocupada:
+        break;
+    }
+    return 1;
+}
+
+int CodigoComparacao(TResultadoComparacao resultado)
+{
+    switch (resultado) {
+    case TResultadoComparacao::Iguais:
+        return 0;
+    case TResultadoComparacao::Abandonada:
+        return 2;
+    case TResultadoComparacao::Diferentes:
+    case TResultadoComparacao::Falhou:
+    case TResultadoComparacao::Ocupada:
         break;
     }
     return 1;
@@ -284,6 +337,7 @@ int Executar(int argc, char* argv[])
     TMigracao migracao(relatorio);
     relatorio.DefinirSituacao([&migracao] { return migracao.Situacao(); });
     TInterrupcao interrupcao(migracao);
+    migracao.DispensarVerificacao(argumentos.SemVerificacao);
 
     const std::string& origem = argumentos.Bancos[0];
     const std::string& destino = argumentos.Bancos[1];
@@ -291,8 +345,12 @@ int Executar(int argc, char* argv[])
     int codigo = 0;
     try {
         TRelogioProgresso relogio(relatorio);
-        codigo = argumentos.Verificar ? CodigoVerificacao(migracao.Verificar(origem, destino))
-                                      : CodigoImportacao(migracao.Iniciar(origem, destino));
+        if (argumentos.Verificar)
+            codigo = CodigoVerificacao(migracao.Verificar(origem, destino));
+        else if (argumentos.Comparar)
+            codigo = CodigoComparacao(migracao.Comparar(origem, destino));
+        else
+            codigo = CodigoImportacao(migracao.Iniciar(origem, destino));
     } catch (const EBancoDados& erro) {
         relatorio.Mensagem(erro.what());
         return 3;
@@ -303,7 +361,8 @@ int Executar(int argc, char* argv[])
         relatorio.Mensagem("Falha inesperada do programa.");
         return 4;
     }
-    if ((codigo == 1 || codigo == CodigoInterrompida) && !argumentos.Verificar) {
+    if ((codigo == 1 || codigo == CodigoInterrompida) && !argumentos.Verificar &&
+        !argumentos.Comparar) {
         // The run's own failure is told already; one in listing the keys only adds to it.
         try {
             MostrarChavesPendentes(relatorio, destino);

@@ -16,6 +16,10 @@ namespace {
 
 // Read-write, no waiting on lock conflicts, no isolation level named: the server's default.
 const unsigned char ParametrosTransacao[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_nowait};
+// Read-only snapshot: everything read in it sees the database as it stood when it began, and
+// the server refuses any change made through it.
+const unsigned char ParametrosLeitura[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_concurrency,
+                                           isc_tpb_nowait};
 
 } // namespace
 
@@ -127,17 +131,22 @@ void TConexao::Executar(const std::string& sql)
 
 void TConexao::IniciarTransacao()
 {
-    IniciarTransacao(ParametrosTransacao, sizeof ParametrosTransacao);
+    Iniciar(ParametrosTransacao, sizeof ParametrosTransacao);
 }
 
 void TConexao::IniciarTransacaoComEspera(unsigned char segundos)
 {
     const unsigned char parametros[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_wait,
                                         isc_tpb_lock_timeout, 1, segundos};
-    IniciarTransacao(parametros, sizeof parametros);
+    Iniciar(parametros, sizeof parametros);
 }
 
-void TConexao::IniciarTransacao(const unsigned char* parametros, unsigned tamanho)
+void TConexao::IniciarTransacaoLeitura()
+{
+    Iniciar(ParametrosLeitura, sizeof ParametrosLeitura);
+}
+
+void TConexao::Iniciar(const unsigned char* parametros, unsigned tamanho)
 {
     if (FEstado->Transacao)
         throw EBancoDados::DaCamada("Já existe uma transação aberta nesta conexão.");

@@ -53,6 +53,8 @@ public:
     // a holder such as the server's garbage collector lets go of a lock only when someone
     // waits for it.
     void IniciarTransacaoComEspera(unsigned char segundos);
+    // A read-only snapshot for work that must change nothing and see one state throughout.
+    void IniciarTransacaoLeitura();
     void Commit();   // does nothing when no transaction is open
     // Makes the open transaction's work permanent as Commit does, and goes on in a new
     // transaction on the same handle (commit retaining): what the server ties to the handle,
@@ -100,7 +102,7 @@ public:
 
 private:
     friend class TConsulta;
-    void IniciarTransacao(const unsigned char* parametros, unsigned tamanho);
+    void Iniciar(const unsigned char* parametros, unsigned tamanho);
     void EsquecerSePerdida(const EBancoDados& erro) noexcept;
     void RegistrarConsulta(TConsulta* consulta);
     void RemoverConsulta(TConsulta* consulta) noexcept;

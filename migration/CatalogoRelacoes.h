@@ -20,11 +20,18 @@ struct TColunaCatalogo {
     bool Calculada = false;
     bool Vetor = false;
     bool Obrigatoria = false; // NOT NULL on the column or on its domain
+    bool Padrao = false;      // a default on the column or on its domain
+    int Colacao = 0;
+    std::string NomeConjunto; // text and text blobs: the character set's name
+    std::string NomeColacao;
 
     bool Texto() const noexcept { return Tipo == 14 || Tipo == 37; }
     bool TextoLongo() const noexcept { return Tipo == 261 && SubTipo == 1; }
     bool Numero() const noexcept;
     bool SimNao() const noexcept { return Dominio == "LOGICO"; }
+    // The column's type as a PSQL variable declares it, its collation included unless told
+    // otherwise (a cast takes none); empty for a type the copy cannot carry.
+    std::string TipoSql(bool comColacao = true) const;
     // The columns a run fills: all but the computed ones and COD_ATUALIZACAO.
     bool Copiada() const noexcept { return !Calculada && Nome != "COD_ATUALIZACAO"; }
 };

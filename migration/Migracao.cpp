@@ -41,10 +41,12 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
       FChavesEstrangeiras(FContexto),
       FPassosTabelas(FContexto),
       FVerificacaoPrevia(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras),
-      FVerificacaoPar(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras),
+      FVerificacaoPar(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras, FVerificacaoPrevia),
       FReplicacao(FContexto),
-      FSequenciadores(FContexto, FPassosTabelas.Tabelas())
+      FSequenciadores(FContexto, FPassosTabelas.Tabelas()),
+      FProva(ConexaoOrigem, ConexaoDestino)
 {
+    FPassosTabelas.DefinirProva(&FProva);
 }
 
 TMigracao::~TMigracao() = default;
@@ -59,6 +61,7 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     TMarcaExecucao marca(FEmExecucao);
     if (!marca.Adquirida())
         return TResultadoMigracao::Ocupada;
+    FUltimaProva = {};
     if (!Abrir(arquivoOrigem, arquivoDestino))
         return TResultadoMigracao::Abandonada;
     FAcompanhamento.IniciarCronometro();
@@ -69,11 +72,37 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
         return TResultadoMigracao::Abandonada;
     }
 
+    std::vector<TProblemaVerificacao> avisos;
+    if (!FDispensarVerificacao) {
+        std::vector<TProblemaVerificacao> problemas;
+        try {
+            problemas = FVerificacaoPar.Verificar(true);
+        } catch (const std::exception& erro) {
+            FAcompanhamento.LimparLog();
+            RegistrarErro(erro, TMomentoFalha::AntesDeAlterar);
+            return TResultadoMigracao::Falhou;
+        }
+        std::vector<std::string> erros;
+        for (TProblemaVerificacao& problema : problemas)
+            if (problema.Aviso)
+                avisos.push_back(std::move(problema));
+            else
+                erros.push_back(problema.Linha());
+        if (!erros.empty()) {
+            FAcompanhamento.Relatorio().Abandonar(TVerificacaoPrevia::Mensagem(erros), true);
+            return TResultadoMigracao::Recusada;
+        }
+    }
+
     FAcompanhamento.LimparLog();
     FAcompanhamento.DefinirPosicao(TBarra::Total, 0);
     FAcompanhamento.DefinirMaximo(TBarra::Total, 11);
     for (const std::string& aviso : previa.Avisos)
         FAcompanhamento.AdicionarLog(aviso);
+    // The check lists the pre-flight's warnings as well: they are logged once, above.
+    for (const TProblemaVerificacao& aviso : avisos)
+        if (!aviso.Tabela.empty() && !aviso.MostradoPelaImportacao)
+            FAcompanhamento.AdicionarLog(aviso.Linha());
     try {
         ExecutarPassos();
     } catch (const std::exception& erro) {
@@ -120,6 +149,46 @@ TResultadoVerificacao TMigracao::Verificar(const std::string& arquivoOrigem,
         RegistrarErro(erro, TMomentoFalha::Verificacao);
         return TResultadoVerificacao::Falhou;
     }
+}
+
+TResultadoComparacao TMigracao::Comparar(const std::string& arquivoOrigem,
+                                         const std::string& arquivoDestino)
+{
+    TMarcaExecucao marca(FEmExecucao);
+    if (!marca.Adquirida())
+        return TResultadoComparacao::Ocupada;
+    FUltimaProva = {};
+    if (!Abrir(arquivoOrigem, arquivoDestino))
+        return TResultadoComparacao::Abandonada;
+
+    FAcompanhamento.LimparLog();
+    FAcompanhamento.DefinirPosicao(TBarra::Total, 0);
+    try {
+        FProva.Reiniciar();
+        const bool iguais = ProvarResultado(FProva.TabelasCopiadas(FPassosTabelas.Excecoes()), {});
+        return iguais ? TResultadoComparacao::Iguais : TResultadoComparacao::Diferentes;
+    } catch (const std::exception& erro) {
+        RegistrarErro(erro, TMomentoFalha::Verificacao);
+        return TResultadoComparacao::Falhou;
+    }
+}
+
+// The proof of the destination against the source, logged: one line per difference, or the
+// number of tables found equal. True when nothing differs.
+bool TMigracao::ProvarResultado(const std::vector<std::string>& tabelas,
+                                const std::vector<std::string>& mantidas)
+{
+    FAcompanhamento.AdicionarLog("Conferindo o DESTINO com a ORIGEM...");
+    FUltimaProva = FProva.Provar(tabelas, mantidas);
+    const std::vector<std::string> diferencas = FUltimaProva.Linhas();
+    for (const std::string& diferenca : diferencas)
+        FAcompanhamento.AdicionarLog(diferenca);
+    if (!diferencas.empty())
+        return false;
+    FAcompanhamento.AdicionarLog("Conferência concluída: " +
+                                 std::to_string(FUltimaProva.Tabelas.size()) +
+                                 " tabelas iguais às da ORIGEM.");
+    return true;
 }
 
 // The log turns red and ends with the error line: what happened and what to do, in plain
@@ -193,7 +262,10 @@ void TMigracao::ExecutarPassos()
     ConexaoDestino.Commit();
     FAcompanhamento.Avancar(TBarra::Total);
     passo([this] { FPassosTabelas.CarregarTabelas(); });
-    passo([this] { FPassosTabelas.ImportarTabelas(); });
+    passo([this] {
+        FPassosTabelas.DefinirChaves(FChavesEstrangeiras.ChavesARecriar());
+        FPassosTabelas.ImportarTabelas();
+    });
     passo([this] { FChavesEstrangeiras.CriarChavesEstrangeiras(); });
     passo([this] { FGatilhos.AtivarGatilhos(); });
     passo([this] { FReplicacao.CriarGatilhosReplicacao(); });
@@ -208,6 +280,15 @@ void TMigracao::ExecutarPassos()
             "Chaves estrangeiras não recriadas: " + std::to_string(naoRecriadas) +
             " (listadas acima). Elas continuam registradas no DESTINO; corrija o que impede "
             "cada uma e importe novamente para recriá-las.");
+    FCancelamento.Verificar();
+    const TListaTextos& tabelas = FPassosTabelas.Tabelas();
+    std::vector<std::string> mantidas;
+    for (const TVereditoTabela& veredito : FPassosTabelas.Mantidas())
+        mantidas.push_back(veredito.Tabela);
+    if (!ProvarResultado({tabelas.begin(), tabelas.end()}, mantidas))
+        throw EProvaDiferente("O DESTINO não ficou igual à ORIGEM: " +
+                              std::to_string(FUltimaProva.Linhas().size()) +
+                              " diferença(s), listadas acima.");
     FAcompanhamento.AdicionarLog("Importação concluída.");
 }
 

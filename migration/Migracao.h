@@ -10,6 +10,7 @@
 #include "PassosGatilhos.h"
 #include "PassosSequenciadores.h"
 #include "PassosTabelas.h"
+#include "ProvaMigracao.h"
 #include "RelatorioMigracao.h"
 #include "VerificacaoPar.h"
 #include "VerificacaoPrevia.h"
@@ -28,6 +29,7 @@ enum class TResultadoMigracao {
     Ocupada,    // another run of this engine was under way; nothing was done
     Interrompida, // stopped by the operator: the log ends with the stop's line, in the
                   // standard colour; the destination is incomplete until the next run
+    Recusada,     // the check before the run found errors, all shown at once: nothing was touched
 };
 
 // How a check of a pair ended.
@@ -38,6 +40,15 @@ enum class TResultadoVerificacao {
     Falhou,       // the check could not finish: the log ends with the error line and is red
     Ocupada,      // a run or a check of this engine was under way; nothing was done
     Interrompida, // stopped by the operator: the log ends with the stop's line
+};
+
+// How a comparison of a pair ended.
+enum class TResultadoComparacao {
+    Abandonada, // a validation message or a version mismatch
+    Iguais,     // every table the run copies, and the other objects, equal the source's
+    Diferentes, // one log line per difference before the closing line
+    Falhou,     // the comparison could not finish: the log ends with the error line, red
+    Ocupada,    // a run or a check of this engine was under way; nothing was done
 };
 
 // The migration engine: what the main window owns for a run (the two connections, the
@@ -57,14 +68,31 @@ public:
     // process's working folder, never under the server's. A database that cannot be reached while the
     // versions are compared throws EBancoDados (nothing is logged then); every failure of the
     // steps is caught, logged in red and reported as Falhou.
+    //
+    // Before anything changes, the run checks the pair as Verificar does: errors make it a
+    // refusal listing them all (Recusada); warnings go to the log and the run goes on. A
+    // check that cannot finish fails the run, with nothing changed yet.
     TResultadoMigracao Iniciar(const std::string& arquivoOrigem,
                                const std::string& arquivoDestino);
+
+    // For the day the check is wrong: the runs that follow skip it. Not while a run is under way.
+    void DispensarVerificacao(bool dispensar) noexcept { FDispensarVerificacao = dispensar; }
 
     // The check of a pair: the same validation and version check as Iniciar, then every
     // problem the run would meet, listed in the log; nothing is changed in either database.
     // Like Iniciar, a database that cannot be reached while the versions are compared throws.
     TResultadoVerificacao Verificar(const std::string& arquivoOrigem,
                                     const std::string& arquivoDestino);
+
+    // The proof of a pair on its own, as a run ends with it: the same validation and version
+    // check, then every table the run copies, the sequences, identity columns, pending foreign
+    // keys and triggers compared; nothing is changed in either database.
+    TResultadoComparacao Comparar(const std::string& arquivoOrigem,
+                                  const std::string& arquivoDestino);
+
+    // What the last run's or comparison's proof found (empty before the first, and for a run
+    // that did not reach it).
+    const TResultadoProva& UltimaProva() const noexcept { return FUltimaProva; }
 
     // Whether the next runs leave out of the record of pending foreign keys, instead of
     // refusing to start, its damaged parts and the keys the destination can no longer have
@@ -106,10 +134,13 @@ private:
     void RegistrarErro(const std::exception& erro, TMomentoFalha momento);
     bool ValidarArquivos(const std::string& arquivoOrigem, const std::string& arquivoDestino);
     void ExecutarPassos();
+    bool ProvarResultado(const std::vector<std::string>& tabelas,
+                         const std::vector<std::string>& mantidas);
 
     TAcompanhamentoMigracao FAcompanhamento;
     TCancelamento FCancelamento;
     std::atomic<bool> FEmExecucao{false};
+    bool FDispensarVerificacao = false;
     TConexao ConexaoOrigem;
     TConexao ConexaoDestino;
     TContextoMigracao FContexto;
@@ -121,4 +152,6 @@ private:
     TVerificacaoPar FVerificacaoPar;
     TPassoReplicacao FReplicacao;
     TPassosSequenciadores FSequenciadores;
+    TProvaMigracao FProva;
+    TResultadoProva FUltimaProva;
 };

@@ -6,9 +6,11 @@
 #include "CopiaExterna.h"
 #include "EnderecoExterno.h"
 #include "NomeSql.h"
+#include "ProvaMigracao.h"
 #include "RegistroChavesPendentes.h"
 #include "Utilidades.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -101,16 +103,41 @@ void TPassosTabelas::CarregarTabelas()
 void TPassosTabelas::ImportarTabelas()
 {
     TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
+    FMantidas.clear();
+    if (FProva) {
+        FProva->Reiniciar();
+        FMantidas = FProva->TabelasIguais({FTabelas.begin(), FTabelas.end()});
+        for (TVereditoTabela& veredito : FMantidas)
+            veredito.Mantida = true;
+        for (bool mudou = true; mudou;) {
+            mudou = false;
+            for (const TChaveEstrangeira& chave : FChaves) {
+                if (chave.Tabela == chave.TabelaReferenciada || !Mantida(chave.Tabela) ||
+                    Mantida(chave.TabelaReferenciada) || !FTabelas.Contem(chave.TabelaReferenciada))
+                    continue;
+                FMantidas.erase(std::find_if(FMantidas.begin(), FMantidas.end(),
+                                             [&chave](const TVereditoTabela& veredito) {
+                                                 return veredito.Tabela == chave.Tabela;
+                                             }));
+                mudou = true;
+            }
+        }
+    }
+
     acompanhamento.Reiniciar(TBarra::Atual, FTabelas.Quantidade());
     for (const std::string& tabela : FTabelas) {
-        LimparTabela(tabela);
+        if (Mantida(tabela))
+            acompanhamento.AdicionarLog("Mantendo tabela igual à da ORIGEM... " + tabela);
+        else
+            LimparTabela(tabela);
         acompanhamento.Avancar(TBarra::Atual);
     }
 
     ContarLinhas();
     acompanhamento.Reiniciar(TBarra::Atual, FTabelas.Quantidade());
     for (const std::string& tabela : FTabelas) {
-        ImportarTabela(tabela);
+        if (!Mantida(tabela))
+            ImportarTabela(tabela);
         acompanhamento.Avancar(TBarra::Atual);
     }
 
@@ -126,6 +153,8 @@ void TPassosTabelas::ContarLinhas()
     std::int64_t total = 0;
     TConsulta contagem(&FContexto.ConexaoOrigem);
     for (const std::string& tabela : FTabelas) {
+        if (Mantida(tabela))
+            continue;
         FContexto.Cancelamento.Verificar();
         acompanhamento.DefinirAtividade("Contando as linhas da ORIGEM... " + tabela);
         contagem.Fechar();
@@ -137,6 +166,14 @@ void TPassosTabelas::ContarLinhas()
     }
     contagem.Fechar();
     acompanhamento.DefinirLinhasTotais(total);
+}
+
+bool TPassosTabelas::Mantida(const std::string& tabela) const
+{
+    for (const TVereditoTabela& veredito : FMantidas)
+        if (veredito.Tabela == tabela)
+            return true;
+    return false;
 }
 
 void TPassosTabelas::LimparTabela(const std::string& tabela)

@@ -1,13 +1,18 @@
 #pragma once
 
+#include "ChaveEstrangeira.h"
 #include "Consulta.h"
 #include "ContextoMigracao.h"
 #include "CopiaTabela.h"
 #include "ListaTextos.h"
+#include "ResultadoProva.h"
 
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
+
+class TProvaMigracao;
 
 // Which tables are copied, and their copy: every user table of the destination but the
 // reference tables it keeps as they are, emptied all first and then refilled one by one from
@@ -15,6 +20,9 @@
 // table of applied scripts, which holds the schema version every run checks first: it is
 // emptied and refilled in one transaction, so that a run that ends part way leaves its old
 // rows or its new ones, never none.
+//
+// Given a proof, a table whose destination already holds the source's rows (count, then
+// digest) is kept as it is: a run after one that failed part way copies only what is missing.
 class TPassosTabelas {
 public:
     explicit TPassosTabelas(const TContextoMigracao& contexto);
@@ -37,12 +45,22 @@ public:
     // The destination tables the run keeps as they are.
     const TListaTextos& Excecoes() const noexcept { return FExcecoes; }
 
+    // The proof that tells which tables already equal the source's; none: every table is
+    // emptied and refilled.
+    void DefinirProva(TProvaMigracao* prova) noexcept { FProva = prova; }
+    // The foreign keys the run creates again after the copy: a table is kept only when every
+    // table it refers to is kept too, so that no kept row is left pointing at an emptied one.
+    void DefinirChaves(std::vector<TChaveEstrangeira> chaves) { FChaves = std::move(chaves); }
+    // The verdicts of the tables this run kept as they were.
+    const std::vector<TVereditoTabela>& Mantidas() const noexcept { return FMantidas; }
+
 private:
     void LimparTabela(const std::string& tabela);
     void ImportarTabela(const std::string& tabela);
     // The rows of every table to copy in the source, for the displays to measure the copy
     // by; counted right before it, on the source, which the run does not change meanwhile.
     void ContarLinhas();
+    bool Mantida(const std::string& tabela) const;
 
     TContextoMigracao FContexto;
     bool FServidorAbreOrigem = true;
@@ -54,4 +72,7 @@ private:
     TCopiaTabela batMove;
     TLadoCopia& batMoveReader;
     TLadoCopia& batMoveWriter;
+    TProvaMigracao* FProva = nullptr;
+    std::vector<TVereditoTabela> FMantidas;
+    std::vector<TChaveEstrangeira> FChaves;
 };

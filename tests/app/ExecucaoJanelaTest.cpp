@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 // Whole Start commands through the window, on real databases of the local server.
 class TExecucaoJanelaTest : public QObject {
@@ -64,6 +65,20 @@ void NaPrimeiraLinha(TJanelaTeste& AJanela, std::function<void()> AAcao)
     });
 }
 
+// Answers the next messages in order, keeping what each said.
+void Responder(QStringList& AMensagens, std::vector<TModalResult> ARespostas)
+{
+    if (ARespostas.empty())
+        return;
+    TDialog::DefinirProximaResposta([&AMensagens, ARespostas](TCustomMsgDialog& ADialogo) mutable {
+        AMensagens << ADialogo.Mensagem();
+        const TModalResult resposta = ARespostas.front();
+        ARespostas.erase(ARespostas.begin());
+        Responder(AMensagens, ARespostas);
+        return int(resposta);
+    });
+}
+
 void Preencher(TJanelaTeste& AJanela, const TBancoTeste& AOrigem, const TBancoTeste& ADestino)
 {
     AJanela.Origem()->setText(QString::fromStdString(AOrigem.Caminho()));
@@ -89,6 +104,8 @@ void TExecucaoJanelaTest::CompleteRunFillsLogAndBars()
     TBancoTeste destino("janela-completa-destino");
     TJanelaTeste f;
     f.Janela.show();
+    // A destination whose EMPRESAS differs from the source's: the run copies it.
+    destino.ExecutarScript("update EMPRESAS set NOME = NOME || '.';");
     Preencher(f, origem, destino);
     f.Log()->setPlainText("linha antiga");
 
@@ -118,16 +135,45 @@ void TExecucaoJanelaTest::CompleteRunFillsLogAndBars()
     QTRY_VERIFY(QApplication::overrideCursor() == nullptr);
 }
 
+// The run checks first and refuses the planted failure; the technician may go ahead anyway, and
+// the run then meets it part way.
 void TExecucaoJanelaTest::FailedRunTurnsTheLogRedAndKeepsTheBars()
 {
     TBancoTeste origem("janela-falha-origem");
     TBancoTeste destino("janela-falha-destino");
-    destino.ExecutarScript("alter table EMPRESAS add constraint CK_EMPRESAS_ATE_3 check (EMPRESA <= 3);");
+    destino.ExecutarScript("update EMPRESAS set NOME = NOME || '.';\n"
+                               "alter table EMPRESAS add constraint CK_EMPRESAS_ATE_3 check (EMPRESA <= 3);");
     TJanelaTeste f;
     f.Janela.show();
     Preencher(f, origem, destino);
+    f.Log()->setPlainText("linha antiga");
 
-    QVERIFY(f.ExecutarIniciar());
+    // The run's check refuses the pair; "Não", the default, leaves both databases alone.
+    QStringList mensagens;
+    Responder(mensagens, {mrYes, mrOk, mrNo});
+    QSignalSpy fins(&f.Janela, &TfrmPrincipal::ExecucaoTerminada);
+    QTest::mouseClick(f.Iniciar(), Qt::LeftButton);
+    QVERIFY(QTest::qWaitFor([&] { return fins.count() == 1; }, 300000));
+    QCOMPARE(mensagens.size(), 3);
+    QVERIFY2(mensagens[0].startsWith("A importação vai alterar os dois bancos de dados:\r\n- DESTINO ("),
+             qPrintable(mensagens[0]));
+    QVERIFY2(mensagens[0].contains("- ORIGEM (" + f.Origem()->text() +
+                                   "): os campos do tipo boleano que estão nulos passarão a 'N'."),
+             qPrintable(mensagens[0]));
+    QVERIFY2(mensagens[1].contains("Erro: EMPRESAS, restrição CK_EMPRESAS_ATE_3: linha que a condição da "
+                                   "restrição recusa;"),
+             qPrintable(mensagens[1]));
+    QCOMPARE(mensagens[2], QString("A verificação encontrou problemas que fariam a importação falhar ou perder "
+                                   "dados. Deseja iniciar a importação mesmo assim, sem a verificação?"));
+    QCOMPARE(f.Log()->toPlainText(), QString("linha antiga"));
+    QVERIFY(f.Iniciar()->isEnabled());
+
+    // "Sim" goes ahead without the check, and the run meets the failure part way.
+    mensagens.clear();
+    Responder(mensagens, {mrYes, mrOk, mrYes});
+    QTest::mouseClick(f.Iniciar(), Qt::LeftButton);
+    QVERIFY(QTest::qWaitFor([&] { return fins.count() == 3; }, 300000));
+    QCOMPARE(mensagens.size(), 3);
 
     const QStringList textos = Textos(f.LinhasLog());
     QVERIFY2(textos.last().startsWith("Ocorreu um erro: \n"), qPrintable(textos.last()));
@@ -237,6 +283,7 @@ void TExecucaoJanelaTest::DestroyingTheWindowDuringARunStopsItQuietly()
         });
     });
 
+    f->ConfirmarImportacao();
     QTest::mouseClick(f->Iniciar(), Qt::LeftButton);
     QVERIFY(QTest::qWaitFor([&] { return janela.isNull(); }, 300000));
     QCOMPARE(fins, 0);
@@ -256,7 +303,8 @@ void TExecucaoJanelaTest::LogFollowsItsEndOnlyWhileInViewAndShowsTheError()
     TBancoTeste origem("janela-rolar-origem");
     TBancoTeste destino("janela-rolar-destino");
     if (falha)
-        destino.ExecutarScript("alter table EMPRESAS add constraint CK_EMPRESAS_ATE_3 check (EMPRESA <= 3);");
+        destino.ExecutarScript("update EMPRESAS set NOME = NOME || '.';\n"
+                               "alter table EMPRESAS add constraint CK_EMPRESAS_ATE_3 check (EMPRESA <= 3);");
     TJanelaTeste f;
     f.Janela.resize(600, 400);
     f.Janela.show();
@@ -276,7 +324,16 @@ void TExecucaoJanelaTest::LogFollowsItsEndOnlyWhileInViewAndShowsTheError()
         });
     });
 
-    QVERIFY(f.ExecutarIniciar());
+    if (falha) {
+        // Past the check's refusal, so that the run meets the failure part way.
+        QStringList mensagens;
+        Responder(mensagens, {mrYes, mrOk, mrYes});
+        QSignalSpy fins(&f.Janela, &TfrmPrincipal::ExecucaoTerminada);
+        QTest::mouseClick(f.Iniciar(), Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([&] { return fins.count() == 2; }, 300000));
+    } else {
+        QVERIFY(f.ExecutarIniciar());
+    }
     QVERIFY(linhasDepois > 0);
     QVERIFY2(f.Log()->blockCount() > linhasDepois + 3, qPrintable(QString::number(linhasDepois)));
     QCOMPARE(rolagem->value(), falha ? rolagem->maximum() : 0);

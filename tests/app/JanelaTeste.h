@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BarraProgresso.h"
+#include "Dialog.h"
 #include "frmPrincipal.h"
 
 #include <QAction>
@@ -37,8 +38,18 @@ struct TJanelaTeste {
     QStringList LinhasLog() const { return Log()->toPlainText().split('\n'); }
 
     // Clicks "Iniciar" (or "Verificar") and returns once the command has ended, whatever it
-    // showed meanwhile.
-    bool ExecutarIniciar() { return Executar(Iniciar()); }
+    // showed meanwhile. "Iniciar" on two files first asks whether to go on: yes.
+    bool ExecutarIniciar()
+    {
+        ConfirmarImportacao();
+        return Executar(Iniciar());
+    }
+    void ConfirmarImportacao() const
+    {
+        if (!Origem()->text().isEmpty() && !Destino()->text().isEmpty() &&
+            Origem()->text() != Destino()->text())
+            TDialog::DefinirProximaResposta(TModalResult::mrYes);
+    }
     bool ExecutarVerificar() { return Executar(Verificar()); }
     bool Executar(QPushButton* ABotao)
     {

@@ -131,6 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
         TCasoArgumentos{"VerificarSemBancos", {"--verificar"}, 2, "", Uso},
         TCasoArgumentos{"VerificarTresBancos", {"--verificar", "/x/a.fdb", "/x/b.fdb", "/x/c.fdb"},
                         2, "", Uso},
+        TCasoArgumentos{"VerificarSemVerificacao",
+                        {"--verificar", "--sem-verificacao", "/x/a.fdb", "/x/b.fdb"}, 2, "", Uso},
         TCasoArgumentos{"OpcaoDesconhecida", {"--conferir", "/x/a.fdb", "/x/b.fdb"}, 2, "", Uso},
         TCasoArgumentos{"AjudaComBancos", {"--help", "/x/a.fdb", "/x/b.fdb"}, 2, "", Uso},
         TCasoArgumentos{"VerificarEDescartar",
@@ -139,6 +141,11 @@ INSTANTIATE_TEST_SUITE_P(
         TCasoArgumentos{"VerificarOrigemVazia", {"--verificar", "", "/x/destino.fdb"}, 2, "",
                         "Banco de dados de ORIGEM não foi informado.\n"},
         TCasoArgumentos{"VerificarMesmoArquivo", {"/x/a.fdb", "/x/./a.fdb", "--verificar"}, 2, "",
+                        "Banco de dados de ORIGEM e DESTINO não podem ser iguais.\n"},
+        TCasoArgumentos{"CompararUmBanco", {"--comparar", "/x/a.fdb"}, 2, "", Uso},
+        TCasoArgumentos{"CompararEVerificar", {"--comparar", "--verificar", "/x/a.fdb", "/x/b.fdb"},
+                        2, "", Uso},
+        TCasoArgumentos{"CompararMesmoArquivo", {"--comparar", "/x/a.fdb", "/x/./a.fdb"}, 2, "",
                         "Banco de dados de ORIGEM e DESTINO não podem ser iguais.\n"}),
     [](const auto& info) { return info.param.Nome; });
 
@@ -149,10 +156,13 @@ TEST(LinhaComandoTest, AjudaEmPortugues)
     EXPECT_EQ(execucao.Erros, "");
     EXPECT_EQ(execucao.Saida.rfind("Uso: vorel-newdatabase-cli ORIGEM DESTINO\n", 0), 0u);
     EXPECT_NE(execucao.Saida.find("Códigos de saída:"), std::string::npos);
+    EXPECT_NE(execucao.Saida.find("vorel-newdatabase-cli --comparar ORIGEM DESTINO\n"),
+              std::string::npos);
     EXPECT_NE(execucao.Saida.find("--descartar-chaves-pendentes ORIGEM DESTINO\n"),
               std::string::npos);
     EXPECT_NE(execucao.Saida.find("\n  4  "), std::string::npos);
     EXPECT_NE(execucao.Saida.find("\n  5  interrompida com Ctrl+C; "), std::string::npos);
+    EXPECT_NE(execucao.Saida.find("--sem-verificacao ORIGEM DESTINO\n"), std::string::npos);
     EXPECT_NE(execucao.Saida.find("\n  " + TRegistroChavesPendentes::Pasta() + "\n"),
               std::string::npos)
         << execucao.Saida;
@@ -302,16 +312,32 @@ TEST(LinhaComandoTest, ImportacaoConcluida)
 }
 
 // The error line splits where the message begins; the foreign keys the run dropped and could
-// not create again are listed on the error stream, ready to be run by hand.
+// not create again are listed on the error stream, ready to be run by hand. The run's check
+// refuses such a pair first; --sem-verificacao goes ahead anyway.
 TEST(LinhaComandoTest, ImportacaoQueFalhaMostraAsChavesPendentes)
 {
     TParMigracao par;
+    // EMPRESAS differs from the source's, so the run copies it instead of keeping it.
     par.Destino.ExecutarScript(
+        "update EMPRESAS set NOME = NOME || '.';\n"
         "alter table EMPRESAS add constraint CK_EMPRESAS_ATE_3 check (EMPRESA <= 3);");
     const auto chaves = ChavesEstrangeiras(par.ConexaoDestino);
     par.Desconectar();
 
-    const TExecucao execucao = Executar({par.Origem.Caminho(), par.Destino.Caminho()});
+    // The run's check refuses the pair first, listing the row the constraint would refuse, and
+    // nothing changes: no key is dropped.
+    const TExecucao recusa = Executar({par.Origem.Caminho(), par.Destino.Caminho()});
+    EXPECT_EQ(recusa.Codigo, 2);
+    EXPECT_NE(recusa.Erros.find("A importação não pode ser iniciada:\n- Erro: EMPRESAS, restrição "
+                                "CK_EMPRESAS_ATE_3: linha que a condição da restrição recusa;"),
+              std::string::npos)
+        << recusa.Erros;
+    EXPECT_EQ(ChavesEstrangeiras(par.ConexaoDestino), chaves);
+    par.Desconectar();
+
+    // Going ahead anyway, the run meets the failure part way.
+    const TExecucao execucao =
+        Executar({"--sem-verificacao", par.Origem.Caminho(), par.Destino.Caminho()});
     EXPECT_EQ(execucao.Codigo, 1);
     const auto linhas = Linhas(execucao.Saida);
     const auto erro = std::find_if(linhas.begin(), linhas.end(), [](const std::string& linha) {

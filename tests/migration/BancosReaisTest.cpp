@@ -37,7 +37,7 @@ void Migrar(const std::string& origem, const std::string& destino)
     TRelatorioGravado relatorio;
     TMigracao migracao(relatorio);
     ASSERT_EQ(migracao.Iniciar(origem, destino), TResultadoMigracao::Concluida)
-        << relatorio.Linhas.back();
+        << (relatorio.Linhas.empty() ? relatorio.Abandonos.back() : relatorio.Linhas.back());
 }
 
 // What customers' databases hold beyond the fixture, run on both databases of a pair; the

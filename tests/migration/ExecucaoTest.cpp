@@ -43,13 +43,14 @@ TEST(ExecucaoTest, SemChavesSemSequenciasSemReplicacao)
               (std::vector<std::string>{
                   "Preenchendo campos do tipo boleano (que estão nulos), na base de origem...",
                   "Desativando gatilhos...", "Excluindo chaves estrangeiras...",
-                  "Carregando tabelas...", "Limpando tabela... EMPRESAS",
+                  "Carregando tabelas...", "Mantendo tabela igual à da ORIGEM... EMPRESAS",
                   "Limpando tabela... EXCECOES_REPLICACAO", "Limpando tabela... NOTAS",
-                  "Limpando tabela... SCRIPTS", "Importando tabela... EMPRESAS",
+                  "Mantendo tabela igual à da ORIGEM... SCRIPTS",
                   "Importando tabela... EXCECOES_REPLICACAO", "Importando tabela... NOTAS",
-                  "Importando tabela... SCRIPTS", "Tabelas importadas: 4.",
-                  "Chaves estrangeiras criadas: 0.", "Ativando gatilhos...",
-                  "Excluindo sequenciadores...", "Sequenciadores criados: 0.",
+                  "Tabelas importadas: 4.", "Chaves estrangeiras criadas: 0.",
+                  "Ativando gatilhos...", "Excluindo sequenciadores...",
+                  "Sequenciadores criados: 0.", "Conferindo o DESTINO com a ORIGEM...",
+                  "Conferência concluída: 4 tabelas iguais às da ORIGEM.",
                   "Importação concluída."}));
     EXPECT_EQ(migracao.Posicao(TBarra::Total), 11);
     EXPECT_EQ(migracao.Maximo(TBarra::Total), 11);

@@ -134,3 +134,49 @@ std::map<std::string, std::vector<std::string>> Retrato(TConexao& conexao)
         retrato["sequencias"].push_back(sequencia + " " + std::to_string(valor));
     return retrato;
 }
+
+std::set<std::string> TabelasIguais(TConexao& origem, TConexao& destino,
+                                    const std::vector<std::string>& tabelas)
+{
+    // The run fills the source's NULL yes/no values with 'N' before it compares: a table with
+    // such NULLs cannot be equal then, whatever the destination holds.
+    std::set<std::string> comNulosSimNao;
+    TConsulta logicos(&origem, "select trim(RDB$RELATION_NAME), trim(RDB$FIELD_NAME) "
+                               "from RDB$RELATION_FIELDS where RDB$FIELD_SOURCE = 'LOGICO'");
+    logicos.Abrir();
+    for (; !logicos.Eof(); logicos.Proximo()) {
+        const std::string tabela = logicos.Campo(0).ComoTexto();
+        if (std::find(tabelas.begin(), tabelas.end(), tabela) != tabelas.end() &&
+            Contar(origem, "select count(*) from " + NomeSql(tabela) + " where " +
+                               NomeSql(logicos.Campo(1).ComoTexto()) + " is null") > 0)
+            comNulosSimNao.insert(tabela);
+    }
+    std::set<std::string> iguais;
+    for (const std::string& tabela : tabelas) {
+        const std::vector<std::string> linhas = LinhasTabela(origem, tabela);
+        if (!linhas.empty() && !comNulosSimNao.count(tabela) &&
+            linhas == LinhasTabela(destino, tabela))
+            iguais.insert(tabela);
+    }
+    // A table is kept only with every table it refers to.
+    TConsulta chaves(&destino,
+                     "select trim(RC.RDB$RELATION_NAME), trim(RP.RDB$RELATION_NAME) "
+                     "from RDB$RELATION_CONSTRAINTS RC "
+                     "join RDB$REF_CONSTRAINTS R on R.RDB$CONSTRAINT_NAME = RC.RDB$CONSTRAINT_NAME "
+                     "join RDB$RELATION_CONSTRAINTS RP on RP.RDB$CONSTRAINT_NAME = R.RDB$CONST_NAME_UQ "
+                     "where RC.RDB$CONSTRAINT_TYPE = 'FOREIGN KEY'");
+    chaves.Abrir();
+    for (bool mudou = true; mudou;) {
+        mudou = false;
+        for (chaves.Primeiro(); !chaves.Eof(); chaves.Proximo()) {
+            const std::string filha = chaves.Campo(0).ComoTexto();
+            const std::string pai = chaves.Campo(1).ComoTexto();
+            if (filha != pai && iguais.count(filha) && !iguais.count(pai) &&
+                std::find(tabelas.begin(), tabelas.end(), pai) != tabelas.end()) {
+                iguais.erase(filha);
+                mudou = true;
+            }
+        }
+    }
+    return iguais;
+}

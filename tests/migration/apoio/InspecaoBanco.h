@@ -21,6 +21,12 @@ std::vector<std::string> Tabelas(TConexao& conexao);
 // COD_ATUALIZACAO (the columns a migration copies).
 std::vector<std::string> LinhasTabela(TConexao& conexao, const std::string& tabela);
 
+// Of these tables, those with rows that hold the same rows on both sides, compared row by row
+// as LinhasTabela reads them, and whose every referred table is such a table too: what a run
+// keeps as it is.
+std::set<std::string> TabelasIguais(TConexao& origem, TConexao& destino,
+                                    const std::vector<std::string>& tabelas);
+
 // Every foreign key: table, name (or "<gerado>" for INTEG_n), index name when a user gave
 // one, columns, referenced table and columns in position order, and both rules.
 std::set<std::string> ChavesEstrangeiras(TConexao& conexao);

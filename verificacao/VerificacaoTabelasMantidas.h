@@ -32,12 +32,11 @@ public:
 
 private:
     using TValores = std::vector<std::string>;
-    const std::set<TValores>& PaisMantidos(const std::string& tabela,
-                                           const std::vector<std::string>& campos);
+    std::set<TValores> AusentesMantidos(const TChaveEstrangeira& chave,
+                                        const std::vector<TValores>& procurados);
     std::set<TValores> PaisCopiados(const TChaveEstrangeira& chave,
                                     const std::vector<TValores>& procurados);
 
     TConexao& FOrigem;
     TConexao& FDestino;
-    std::map<std::string, std::set<TValores>> FPaisMantidos;
 };

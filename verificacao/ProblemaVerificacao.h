@@ -8,7 +8,10 @@
 // table. Everything but the source's columns that the destination lacks is an error.
 struct TProblemaVerificacao {
     bool Aviso = false;
-    std::string Tabela;
+    // A warning the run itself shows when it meets it (a replication trigger it refuses): a
+    // run's own check leaves it out of the log.
+    bool MostradoPelaImportacao = false;
+    std::string Tabela;    // empty for what concerns a database as a whole
     std::string Alvo;      // "coluna X", "chave Y (A, B)", or empty for the table as a whole
     std::string Descricao; // what is wrong, as the operator reads it
     std::int64_t Linhas = -1; // offending rows; -1 where rows play no part (the catalogue)

@@ -8,7 +8,7 @@
 namespace {
 
 // Values looked up in one statement: well inside the server's limits on a statement's text.
-constexpr std::size_t ValoresPorConsulta = 200;
+constexpr std::size_t ValoresPorConsulta = 100;
 
 // "(A = '1' and B = '2') or (...)": the server converts each literal to its column's type.
 std::string Iguais(const std::vector<std::string>& colunas,
@@ -55,22 +55,27 @@ std::vector<std::string> Valores(const TConsulta& consulta, std::size_t quantida
 
 } // namespace
 
-const std::set<TVerificacaoTabelasMantidas::TValores>&
-TVerificacaoTabelasMantidas::PaisMantidos(const std::string& tabela,
-                                          const std::vector<std::string>& campos)
+// The destination's server looks each value up in the kept parent, so that the comparison is
+// the one the recreated key makes: under the parent's collation, trailing blanks aside.
+std::set<TVerificacaoTabelasMantidas::TValores>
+TVerificacaoTabelasMantidas::AusentesMantidos(const TChaveEstrangeira& chave,
+                                             const std::vector<TValores>& procurados)
 {
-    const std::string chave = tabela + "(" + Juntar(campos, ",") + ")";
-    auto achado = FPaisMantidos.find(chave);
-    if (achado != FPaisMantidos.end())
-        return achado->second;
-    const std::vector<std::string> colunas = Nomes(campos);
-    TConsulta consulta(&FDestino, "select distinct " + Juntar(colunas, ", ") + " from " +
-                                      NomeSql(tabela) + " where " + Preenchidos(colunas));
-    consulta.Abrir();
-    std::set<TValores>& pais = FPaisMantidos[chave];
-    for (; !consulta.Eof(); consulta.Proximo())
-        pais.insert(Valores(consulta, campos.size()));
-    return pais;
+    const std::vector<std::string> colunas = Nomes(chave.CamposReferenciados);
+    std::set<TValores> ausentes;
+    for (std::size_t inicio = 0; inicio < procurados.size(); inicio += ValoresPorConsulta) {
+        const std::size_t fim = std::min(procurados.size(), inicio + ValoresPorConsulta);
+        std::string bloco = "execute block returns (I integer) as begin\n";
+        for (std::size_t i = inicio; i < fim; ++i)
+            bloco += "if (not exists(select 1 from " + NomeSql(chave.TabelaReferenciada) +
+                     " where " + Iguais(colunas, {procurados[i]}) + ")) then begin I = " +
+                     std::to_string(i) + "; suspend; end\n";
+        TConsulta consulta(&FDestino, bloco + "end");
+        consulta.Abrir();
+        for (; !consulta.Eof(); consulta.Proximo())
+            ausentes.insert(procurados.at(static_cast<std::size_t>(consulta.Campo(0).ComoInteiro())));
+    }
+    return ausentes;
 }
 
 std::set<TVerificacaoTabelasMantidas::TValores>
@@ -115,21 +120,24 @@ TVerificacaoTabelasMantidas::Verificar(const TChaveEstrangeira& chave,
                              grupos.Campo(static_cast<int>(colunas.size())).ComoInteiro64());
     grupos.Fechar();
 
+    std::vector<TValores> procurados;
+    for (const auto& [valor, linhas] : valores)
+        procurados.push_back(valor);
     std::set<TValores> pais;
-    if (filhoCopiado) {
-        pais = PaisMantidos(chave.TabelaReferenciada, chave.CamposReferenciados);
-    } else {
-        std::vector<TValores> procurados;
-        for (const auto& [valor, linhas] : valores)
-            procurados.push_back(valor);
+    std::set<TValores> ausentes;
+    if (filhoCopiado)
+        ausentes = AusentesMantidos(chave, procurados);
+    else
         pais = PaisCopiados(chave, procurados);
-    }
+    const auto ausente = [&](const TValores& valor) {
+        return filhoCopiado ? ausentes.count(valor) > 0 : pais.count(valor) == 0;
+    };
 
     TProblemaVerificacao problema;
     problema.Linhas = 0;
     std::vector<TValores> orfaos;
     for (const auto& [valor, linhas] : valores)
-        if (!pais.count(valor)) {
+        if (ausente(valor)) {
             problema.Linhas += linhas;
             if (orfaos.size() < TProblemaVerificacao::MaximoChaves)
                 orfaos.push_back(valor);

@@ -13,10 +13,10 @@ std::string Quantidade(std::int64_t n, const char* singular, const char* plural)
 
 std::string TProblemaVerificacao::Linha() const
 {
-    std::string linha = (Aviso ? "Aviso: " : "Erro: ") + Tabela;
-    if (!Alvo.empty())
-        linha += ", " + Alvo;
-    linha += ": " + Descricao;
+    std::string linha = Aviso ? "Aviso: " : "Erro: ";
+    if (!Tabela.empty())
+        linha += Tabela + (Alvo.empty() ? "" : ", " + Alvo) + ": ";
+    linha += Descricao;
     if (Linhas >= 0)
         linha += "; " + Quantidade(Linhas, "linha", "linhas");
     if (!Chaves.empty()) {
@@ -36,7 +36,8 @@ std::string LinhaTotais(const std::vector<TProblemaVerificacao>& problemas)
     std::set<std::string> tabelas;
     for (const TProblemaVerificacao& problema : problemas) {
         erros += problema.Aviso ? 0 : 1;
-        tabelas.insert(problema.Tabela);
+        if (!problema.Tabela.empty())
+            tabelas.insert(problema.Tabela);
     }
     const auto avisos = static_cast<std::int64_t>(problemas.size()) - erros;
     return "Verificação concluída: " + Quantidade(erros, "erro", "erros") + " e " +

@@ -9,6 +9,7 @@
 
 class TListaTextos;
 class TPassosChavesEstrangeiras;
+class TVerificacaoPrevia;
 
 // The check of a pair before a run: everything that would make the run on these two databases
 // fail, or lose data, found at once, while neither database is changed (the source's NULL
@@ -21,15 +22,19 @@ class TVerificacaoPar {
 public:
     // Excecoes: the destination tables the run keeps. Chaves: the run's foreign-key steps,
     // which know the keys the run would create again.
+    // Previa: the run's own look before it starts, whose findings the check lists too.
     TVerificacaoPar(const TContextoMigracao& contexto, const TListaTextos& excecoes,
-                    TPassosChavesEstrangeiras& chaves)
-        : FContexto(contexto), FExcecoes(excecoes), FChaves(chaves)
+                    TPassosChavesEstrangeiras& chaves, TVerificacaoPrevia& previa)
+        : FContexto(contexto), FExcecoes(excecoes), FChaves(chaves), FPrevia(previa)
     {
     }
 
-    std::vector<TProblemaVerificacao> Verificar();
+    // Silenciosa: for a run's own check, which writes nothing and leaves the bars alone; the
+    // run says what it found.
+    std::vector<TProblemaVerificacao> Verificar(bool silenciosa = false);
 
 private:
+    std::vector<TProblemaVerificacao> VerificarLendo();
     std::vector<TProblemaVerificacao> VerificarReplicacao(const TCatalogoRelacoes& origem,
                                                           const TCatalogoRelacoes& destino,
                                                           const TChavesUnicas& chaves);
@@ -37,4 +42,6 @@ private:
     TContextoMigracao FContexto;
     const TListaTextos& FExcecoes;
     TPassosChavesEstrangeiras& FChaves;
+    TVerificacaoPrevia& FPrevia;
+    bool FSilenciosa = false;
 };

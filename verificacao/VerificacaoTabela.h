@@ -5,11 +5,19 @@
 #include "ChavesUnicas.h"
 #include "ProblemaVerificacao.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
 class TConexao;
 class TConsulta;
+
+// A CHECK constraint of the destination: the server tests its condition on every row the run
+// inserts, since the run leaves it active.
+struct TRestricaoCheck {
+    std::string Nome;
+    std::string Condicao; // the condition as declared, without the word CHECK
+};
 
 // One table the run copies, with what its check needs to know of both databases.
 struct TTabelaVerificada {
@@ -22,7 +30,11 @@ struct TTabelaVerificada {
     // parent as the source has it.
     std::vector<std::pair<TChaveEstrangeira, const TRelacaoCatalogo*>> ChavesEstrangeiras;
     std::vector<TChaveEstrangeira> ChavesEstrangeirasOrigem; // what the source already enforces
+    std::vector<TRestricaoCheck> Checks; // the destination's
 };
+
+// Every table's CHECK constraints, by table.
+std::map<std::string, std::vector<TRestricaoCheck>> LerRestricoesCheck(TConexao& conexao);
 
 // The source columns as the run would write them: a yes/no column's NULL as the 'N' the run
 // fills in first (the source's tables only; views are not filled).
@@ -37,12 +49,14 @@ std::vector<std::string> CamposIdentificacao(const std::vector<TChaveUnica>& cha
 std::string TextoChave(const TConsulta& consulta, const std::vector<std::string>& campos);
 
 // Checks the source's rows of one copied table against the destination's definition of it,
-// without changing anything: NULLs for NOT NULL columns, text too long or outside WIN1252,
-// numbers beyond precision and scale, the source's columns the destination lacks, rows that
-// collide on a unique key, rows whose parent the source lacks. What the source enforces the
-// same way already (a unique key, a foreign key) needs no look at its rows. The
-// server does the counting: one aggregate pass over the table for every column and
-// foreign-key condition left, a grouping per unique key left, a procedure pass per column
-// whose text may not fit WIN1252; then five offending rows of each problem found.
+// without changing anything, and the server judges each question: NULLs for NOT NULL columns
+// (and a NOT NULL COD_ATUALIZACAO without a default, which the run never fills), the source's
+// columns the destination lacks, rows whose parent the source lacks, in one aggregate pass;
+// every value whose type differs assigned, row by row in one PSQL pass, first to WIN1252 (the
+// run reads through it) and then to a variable of the destination column's own type, which
+// refuses what the column refuses (length, character set, the storage's numeric limit) and
+// rounds what it rounds, and the destination's CHECK conditions evaluated on those values in
+// the same pass; rows that collide on a unique key grouped under the destination's collation
+// and NULL rule. What the source enforces the same way already needs no look at its rows.
 std::vector<TProblemaVerificacao> VerificarTabela(TConexao& origem,
                                                   const TTabelaVerificada& tabela);

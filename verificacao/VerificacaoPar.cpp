@@ -32,6 +32,14 @@ TProblemaVerificacao DoCatalogo(const TImpedimentoTabela& impedimento)
     return problema;
 }
 
+TProblemaVerificacao DaPrevia(const std::string& texto, bool aviso)
+{
+    TProblemaVerificacao problema;
+    problema.Aviso = aviso;
+    problema.Descricao = texto.substr(0, texto.size() - 1);
+    return problema;
+}
+
 void Acrescentar(std::vector<TProblemaVerificacao>& problemas,
                  std::vector<TProblemaVerificacao> novos)
 {
@@ -41,13 +49,44 @@ void Acrescentar(std::vector<TProblemaVerificacao>& problemas,
 
 } // namespace
 
-std::vector<TProblemaVerificacao> TVerificacaoPar::Verificar()
+std::vector<TProblemaVerificacao> TVerificacaoPar::Verificar(bool silenciosa)
+{
+    FSilenciosa = silenciosa;
+    // Each database is read in one read-only snapshot: the check sees one state of each, and
+    // the server itself refuses any change through it.
+    TConexao& origemLeitura = FContexto.ConexaoOrigem;
+    TConexao& destinoLeitura = FContexto.ConexaoDestino;
+    origemLeitura.IniciarTransacaoLeitura();
+    try {
+        destinoLeitura.IniciarTransacaoLeitura();
+    } catch (...) {
+        origemLeitura.Rollback();
+        throw;
+    }
+    try {
+        std::vector<TProblemaVerificacao> problemas = VerificarLendo();
+        origemLeitura.Rollback();
+        destinoLeitura.Rollback();
+        return problemas;
+    } catch (...) {
+        for (TConexao* conexao : {&origemLeitura, &destinoLeitura})
+            try {
+                conexao->Rollback();
+            } catch (const EBancoDados&) {
+                // The check's own failure is what the caller must see.
+            }
+        throw;
+    }
+}
+
+std::vector<TProblemaVerificacao> TVerificacaoPar::VerificarLendo()
 {
     TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
     TConexao& origem = FContexto.ConexaoOrigem;
     TConexao& destino = FContexto.ConexaoDestino;
 
-    acompanhamento.AdicionarLog("Lendo a estrutura dos bancos de dados...");
+    if (!FSilenciosa)
+        acompanhamento.AdicionarLog("Lendo a estrutura dos bancos de dados...");
     const TCatalogoRelacoes relacoesOrigem = LerCatalogoRelacoes(origem);
     const TCatalogoRelacoes relacoesDestino = LerCatalogoRelacoes(destino);
     const TChavesUnicas unicasOrigem = LerChavesUnicas(origem);
@@ -58,16 +97,27 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::Verificar()
     const std::vector<TChaveEstrangeira> estrangeiras = FChaves.ChavesARecriar();
     const std::vector<TChaveEstrangeira> estrangeirasOrigem =
         TPassosChavesEstrangeiras::ChavesDe(origem);
+    const auto checks = LerRestricoesCheck(destino);
 
     std::vector<TProblemaVerificacao> problemas;
     for (const TImpedimentoTabela& pendente : pendentes)
         problemas.push_back(DoCatalogo(pendente));
     std::set<std::string> impedidas;
+    std::set<std::string> textosTabelas;
     for (const TImpedimentoTabela& impedimento :
          TVerificacaoPrevia::VerificarTabelas(relacoesOrigem, relacoesDestino, FExcecoes)) {
         problemas.push_back(DoCatalogo(impedimento));
         impedidas.insert(impedimento.Tabela);
+        textosTabelas.insert(impedimento.Texto);
     }
+    // Whatever else the run's own look before it starts refuses (someone attached to the
+    // destination, say), and what it warns of.
+    const TResultadoVerificacaoPrevia previa = FPrevia.Verificar();
+    for (const std::string& impedimento : previa.Impedimentos)
+        if (!textosTabelas.count(impedimento))
+            problemas.push_back(DaPrevia(impedimento, false));
+    for (const std::string& aviso : previa.Avisos)
+        problemas.push_back(DaPrevia(aviso, true));
 
     // The tables whose rows the run copies, and could copy.
     std::vector<std::string> copiadas;
@@ -86,19 +136,31 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::Verificar()
         return CamposIdentificacao(Unicas(unicasDestino, tabela));
     };
 
-    acompanhamento.Reiniciar(TBarra::Total, static_cast<int>(copiadas.size()) + 1);
+    const auto reiniciar = [this, &acompanhamento](TBarra barra, int maximo) {
+        if (!FSilenciosa)
+            acompanhamento.Reiniciar(barra, maximo);
+    };
+    const auto avancar = [this, &acompanhamento](TBarra barra) {
+        if (!FSilenciosa)
+            acompanhamento.Avancar(barra);
+    };
+    reiniciar(TBarra::Total, static_cast<int>(copiadas.size()) + 1);
     TVerificacaoTabelasMantidas mantidas(origem, destino);
     for (const std::string& tabela : copiadas) {
         FContexto.Cancelamento.Verificar();
-        acompanhamento.AdicionarLog("Verificando tabela... " + tabela);
-        acompanhamento.Reiniciar(TBarra::Atual, 1);
+        if (!FSilenciosa)
+            acompanhamento.AdicionarLog("Verificando tabela... " + tabela);
+        reiniciar(TBarra::Atual, 1);
         TTabelaVerificada verificada{tabela,
                                      relacoesOrigem.at(tabela),
                                      relacoesDestino.at(tabela),
                                      Unicas(unicasDestino, tabela),
                                      Unicas(unicasOrigem, tabela),
                                      {},
+                                     {},
                                      {}};
+        if (const auto daTabela = checks.find(tabela); daTabela != checks.end())
+            verificada.Checks = daTabela->second;
         for (const TChaveEstrangeira& chave : estrangeirasOrigem)
             if (chave.Tabela == tabela)
                 verificada.ChavesEstrangeirasOrigem.push_back(chave);
@@ -116,27 +178,30 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::Verificar()
         for (const TChaveEstrangeira* chave : paraMantidas)
             Acrescentar(problemas, mantidas.Verificar(*chave, &verificada.Origem,
                                                       identificacao(tabela)));
-        acompanhamento.Avancar(TBarra::Atual);
-        acompanhamento.Avancar(TBarra::Total);
+        avancar(TBarra::Atual);
+        avancar(TBarra::Total);
     }
 
     FContexto.Cancelamento.Verificar();
-    acompanhamento.AdicionarLog("Verificando tabelas mantidas e gatilhos da replicação...");
-    acompanhamento.Reiniciar(TBarra::Atual, 1);
+    if (!FSilenciosa)
+        acompanhamento.AdicionarLog("Verificando tabelas mantidas e gatilhos da replicação...");
+    reiniciar(TBarra::Atual, 1);
     for (const TChaveEstrangeira& chave : estrangeiras)
         if (mantida(chave.Tabela) && copiada(chave.TabelaReferenciada))
             Acrescentar(problemas, mantidas.Verificar(chave, nullptr, identificacao(chave.Tabela)));
     Acrescentar(problemas, VerificarReplicacao(relacoesOrigem, relacoesDestino, unicasDestino));
-    acompanhamento.Avancar(TBarra::Atual);
-    acompanhamento.Avancar(TBarra::Total);
+    avancar(TBarra::Atual);
+    avancar(TBarra::Total);
 
     std::stable_sort(problemas.begin(), problemas.end(),
                      [](const TProblemaVerificacao& a, const TProblemaVerificacao& b) {
                          return a.Tabela < b.Tabela;
                      });
-    for (const TProblemaVerificacao& problema : problemas)
-        acompanhamento.AdicionarLog(problema.Linha());
-    acompanhamento.AdicionarLog(LinhaTotais(problemas));
+    if (!FSilenciosa) {
+        for (const TProblemaVerificacao& problema : problemas)
+            acompanhamento.AdicionarLog(problema.Linha());
+        acompanhamento.AdicionarLog(LinhaTotais(problemas));
+    }
     return problemas;
 }
 
@@ -168,7 +233,10 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::VerificarReplicacao(
     std::vector<TProblemaVerificacao> problemas;
     for (const auto& tabela : catalogo.Lista()) {
         const std::string& nome = tabela->Nome();
+        // The run reports the refused trigger and goes on: a warning.
         TProblemaVerificacao problema;
+        problema.Aviso = true;
+        problema.MostradoPelaImportacao = true;
         problema.Tabela = nome;
         if (!destino.count(nome))
             problema.Descricao = "tabela da replicação que o DESTINO não tem; o gatilho da "

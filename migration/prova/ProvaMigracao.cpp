@@ -1,0 +1,404 @@
+#include "ProvaMigracao.h"
+
+#include "Conexao.h"
+#include "Consulta.h"
+#include "NomeSql.h"
+#include "PassosChavesEstrangeiras.h"
+
+#include <algorithm>
+#include <functional>
+#include <iterator>
+#include <future>
+#include <set>
+#include <utility>
+
+namespace {
+
+using TLado = TTabelaProva::TLado;
+
+// Tables the tool keeps for itself in the destination: never copied, never proven.
+const char* const TabelasDaFerramenta[] = {"NEWDATABASE_CHAVES_PENDENTES"};
+
+// One read-only snapshot on a connection for the length of a reading.
+class TLeitura {
+public:
+    explicit TLeitura(TConexao& conexao) : FConexao(conexao) { conexao.IniciarTransacaoLeitura(); }
+    ~TLeitura()
+    {
+        // Reached only when the reading failed: its own failure is what the caller sees.
+        try {
+            FConexao.Rollback();
+        } catch (const EBancoDados&) {
+        }
+    }
+    TLeitura(const TLeitura&) = delete;
+    TLeitura& operator=(const TLeitura&) = delete;
+    void Concluir() { FConexao.Commit(); }
+
+private:
+    TConexao& FConexao;
+};
+
+template <typename TFuncao>
+auto EmLeitura(TConexao& conexao, TFuncao&& funcao)
+{
+    TLeitura leitura(conexao);
+    auto resultado = funcao(conexao);
+    leitura.Concluir();
+    return resultado;
+}
+
+// The same reading on both databases at once, each on its own attachment: the source's on a
+// thread of its own, the destination's on the caller's. Returns the source's result first.
+template <typename TFuncao>
+auto NosDoisLados(TConexao& origem, TConexao& destino, TFuncao funcao)
+{
+    auto futuro = std::async(std::launch::async, [&origem, &funcao] {
+        return EmLeitura(origem, [&](TConexao& c) { return funcao(c, TLado::Origem); });
+    });
+    auto doDestino = EmLeitura(destino, [&](TConexao& c) { return funcao(c, TLado::Destino); });
+    return std::make_pair(futuro.get(), std::move(doDestino));
+}
+
+std::vector<std::int64_t> LerLinha(TConexao& conexao, const std::string& sql)
+{
+    TConsulta consulta(&conexao, sql);
+    consulta.Abrir();
+    std::vector<std::int64_t> valores;
+    for (std::size_t i = 0; i < consulta.NomesColunas().size(); ++i)
+        valores.push_back(consulta.Campo(static_cast<int>(i)).ComoInteiro64());
+    return valores;
+}
+
+std::string TextoChave(const TTabelaProva& tabela, const TConsulta& consulta)
+{
+    std::string texto;
+    for (std::size_t k = 0; k < tabela.Chave.size(); ++k)
+        texto += (k ? " " : "") + tabela.Colunas[tabela.Chave[k]].Nome + "=" +
+                 consulta.Campo(static_cast<int>(k)).ComoTexto();
+    return texto;
+}
+
+// Sequence values by name, read in one statement per two hundred sequences.
+std::map<std::string, std::int64_t> ValoresSequenciadores(TConexao& conexao,
+                                                          const std::vector<std::string>& nomes)
+{
+    std::map<std::string, std::int64_t> valores;
+    const std::size_t porVez = 200;
+    for (std::size_t inicio = 0; inicio < nomes.size(); inicio += porVez) {
+        const std::size_t fim = std::min(nomes.size(), inicio + porVez);
+        std::string sql = "select ";
+        for (std::size_t i = inicio; i < fim; ++i)
+            sql += std::string(i > inicio ? ", " : "") + "gen_id(" + NomeSql(nomes[i]) + ", 0)";
+        const std::vector<std::int64_t> lidos = LerLinha(conexao, sql + " from RDB$DATABASE");
+        for (std::size_t i = inicio; i < fim; ++i)
+            valores[nomes[i]] = lidos[i - inicio];
+    }
+    return valores;
+}
+
+std::vector<std::string> Nomes(TConexao& conexao, const std::string& sql)
+{
+    TConsulta consulta(&conexao, sql);
+    consulta.Abrir();
+    std::vector<std::string> nomes;
+    for (; !consulta.Eof(); consulta.Proximo())
+        nomes.push_back(consulta.Campo(0).ComoTexto());
+    return nomes;
+}
+
+// Identity columns by "TABELA.COLUNA", with the sequence behind each.
+std::map<std::string, std::string> Identidades(TConexao& conexao)
+{
+    TConsulta consulta(&conexao,
+                       "select trim(RDB$RELATION_NAME), trim(RDB$FIELD_NAME), "
+                       "trim(RDB$GENERATOR_NAME) from RDB$RELATION_FIELDS "
+                       "where RDB$IDENTITY_TYPE is not null and RDB$GENERATOR_NAME is not null");
+    consulta.Abrir();
+    std::map<std::string, std::string> identidades;
+    for (; !consulta.Eof(); consulta.Proximo())
+        identidades[consulta.Campo(0).ComoTexto() + "." + consulta.Campo(1).ComoTexto()] =
+            consulta.Campo(2).ComoTexto();
+    return identidades;
+}
+
+} // namespace
+
+TProvaMigracao::TProvaMigracao(TConexao& origem, TConexao& destino)
+    : FOrigem(origem), FDestino(destino)
+{
+}
+
+void TProvaMigracao::Reiniciar()
+{
+    FTabelas.clear();
+    FCatalogoLido = false;
+}
+
+void TProvaMigracao::LerCatalogo()
+{
+    if (FCatalogoLido)
+        return;
+    FTabelas = EmLeitura(FDestino, [](TConexao& c) { return LerTabelasProva(c); });
+    FCatalogoLido = true;
+}
+
+const TTabelaProva& TProvaMigracao::Tabela(const std::string& nome)
+{
+    LerCatalogo();
+    const auto achada = FTabelas.find(nome);
+    if (achada == FTabelas.end())
+        throw EBancoDados::DaCamada("A tabela " + nome + " não existe no DESTINO.");
+    return achada->second;
+}
+
+std::vector<std::string> TProvaMigracao::TabelasCopiadas(const TListaTextos& excecoes)
+{
+    LerCatalogo();
+    std::vector<std::string> tabelas;
+    for (const auto& tabela : FTabelas)
+        if (!excecoes.Contem(tabela.first) && !DaFerramenta(tabela.first))
+            tabelas.push_back(tabela.first);
+    return tabelas;
+}
+
+bool TProvaMigracao::DaFerramenta(const std::string& tabela)
+{
+    return std::find(std::begin(TabelasDaFerramenta), std::end(TabelasDaFerramenta), tabela) !=
+           std::end(TabelasDaFerramenta);
+}
+
+std::vector<TVereditoTabela> TProvaMigracao::CompararTabelas(
+    const std::vector<std::string>& nomes, bool procurarChaves)
+{
+    std::vector<const TTabelaProva*> tabelas;
+    for (const std::string& nome : nomes)
+        tabelas.push_back(&Tabela(nome));
+    // A table whose digest fails on one side (a source value its destination type cannot
+    // hold) is a table that differs, not a proof that ends: the others are still read.
+    struct TResumo {
+        std::vector<std::int64_t> Valores{0};
+        std::string Falha;
+    };
+    const auto [origem, destino] =
+        NosDoisLados(FOrigem, FDestino, [&tabelas](TConexao& conexao, TLado lado) {
+            std::vector<TResumo> resumos;
+            for (const TTabelaProva* tabela : tabelas) {
+                TResumo resumo;
+                try {
+                    resumo.Valores = LerLinha(conexao, tabela->SQLResumo(lado));
+                } catch (const EBancoDados& erro) {
+                    resumo.Falha = std::string(lado == TLado::Origem ? "ORIGEM: " : "DESTINO: ") +
+                                   erro.what();
+                }
+                resumos.push_back(std::move(resumo));
+            }
+            return resumos;
+        });
+    std::vector<TVereditoTabela> vereditos;
+    for (std::size_t t = 0; t < tabelas.size(); ++t) {
+        TVereditoTabela veredito;
+        veredito.Tabela = tabelas[t]->Nome;
+        veredito.LinhasOrigem = origem[t].Valores[0];
+        veredito.LinhasDestino = destino[t].Valores[0];
+        veredito.Falha = origem[t].Falha.empty() ? destino[t].Falha : origem[t].Falha;
+        veredito.Igual = veredito.Falha.empty() && origem[t].Valores == destino[t].Valores;
+        if (!veredito.Igual && veredito.Falha.empty() && procurarChaves &&
+            !tabelas[t]->Chave.empty())
+            ProcurarChaves(*tabelas[t], veredito);
+        vereditos.push_back(std::move(veredito));
+    }
+    return vereditos;
+}
+
+std::vector<TVereditoTabela> TProvaMigracao::TabelasIguais(const std::vector<std::string>& nomes)
+{
+    for (const std::string& nome : nomes)
+        Tabela(nome);
+    // Counts first: they rule out most tables that differ for a fraction of a digest's cost.
+    const auto [origem, destino] =
+        NosDoisLados(FOrigem, FDestino, [&nomes](TConexao& conexao, TLado) {
+            std::vector<std::int64_t> contagens;
+            for (const std::string& nome : nomes)
+                contagens.push_back(
+                    LerLinha(conexao, "select count(*) from " + NomeSql(nome)).at(0));
+            return contagens;
+        });
+    std::vector<std::string> candidatas;
+    for (std::size_t t = 0; t < nomes.size(); ++t)
+        if (origem[t] == destino[t] && origem[t] > 0)
+            candidatas.push_back(nomes[t]);
+    std::vector<TVereditoTabela> iguais;
+    for (TVereditoTabela& veredito : CompararTabelas(candidatas, false))
+        if (veredito.Igual)
+            iguais.push_back(std::move(veredito));
+    return iguais;
+}
+
+// Narrows a differing table down: the rows' digests summed per range of the key's hash on both
+// sides, then the rows of the first ranges that differ read with their keys and compared.
+void TProvaMigracao::ProcurarChaves(const TTabelaProva& tabela, TVereditoTabela& veredito)
+{
+    using TFaixas = std::map<long long, std::pair<std::int64_t, std::int64_t>>;
+    const auto [faixasOrigem, faixasDestino] =
+        NosDoisLados(FOrigem, FDestino, [&tabela](TConexao& conexao, TLado lado) {
+            TConsulta consulta(&conexao, tabela.SQLFaixas(lado));
+            consulta.Abrir();
+            TFaixas faixas;
+            for (; !consulta.Eof(); consulta.Proximo())
+                faixas[consulta.Campo(0).ComoInteiro64()] = {consulta.Campo(1).ComoInteiro64(),
+                                                            consulta.Campo(2).ComoInteiro64()};
+            return faixas;
+        });
+    std::set<long long> todas;
+    for (const auto& faixa : faixasOrigem)
+        todas.insert(faixa.first);
+    for (const auto& faixa : faixasDestino)
+        todas.insert(faixa.first);
+    std::vector<long long> diferentes;
+    for (long long faixa : todas) {
+        const auto o = faixasOrigem.find(faixa);
+        const auto d = faixasDestino.find(faixa);
+        if (o == faixasOrigem.end() || d == faixasDestino.end() || o->second != d->second)
+            diferentes.push_back(faixa);
+        if (diferentes.size() == TVereditoTabela::MaximoChaves)
+            break;
+    }
+    if (diferentes.empty())
+        return;
+
+    using TLinhas = std::map<std::string, std::int64_t>;
+    const auto [linhasOrigem, linhasDestino] =
+        NosDoisLados(FOrigem, FDestino, [&](TConexao& conexao, TLado lado) {
+            TConsulta consulta(&conexao, tabela.SQLLinhas(lado, diferentes));
+            consulta.Abrir();
+            TLinhas linhas;
+            const int digesto = static_cast<int>(tabela.Chave.size());
+            for (; !consulta.Eof(); consulta.Proximo())
+                linhas[TextoChave(tabela, consulta)] = consulta.Campo(digesto).ComoInteiro64();
+            return linhas;
+        });
+    std::set<std::string> chaves;
+    for (const auto& [chave, digesto] : linhasOrigem) {
+        const auto d = linhasDestino.find(chave);
+        if (d == linhasDestino.end() || d->second != digesto)
+            chaves.insert(chave);
+    }
+    for (const auto& linha : linhasDestino)
+        if (!linhasOrigem.count(linha.first))
+            chaves.insert(linha.first);
+    for (const std::string& chave : chaves) {
+        if (veredito.ChavesDiferentes.size() == TVereditoTabela::MaximoChaves)
+            break;
+        veredito.ChavesDiferentes.push_back(chave);
+    }
+}
+
+TResultadoProva TProvaMigracao::Provar(const std::vector<std::string>& tabelas,
+                                       const std::vector<std::string>& mantidas)
+{
+    std::vector<std::string> aProvar;
+    std::copy_if(tabelas.begin(), tabelas.end(), std::back_inserter(aProvar),
+                 [](const std::string& tabela) { return !DaFerramenta(tabela); });
+    TResultadoProva resultado;
+    resultado.Tabelas = CompararTabelas(aProvar, true);
+    for (TVereditoTabela& veredito : resultado.Tabelas)
+        veredito.Mantida = std::find(mantidas.begin(), mantidas.end(), veredito.Tabela) !=
+                           mantidas.end();
+    const auto acrescentar = [&resultado](std::vector<std::string> linhas) {
+        resultado.OutrasDiferencas.insert(resultado.OutrasDiferencas.end(), linhas.begin(),
+                                          linhas.end());
+    };
+    acrescentar(ConferirSequenciadores());
+    acrescentar(ConferirIdentidades(tabelas));
+    acrescentar(ConferirChavesPendentes());
+    acrescentar(ConferirGatilhos());
+    return resultado;
+}
+
+// Every user sequence of the source exists in the destination at the source's value; a
+// sequence the source has at 0 or below is left at the destination's initial value by a run.
+std::vector<std::string> TProvaMigracao::ConferirSequenciadores()
+{
+    const auto [origem, destino] = NosDoisLados(FOrigem, FDestino, [](TConexao& c, TLado lado) {
+        const std::vector<std::string> nomes =
+            Nomes(c, lado == TLado::Origem
+                         ? "select trim(RDB$GENERATOR_NAME) from RDB$GENERATORS "
+                           "where RDB$SYSTEM_FLAG = 0 order by 1"
+                         : "select trim(RDB$GENERATOR_NAME) from RDB$GENERATORS "
+                           "where coalesce(RDB$SYSTEM_FLAG, 0) = 0 order by 1");
+        return ValoresSequenciadores(c, nomes);
+    });
+    std::vector<std::string> diferencas;
+    for (const auto& [nome, valor] : origem) {
+        const auto achado = destino.find(nome);
+        if (achado == destino.end())
+            diferencas.push_back("Sequenciador " + nome + " ausente no DESTINO.");
+        else if (achado->second != valor && (valor > 0 || achado->second > 0))
+            diferencas.push_back("Sequenciador " + nome + ": ORIGEM " + std::to_string(valor) +
+                                 ", DESTINO " + std::to_string(achado->second) + ".");
+    }
+    return diferencas;
+}
+
+// Every identity column of a copied table continues at least where the source's does and
+// above the largest value copied into it.
+std::vector<std::string> TProvaMigracao::ConferirIdentidades(const std::vector<std::string>& tabelas)
+{
+    const std::map<std::string, std::string> identidadesOrigem =
+        EmLeitura(FOrigem, [](TConexao& c) { return Identidades(c); });
+    std::map<std::string, std::int64_t> valoresOrigem;
+    for (const auto& [coluna, sequencia] : identidadesOrigem)
+        valoresOrigem[coluna] = EmLeitura(FOrigem, [&sequencia](TConexao& c) {
+            return LerLinha(c, "select gen_id(" + NomeSql(sequencia) + ", 0) from RDB$DATABASE")
+                .at(0);
+        });
+
+    std::vector<std::string> diferencas;
+    EmLeitura(FDestino, [&](TConexao& c) {
+        for (const auto& [coluna, sequencia] : Identidades(c)) {
+            const std::string tabela = coluna.substr(0, coluna.find('.'));
+            const std::string nome = coluna.substr(coluna.find('.') + 1);
+            if (std::find(tabelas.begin(), tabelas.end(), tabela) == tabelas.end())
+                continue;
+            const std::vector<std::int64_t> valores =
+                LerLinha(c, "select gen_id(" + NomeSql(sequencia) + ", 0), (select max(" +
+                                NomeSql(nome) + ") from " + NomeSql(tabela) +
+                                ") from RDB$DATABASE");
+            const auto naOrigem = valoresOrigem.find(coluna);
+            if (valores[0] < valores[1])
+                diferencas.push_back("Identidade " + coluna + ": DESTINO em " +
+                                     std::to_string(valores[0]) + ", abaixo do maior valor (" +
+                                     std::to_string(valores[1]) + ").");
+            else if (naOrigem != valoresOrigem.end() && valores[0] < naOrigem->second)
+                diferencas.push_back("Identidade " + coluna + ": ORIGEM " +
+                                     std::to_string(naOrigem->second) + ", DESTINO " +
+                                     std::to_string(valores[0]) + ".");
+        }
+        return 0;
+    });
+    return diferencas;
+}
+
+std::vector<std::string> TProvaMigracao::ConferirChavesPendentes()
+{
+    std::vector<std::string> diferencas;
+    for (const std::string& sql : TPassosChavesEstrangeiras::Pendentes(FDestino))
+        diferencas.push_back("Chave estrangeira ausente no DESTINO: " + sql + ".");
+    return diferencas;
+}
+
+// Every trigger a run switches back on is active.
+std::vector<std::string> TProvaMigracao::ConferirGatilhos()
+{
+    std::vector<std::string> diferencas;
+    for (const std::string& gatilho : EmLeitura(FDestino, [](TConexao& c) {
+             return Nomes(c, "select trim(RDB$TRIGGER_NAME) from RDB$TRIGGERS "
+                             "where RDB$TRIGGER_SOURCE is not null "
+                             "and coalesce(RDB$SYSTEM_FLAG, 0) = 0 "
+                             "and RDB$TRIGGER_SOURCE not starting with 'CHECK' "
+                             "and RDB$TRIGGER_INACTIVE = 1 order by 1");
+         }))
+        diferencas.push_back("Gatilho inativo no DESTINO: " + gatilho + ".");
+    return diferencas;
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "ListaTextos.h"
+#include "ResultadoProva.h"
+#include "TabelaProva.h"
+
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class TConexao;
+
+// A proof that found the destination different from the source; its message is the run's
+// error line, the differences themselves are logged before it.
+class EProvaDiferente : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Proves a pair: each copied table's row count and content digest, computed by each server on
+// its own database, both sides read at once on their own attachment and each in one read-only
+// snapshot; then the sequences, the identity columns, the pending foreign keys and the
+// triggers. It changes nothing in either database.
+//
+// A table's digest is one sum per copied column of the column's folded hash times the folded
+// hash of the row's key: a NULL counts, and values swapped between rows change it. The
+// source's values are taken as the destination's column types first (and its NULL yes/no
+// values as the 'N' a run gives them), so what the copy converts on purpose compares equal.
+class TProvaMigracao {
+public:
+    TProvaMigracao(TConexao& origem, TConexao& destino);
+    TProvaMigracao(const TProvaMigracao&) = delete;
+    TProvaMigracao& operator=(const TProvaMigracao&) = delete;
+
+    // Forgets the destination's catalogue read by an earlier run: the next comparison reads it
+    // again.
+    void Reiniciar();
+
+    // The tables a run copies from this destination: its user tables but the ones it keeps
+    // and the tool's own.
+    std::vector<std::string> TabelasCopiadas(const TListaTextos& excecoes);
+
+    // Which tables already hold the source's rows (count first, then digest), without looking
+    // for the differing keys: what a rerun keeps. Tables with no rows on either side are left
+    // out, refilling them costs nothing.
+    std::vector<TVereditoTabela> TabelasIguais(const std::vector<std::string>& tabelas);
+
+    // The whole proof of these tables and of the other objects. Every table is read again,
+    // those a rerun kept too (whatever touched them since would show); their verdicts say
+    // Mantida.
+    TResultadoProva Provar(const std::vector<std::string>& tabelas,
+                           const std::vector<std::string>& mantidas = {});
+
+    // Per table: both counts and, where they agree, whether the digests do too.
+    std::vector<TVereditoTabela> CompararTabelas(const std::vector<std::string>& tabelas,
+                                                 bool procurarChaves);
+
+    // A table the tool keeps for itself in the destination.
+    static bool DaFerramenta(const std::string& tabela);
+
+private:
+    void LerCatalogo();
+    const TTabelaProva& Tabela(const std::string& nome);
+    void ProcurarChaves(const TTabelaProva& tabela, TVereditoTabela& veredito);
+    std::vector<std::string> ConferirSequenciadores();
+    std::vector<std::string> ConferirIdentidades(const std::vector<std::string>& tabelas);
+    std::vector<std::string> ConferirChavesPendentes();
+    std::vector<std::string> ConferirGatilhos();
+
+    TConexao& FOrigem;
+    TConexao& FDestino;
+    std::map<std::string, TTabelaProva> FTabelas;
+    bool FCatalogoLido = false;
+};

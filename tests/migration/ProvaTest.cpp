@@ -1,0 +1,214 @@
+#include "Conexao.h"
+#include "InspecaoBanco.h"
+#include "Migracao.h"
+#include "NomeSql.h"
+#include "ParMigracao.h"
+#include "RelatorioGravado.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/wait.h>
+
+namespace {
+
+struct TComparacaoLinhaComando {
+    int Codigo = -1;
+    std::string Saida;
+};
+
+// The command line's comparison of the pair, as an operator runs it.
+TComparacaoLinhaComando CompararPelaLinhaComando(TParMigracao& par)
+{
+    par.Desconectar();
+    const std::string comando = std::string(VOREL_CLI) + " --comparar '" + par.Origem.Caminho() +
+                                "' '" + par.Destino.Caminho() + "' 2>&1";
+    TComparacaoLinhaComando resultado;
+    FILE* saida = popen(comando.c_str(), "r");
+    if (!saida)
+        return resultado;
+    char bloco[4096];
+    while (std::size_t lidos = fread(bloco, 1, sizeof bloco, saida))
+        resultado.Saida.append(bloco, lidos);
+    const int estado = pclose(saida);
+    resultado.Codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+    return resultado;
+}
+
+bool Contem(const std::vector<std::string>& textos, const std::string& parte)
+{
+    return std::any_of(textos.begin(), textos.end(), [&parte](const std::string& texto) {
+        return texto.find(parte) != std::string::npos;
+    });
+}
+
+// A migrated pair is equal in every respect the proof looks at; comparing it changes nothing.
+TEST(ProvaTest, ParMigradoEhIgualEACompararNaoAlteraNada)
+{
+    TParMigracao par;
+    par.Destino.ExecutarScript("delete from EVENTOS;\nupdate MARCAS set MAR_DESCRICAO = 'antiga';");
+    par.Desconectar();
+    TRelatorioGravado relatorio;
+    TMigracao migracao(relatorio);
+    ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Concluida)
+        << relatorio.Linhas.back();
+    const TResultadoProva& prova = migracao.UltimaProva();
+    EXPECT_TRUE(prova.Igual());
+    ASSERT_EQ(prova.Tabelas.size(), 17u);
+    for (const TVereditoTabela& veredito : prova.Tabelas) {
+        EXPECT_TRUE(veredito.Igual) << veredito.Tabela;
+        EXPECT_EQ(veredito.LinhasOrigem, veredito.LinhasDestino) << veredito.Tabela;
+        EXPECT_EQ(veredito.LinhasOrigem,
+                  Contar(par.ConexaoOrigem, "select count(*) from " + NomeSql(veredito.Tabela)));
+    }
+    // The tables the run refilled were proven at its end; the others it kept before the copy.
+    EXPECT_FALSE(prova.Veredito("EVENTOS")->Mantida);
+    EXPECT_FALSE(prova.Veredito("MARCAS")->Mantida);
+    EXPECT_TRUE(prova.Veredito("SCRIPTS")->Mantida);
+    EXPECT_EQ(prova.Veredito("EVENTOS")->LinhasDestino, 2);
+
+    const auto antes = Retrato(par.ConexaoDestino);
+    const auto origemAntes = Retrato(par.ConexaoOrigem);
+    const TComparacaoLinhaComando comparacao = CompararPelaLinhaComando(par);
+    EXPECT_EQ(comparacao.Codigo, 0) << comparacao.Saida;
+    EXPECT_NE(comparacao.Saida.find("Conferência concluída: 17 tabelas iguais às da ORIGEM."),
+              std::string::npos)
+        << comparacao.Saida;
+    EXPECT_EQ(Retrato(par.ConexaoDestino), antes);
+    EXPECT_EQ(Retrato(par.ConexaoOrigem), origemAntes);
+}
+
+struct TCasoDiferenca {
+    std::string Nome;
+    std::vector<std::string> Plantio; // statements run on the destination after the copy
+    std::string Linha;                // the proof's line naming it (or its start)
+};
+
+void PrintTo(const TCasoDiferenca& caso, std::ostream* saida)
+{
+    *saida << caso.Nome;
+}
+
+class DiferencaTest : public ::testing::TestWithParam<TCasoDiferenca> {};
+
+// A change planted in the destination once the copy is over, just before the run's proof
+// reads it: the run fails naming it, and the command line's comparison names it the same way.
+TEST_P(DiferencaTest, ProvaDaExecucaoECompararNomeiamADiferenca)
+{
+    const TCasoDiferenca& caso = GetParam();
+    TParMigracao par;
+    par.Desconectar();
+    TRelatorioGravado relatorio;
+    relatorio.AoAcrescentar = [&](const std::string& texto) {
+        if (texto != "Conferindo o DESTINO com a ORIGEM...")
+            return;
+        TConexao plantio;
+        plantio.DefinirBanco(par.Destino.Caminho());
+        for (const std::string& sql : caso.Plantio)
+            plantio.Executar(sql);
+    };
+    TMigracao migracao(relatorio);
+    ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Falhou);
+    const auto textos = relatorio.Textos();
+    EXPECT_TRUE(Contem(textos, caso.Linha)) << ::testing::PrintToString(textos);
+    EXPECT_EQ(textos.back().rfind("Ocorreu um erro: \r\nO DESTINO não ficou igual à ORIGEM: ", 0),
+              0u)
+        << textos.back();
+    EXPECT_FALSE(Contem(textos, "Importação concluída."));
+    EXPECT_TRUE(relatorio.EmVermelho);
+    EXPECT_FALSE(migracao.UltimaProva().Igual());
+
+    const TComparacaoLinhaComando comparacao = CompararPelaLinhaComando(par);
+    EXPECT_EQ(comparacao.Codigo, 1) << comparacao.Saida;
+    EXPECT_NE(comparacao.Saida.find(caso.Linha), std::string::npos) << comparacao.Saida;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Plantadas, DiferencaTest,
+    ::testing::Values(
+        TCasoDiferenca{"LinhaExcluida",
+                       {"delete from EVENTOS where ID = 42"},
+                       "Diferença na tabela EVENTOS: ORIGEM 2 linhas, DESTINO 1 linhas; "
+                       "chaves: ID=42."},
+        TCasoDiferenca{"LinhaAcrescentada",
+                       {"insert into EVENTOS (ID, DESCRICAO) values (50, 'nova')"},
+                       "Diferença na tabela EVENTOS: ORIGEM 2 linhas, DESTINO 3 linhas; "
+                       "chaves: ID=50."},
+        TCasoDiferenca{"ValorAlterado",
+                       {"update EVENTOS set DESCRICAO = 'alterada' where ID = 7"},
+                       "Diferença na tabela EVENTOS: conteúdo diferente, 2 linhas em cada "
+                       "lado; chaves: ID=7."},
+        TCasoDiferenca{"ByteDeBlob",
+                       {"update TIPOS_DADOS set C_BLOB_BINARIO = x'DEADBEEF01' where ID = 1"},
+                       "Diferença na tabela TIPOS_DADOS: conteúdo diferente, 3 linhas em cada "
+                       "lado; chaves: ID=1."},
+        // A value and a NULL swapped between two rows: every column's sum alone is unchanged.
+        TCasoDiferenca{"ValoresTrocadosEntreLinhas",
+                       {"update EVENTOS set DESCRICAO = iif(ID = 7, null, 'Importação inicial')"},
+                       "Diferença na tabela EVENTOS: conteúdo diferente, 2 linhas em cada "
+                       "lado; chaves: ID=42; ID=7."},
+        TCasoDiferenca{"SequenciadorVoltou",
+                       {"alter sequence PEDIDO restart with 1"},
+                       "Sequenciador PEDIDO: ORIGEM 5000000000, DESTINO "},
+        TCasoDiferenca{"GatilhoDesativado",
+                       {"alter trigger CLIENTES_BIU inactive"},
+                       "Gatilho inativo no DESTINO: CLIENTES_BIU."}),
+    [](const auto& info) { return info.param.Nome; });
+
+// A run that failed at the last table, and the run after it: the tables the first one refilled
+// are kept as they are, each with its line, only the last one is copied, and the pair ends equal.
+TEST(RetomadaProvaTest, ExecucaoAposFalhaNaUltimaTabelaMantemAsAnteriores)
+{
+    TParMigracao par;
+    par.Destino.ExecutarScript(
+        "delete from EVENTOS;\n"
+        "update MARCAS set MAR_DESCRICAO = 'antiga';\n"
+        "update TIPOS_DADOS set C_VARCHAR = 'destino';\n"
+        "alter table TIPOS_DADOS add constraint CK_TIPOS_ATE_2 check (ID <= 2);\n");
+    par.Desconectar();
+    TRelatorioGravado relatorio;
+    TMigracao migracao(relatorio);
+    ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Falhou);
+    const auto primeira = relatorio.Textos();
+    ASSERT_TRUE(Contem(primeira, "Importando tabela... EVENTOS"));
+    ASSERT_TRUE(Contem(primeira, "Importando tabela... MARCAS"));
+    ASSERT_TRUE(Contem(primeira, "Importando tabela... TIPOS_DADOS"));
+
+    par.Destino.ExecutarScript("alter table TIPOS_DADOS drop constraint CK_TIPOS_ATE_2;");
+    par.Desconectar();
+    ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Concluida)
+        << relatorio.Linhas.back();
+    const auto segunda = relatorio.Textos();
+    for (const char* tabela : {"EVENTOS", "MARCAS", "CLIENTES", "SCRIPTS"}) {
+        EXPECT_TRUE(Contem(segunda, std::string("Mantendo tabela igual à da ORIGEM... ") + tabela))
+            << tabela;
+        EXPECT_FALSE(Contem(segunda, std::string("Importando tabela... ") + tabela)) << tabela;
+        EXPECT_TRUE(migracao.UltimaProva().Veredito(tabela)->Mantida) << tabela;
+    }
+    std::vector<std::string> importadas;
+    std::copy_if(segunda.begin(), segunda.end(), std::back_inserter(importadas),
+                 [](const std::string& texto) {
+                     return texto.rfind("Importando tabela... ", 0) == 0;
+                 });
+    // Besides the last table, only tables empty on both sides go through the copy again.
+    for (const std::string& linha : importadas) {
+        const std::string tabela = linha.substr(std::string("Importando tabela... ").size());
+        if (tabela != "TIPOS_DADOS") {
+            EXPECT_EQ(Contar(par.ConexaoOrigem, "select count(*) from " + NomeSql(tabela)), 0)
+                << tabela;
+        }
+    }
+    EXPECT_TRUE(Contem(importadas, "TIPOS_DADOS"));
+    EXPECT_TRUE(migracao.UltimaProva().Igual());
+    EXPECT_EQ(LinhasTabela(par.ConexaoDestino, "TIPOS_DADOS"),
+              LinhasTabela(par.ConexaoOrigem, "TIPOS_DADOS"));
+    EXPECT_EQ(migracao.Comparar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoComparacao::Iguais);
+}
+
+} // namespace

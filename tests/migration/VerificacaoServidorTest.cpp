@@ -1,0 +1,247 @@
+#include "Conexao.h"
+#include "InspecaoBanco.h"
+#include "Migracao.h"
+#include "ParMigracao.h"
+#include "RelatorioGravado.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+// One problem planted in a pair that is otherwise clean, and the lines the check must list for
+// it: none when the run stores the rows without a failure.
+struct TCasoPlantado {
+    const char* Nome;
+    const char* Origem;
+    const char* Destino;
+    std::vector<std::string> Linhas;
+};
+
+std::ostream& operator<<(std::ostream& saida, const TCasoPlantado& caso)
+{
+    return saida << caso.Nome;
+}
+
+// The source's companies no longer share a replication group, so that the run installs no
+// trigger and the fixture's missing catalogued tables are no problem.
+const char* const SemReplicacao = "update EMPRESAS set ATIVA = 'N' where EMPRESA > 1;\n";
+
+std::vector<std::string> Problemas(const TRelatorioGravado& relatorio)
+{
+    std::vector<std::string> problemas;
+    for (const std::string& texto : relatorio.Textos())
+        if (texto.rfind("Erro: ", 0) == 0 || texto.rfind("Aviso: ", 0) == 0)
+            problemas.push_back(texto);
+    return problemas;
+}
+
+class VerificacaoServidorTest : public testing::TestWithParam<TCasoPlantado> {};
+
+// The check against the run itself, on each planted problem: what the check lists as an error
+// is what makes the run fail (the run without its check fails; the run with it refuses, listing
+// the same lines, and changes nothing), and what it does not list, or lists as a warning only,
+// the run stores.
+TEST_P(VerificacaoServidorTest, RelatadoComoAImportacaoOEncontra)
+{
+    const TCasoPlantado& caso = GetParam();
+    TParMigracao par;
+    par.Origem.ExecutarScript(std::string(SemReplicacao) + caso.Origem);
+    par.Destino.ExecutarScript(caso.Destino);
+    // The run's first change would be the source's yes/no NULLs.
+    const char* const nulosSimNao = "select count(*) from PORTADORES where POR_ATIVO is null";
+    const std::int64_t nulosAntes = Contar(par.ConexaoOrigem, nulosSimNao);
+    const auto destinoAntes = Retrato(par.ConexaoDestino);
+    par.Desconectar();
+
+    std::vector<std::string> erros;
+    for (const std::string& linha : caso.Linhas)
+        if (linha.rfind("Erro: ", 0) == 0)
+            erros.push_back(linha);
+
+    // One engine throughout: another one's attachment would make the run refuse the pair.
+    TRelatorioGravado verificacao;
+    TMigracao migracao(verificacao);
+    EXPECT_EQ(migracao.Verificar(par.Origem.Caminho(), par.Destino.Caminho()),
+              erros.empty() ? TResultadoVerificacao::SemProblemas
+                            : TResultadoVerificacao::ComProblemas)
+        << verificacao.Textos().back();
+    EXPECT_EQ(Problemas(verificacao), caso.Linhas);
+
+    verificacao.Linhas.clear();
+    const TResultadoMigracao resultado =
+        migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho());
+    if (erros.empty()) {
+        EXPECT_EQ(resultado, TResultadoMigracao::Concluida) << verificacao.Textos().back();
+        return;
+    }
+    EXPECT_EQ(resultado, TResultadoMigracao::Recusada);
+    ASSERT_EQ(verificacao.Abandonos.size(), 1u);
+    std::string recusa = "A importação não pode ser iniciada:";
+    for (const std::string& erro : erros)
+        recusa += "\r\n- " + erro;
+    EXPECT_EQ(verificacao.Abandonos.front(), recusa);
+    EXPECT_EQ(Contar(par.ConexaoOrigem, nulosSimNao), nulosAntes);
+    EXPECT_EQ(Retrato(par.ConexaoDestino), destinoAntes);
+    par.Desconectar();
+
+    migracao.DispensarVerificacao(true);
+    EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Falhou)
+        << verificacao.Textos().back();
+    EXPECT_TRUE(verificacao.EmVermelho);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Plantados, VerificacaoServidorTest,
+    testing::Values(
+        // The destination's unique index lets rows pass only when every part is NULL.
+        TCasoPlantado{"ChaveUnicaComParteNula",
+                      "create table UNICA (ID integer not null primary key, A integer, B integer);"
+                      "insert into UNICA values (1, 1, null);"
+                      "insert into UNICA values (2, 1, null);"
+                      "insert into UNICA values (3, null, null);"
+                      "insert into UNICA values (4, null, null);",
+                      "create table UNICA (ID integer not null primary key, A integer, B integer,"
+                      "  constraint UK_UNICA unique (A, B));",
+                      {"Erro: UNICA, chave única UK_UNICA (A, B): linhas com os mesmos valores da "
+                       "chave; 2 linhas (A=1 B=)."}},
+        TCasoPlantado{"ChaveUnicaTodaNula",
+                      "create table UNICA (ID integer not null primary key, A integer, B integer);"
+                      "insert into UNICA values (1, null, null);"
+                      "insert into UNICA values (2, null, null);"
+                      "insert into UNICA values (3, 1, 2);",
+                      "create table UNICA (ID integer not null primary key, A integer, B integer,"
+                      "  constraint UK_UNICA unique (A, B));",
+                      {}},
+        // A case-insensitive collation makes 'abc' and 'ABC' one key.
+        TCasoPlantado{"ChaveUnicaSobColacaoDoDestino",
+                      "create table SIGLAS (ID integer not null primary key, SIGLA varchar(5));"
+                      "insert into SIGLAS values (1, 'abc');"
+                      "insert into SIGLAS values (2, 'ABC');",
+                      "create table SIGLAS (ID integer not null primary key,"
+                      "  SIGLA varchar(5) character set WIN1252 collate WIN_PTBR,"
+                      "  constraint UK_SIGLAS unique (SIGLA));",
+                      {"Erro: SIGLAS, chave única UK_SIGLAS (SIGLA): linhas com os mesmos valores "
+                       "da chave; 2 linhas (SIGLA=abc)."}},
+        // The storage's limit, not the declared precision: numeric(9,2) is an integer of cents.
+        TCasoPlantado{"NumeroNoLimiteDoArmazenamento",
+                      "create table VALORES (ID integer not null primary key, V numeric(18,2));"
+                      "insert into VALORES values (1, 21474836.47);"
+                      "insert into VALORES values (2, -21474836.48);"
+                      "insert into VALORES values (3, 12345678.99);",
+                      "create table VALORES (ID integer not null primary key, V numeric(9,2));",
+                      {}},
+        TCasoPlantado{"NumeroAlemDoArmazenamento",
+                      "create table VALORES (ID integer not null primary key, V numeric(18,2));"
+                      "insert into VALORES values (1, 21474836.48);"
+                      "insert into VALORES values (2, -21474836.49);"
+                      "insert into VALORES values (3, 1);",
+                      "create table VALORES (ID integer not null primary key, V numeric(9,2));",
+                      {"Erro: VALORES, coluna V: número além do que a coluna do DESTINO comporta "
+                       "(numeric(9,2)); 2 linhas (ID=1; ID=2)."}},
+        // Rounded silently by the server: the run stores it.
+        TCasoPlantado{"NumeroArredondado",
+                      "create table VALORES (ID integer not null primary key, V numeric(18,4));"
+                      "insert into VALORES values (1, 1.2345);"
+                      "insert into VALORES values (2, 1.5);",
+                      "create table VALORES (ID integer not null primary key, V numeric(9,2));",
+                      {"Aviso: VALORES, coluna V: número com mais casas decimais que a coluna do "
+                       "DESTINO (numeric(9,2)); seria arredondado; 1 linha (ID=1)."}},
+        // The destination's CHECK constraints stay active during the copy.
+        TCasoPlantado{"RestricaoCheck",
+                      "create table QUANTIDADES (ID integer not null primary key, Q integer);"
+                      "insert into QUANTIDADES values (1, 5);"
+                      "insert into QUANTIDADES values (2, 0);"
+                      "insert into QUANTIDADES values (3, null);",
+                      "create table QUANTIDADES (ID integer not null primary key, Q integer,"
+                      "  constraint CK_QUANTIDADES check (Q > 0));",
+                      {"Erro: QUANTIDADES, restrição CK_QUANTIDADES: linha que a condição da "
+                       "restrição recusa; 1 linha (ID=2)."}},
+        // A CHECK that reads another table meets that table as the run has filled it:
+        // CLIENTES_BLOQUEADOS comes before REMESSAS and holds the source's rows by then.
+        TCasoPlantado{"RestricaoCheckQueLeOutraTabela",
+                      "create table CLIENTES_BLOQUEADOS (CLIENTE integer not null primary key);"
+                      "create table REMESSAS (ID integer not null primary key, CLIENTE integer,"
+                      "  SITUACAO varchar(10));"
+                      "insert into CLIENTES_BLOQUEADOS values (7);"
+                      "insert into REMESSAS values (1, 7, 'enviado');"
+                      "insert into REMESSAS values (2, 8, 'enviado');"
+                      "insert into REMESSAS values (3, 7, 'aberto');",
+                      "create table CLIENTES_BLOQUEADOS (CLIENTE integer not null primary key);"
+                      "create table REMESSAS (ID integer not null primary key, CLIENTE integer,"
+                      "  SITUACAO varchar(10), constraint CK_REMESSAS check (not (SITUACAO = "
+                      "  'enviado' and exists (select 1 from CLIENTES_BLOQUEADOS B"
+                      "  where B.CLIENTE = REMESSAS.CLIENTE))));",
+                      {"Erro: REMESSAS, restrição CK_REMESSAS: linha que a condição da restrição "
+                       "recusa; 1 linha (ID=1)."}},
+        // Read through WIN1252, which cannot hold it, whatever the destination's set.
+        TCasoPlantado{"TextoLongoForaDoWin1252",
+                      "create table TEXTOS (ID integer not null primary key,"
+                      "  T blob sub_type text character set UTF8);"
+                      "insert into TEXTOS values (1, '日本語');"
+                      "insert into TEXTOS values (2, 'Ação');",
+                      "create table TEXTOS (ID integer not null primary key,"
+                      "  T blob sub_type text character set WIN1252);",
+                      {"Erro: TEXTOS, coluna T: texto com caracteres que o WIN1252 não representa; "
+                       "1 linha (ID=1)."}},
+        // The run never fills COD_ATUALIZACAO: NOT NULL without a default refuses every row.
+        TCasoPlantado{"CodAtualizacaoObrigatorioSemPadrao",
+                      "create table ATUALIZADAS (ID integer not null primary key,"
+                      "  COD_ATUALIZACAO integer);"
+                      "insert into ATUALIZADAS values (1, 10);"
+                      "insert into ATUALIZADAS values (2, 20);",
+                      "create table ATUALIZADAS (ID integer not null primary key,"
+                      "  COD_ATUALIZACAO integer not null);",
+                      {"Erro: ATUALIZADAS, coluna COD_ATUALIZACAO: coluna obrigatória do DESTINO "
+                       "sem valor padrão, que a importação não preenche; 2 linhas (ID=1; ID=2)."}},
+        TCasoPlantado{"CodAtualizacaoObrigatorioComPadrao",
+                      "create table ATUALIZADAS (ID integer not null primary key,"
+                      "  COD_ATUALIZACAO integer);"
+                      "insert into ATUALIZADAS values (1, 10);",
+                      "create table ATUALIZADAS (ID integer not null primary key,"
+                      "  COD_ATUALIZACAO integer default 0 not null);",
+                      {}},
+        // A kept table's key is looked up as the recreated key looks it up: under WIN_PTBR,
+        // 'abc' finds 'ABC'.
+        TCasoPlantado{"PaiMantidoSobColacaoDoDestino",
+                      "create table MORADAS (ID integer not null primary key, SIGLA varchar(10));"
+                      "insert into MORADAS values (1, 'abc');",
+                      "alter table CIDADES add SIGLA varchar(10) character set WIN1252"
+                      "  collate WIN_PTBR;"
+                      "commit;"
+                      "update CIDADES set SIGLA = 'ABC' where ID = (select min(ID)"
+                      "  from CIDADES);"
+                      "commit;"
+                      "alter table CIDADES add constraint UK_CIDADES_SIGLA unique (SIGLA);"
+                      "create table MORADAS (ID integer not null primary key,"
+                      "  SIGLA varchar(10) character set WIN1252 collate WIN_PTBR,"
+                      "  constraint FK_MORADAS_SIGLA foreign key (SIGLA) references CIDADES (SIGLA));",
+                      {}}),
+    [](const testing::TestParamInfo<TCasoPlantado>& info) { return info.param.Nome; });
+
+// Others attached to the destination: the run refuses to start, and the check lists it too.
+TEST(VerificacaoServidorTest, OutraConexaoAoDestinoListadaComoARecusa)
+{
+    TParMigracao par;
+    par.Origem.ExecutarScript(SemReplicacao);
+    par.Desconectar();
+    TConexao outra;
+    outra.DefinirBanco(par.Destino.Caminho());
+    Contar(outra, "select count(*) from RDB$DATABASE");
+
+    TRelatorioGravado relatorio;
+    TMigracao migracao(relatorio);
+    EXPECT_EQ(migracao.Verificar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoVerificacao::ComProblemas);
+    const auto problemas = Problemas(relatorio);
+    ASSERT_EQ(problemas.size(), 1u);
+    EXPECT_EQ(problemas.front().rfind("Erro: O banco de dados de DESTINO está em uso por outra "
+                                      "conexão: usuário SYSDBA",
+                                      0),
+              0u)
+        << problemas.front();
+}
+
+} // namespace

@@ -1,0 +1,519 @@
+#include "VerificacaoTabela.h"
+
+#include "Consulta.h"
+#include "ErroBancoDados.h"
+#include "ListaTextos.h"
+#include "NomeSql.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+const char* const Apelido = "LINHA_ORIGEM";
+
+// Character sets whose every character WIN1252 holds, or whose bytes pass unconverted.
+bool SemConversao(int conjunto)
+{
+    return conjunto == 0 || conjunto == 1 || conjunto == 2 || conjunto == 53;
+}
+
+bool PontoFlutuante(const TColunaCatalogo& coluna)
+{
+    return coluna.Tipo == 10 || coluna.Tipo == 27;
+}
+
+bool Exato(const TColunaCatalogo& coluna)
+{
+    return coluna.Tipo == 7 || coluna.Tipo == 8 || coluna.Tipo == 16;
+}
+
+bool TextoOuTextoLongo(const TColunaCatalogo& coluna)
+{
+    return coluna.Texto() || coluna.TextoLongo();
+}
+
+// Whether an assignment of the one to the other can fail or change the value: any difference
+// of storage, length, scale or character set. The collation plays no part in it.
+bool MesmoArmazenamento(const TColunaCatalogo& origem, const TColunaCatalogo& destino)
+{
+    return origem.Tipo == destino.Tipo && origem.SubTipo == destino.SubTipo &&
+           origem.Caracteres == destino.Caracteres && origem.Escala == destino.Escala &&
+           origem.ConjuntoCaracteres == destino.ConjuntoCaracteres;
+}
+
+// The declared type as the operator knows it, for the messages.
+std::string TipoDeclarado(const TColunaCatalogo& coluna)
+{
+    if (coluna.Precisao > 0)
+        return "numeric(" + std::to_string(coluna.Precisao) + "," + std::to_string(coluna.Escala) +
+               ")";
+    return coluna.TipoSql();
+}
+
+// The condition as the CHECK's trigger keeps it: "CHECK (...)", the word in any case.
+std::string SemPalavraCheck(const std::string& fonte)
+{
+    std::size_t inicio = fonte.find_first_not_of(" \t\r\n");
+    if (inicio == std::string::npos)
+        return {};
+    std::string palavra = fonte.substr(inicio, 5);
+    std::transform(palavra.begin(), palavra.end(), palavra.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return palavra == "CHECK" ? fonte.substr(inicio + 5) : fonte.substr(inicio);
+}
+
+const char* const SQLChecks =
+    "  select trim(RC.RDB$RELATION_NAME) as TABELA,\r\n"
+    "         trim(RC.RDB$CONSTRAINT_NAME) as NOME,\r\n"
+    "         T.RDB$TRIGGER_SOURCE as FONTE\r\n"
+    "    from RDB$RELATION_CONSTRAINTS RC\r\n"
+    "    join RDB$CHECK_CONSTRAINTS CC\r\n"
+    "      on CC.RDB$CONSTRAINT_NAME = RC.RDB$CONSTRAINT_NAME\r\n"
+    "    join RDB$TRIGGERS T\r\n"
+    "      on T.RDB$TRIGGER_NAME = CC.RDB$TRIGGER_NAME\r\n"
+    "   where RC.RDB$CONSTRAINT_TYPE = 'CHECK'\r\n"
+    "     and T.RDB$TRIGGER_TYPE = 1\r\n"
+    "     and T.RDB$TRIGGER_SOURCE is not null\r\n"
+    "order by 1, 2\r\n";
+
+// One condition the aggregate pass counts, and the problem it stands for.
+struct TCondicao {
+    TProblemaVerificacao Problema;
+    std::string Sql; // true for an offending row; columns qualified by Apelido
+};
+
+// One value the PSQL pass assigns, row by row, as the run would write it.
+struct TConversao {
+    const TColunaCatalogo* Origem;
+    const TColunaCatalogo* Destino;
+    bool PassaWin1252; // the run reads it through WIN1252, which may refuse it
+    bool Convertida;   // the destination's type differs: the assignment may refuse or round
+    bool Arredonda;    // fewer decimals in the destination: the server rounds silently
+};
+
+class TVerificacao {
+public:
+    TVerificacao(TConexao& origem, const TTabelaVerificada& tabela)
+        : FOrigem(origem),
+          FTabela(tabela),
+          FCampos(CamposIdentificacao(tabela.ChavesDestino))
+    {
+    }
+
+    std::vector<TProblemaVerificacao> Executar()
+    {
+        for (const TColunaCatalogo& destino : FTabela.Destino.Colunas) {
+            if (destino.Copiada()) {
+                if (const TColunaCatalogo* origem = FTabela.Origem.Coluna(destino.Nome))
+                    VerificarColuna(*origem, destino);
+            } else if (!destino.Calculada && destino.Obrigatoria && !destino.Padrao) {
+                // COD_ATUALIZACAO: the run's insert leaves it out, so every row gets NULL.
+                Adicionar(false, "coluna " + destino.Nome,
+                          "coluna obrigatória do DESTINO sem valor padrão, que a importação não "
+                          "preenche",
+                          "1 = 1");
+            }
+        }
+        for (const TColunaCatalogo& origem : FTabela.Origem.Colunas)
+            if (origem.Copiada() && !origem.Vetor && !FTabela.Destino.Coluna(origem.Nome))
+                Adicionar(true, "coluna " + origem.Nome,
+                          "coluna que o DESTINO não tem; seus valores não serão copiados",
+                          Coluna(origem.Nome) + " is not null");
+        for (const auto& [chave, pai] : FTabela.ChavesEstrangeiras)
+            VerificarPai(chave, *pai);
+        ContarCondicoes();
+        ConverterPeloServidor();
+        for (const TChaveUnica& chave : FTabela.ChavesDestino)
+            VerificarChaveUnica(chave);
+        return std::move(FProblemas);
+    }
+
+private:
+    std::string Coluna(const std::string& nome) const
+    {
+        return ExpressaoOrigem(FTabela.Origem, nome, std::string(Apelido) + ".");
+    }
+
+    std::string De() const { return " from " + NomeSql(FTabela.Nome) + " " + Apelido; }
+
+    TProblemaVerificacao Problema(bool aviso, std::string alvo, std::string descricao) const
+    {
+        TProblemaVerificacao problema;
+        problema.Aviso = aviso;
+        problema.Tabela = FTabela.Nome;
+        problema.Alvo = std::move(alvo);
+        problema.Descricao = std::move(descricao);
+        return problema;
+    }
+
+    void Adicionar(bool aviso, std::string alvo, std::string descricao, std::string sql)
+    {
+        FCondicoes.push_back({Problema(aviso, std::move(alvo), std::move(descricao)),
+                              std::move(sql)});
+    }
+
+    void VerificarColuna(const TColunaCatalogo& origem, const TColunaCatalogo& destino)
+    {
+        if (origem.Vetor || destino.Vetor || origem.TipoSql().empty() ||
+            destino.TipoSql().empty())
+            return;
+        // The source's own NOT NULL is no proof: a column made NOT NULL by an older server
+        // may still hold NULLs in the rows it had.
+        if (destino.Obrigatoria && !(origem.SimNao() && !FTabela.Origem.Visao))
+            Adicionar(false, "coluna " + destino.Nome, "valor nulo em coluna obrigatória do DESTINO",
+                      Coluna(origem.Nome) + " is null");
+        TConversao conversao{&origem, &destino,
+                             TextoOuTextoLongo(origem) && !SemConversao(origem.ConjuntoCaracteres),
+                             !MesmoArmazenamento(origem, destino),
+                             Exato(destino) && (PontoFlutuante(origem) ||
+                                                (Exato(origem) && origem.Escala > destino.Escala))};
+        if (conversao.PassaWin1252 || conversao.Convertida)
+            FConversoes.push_back(conversao);
+    }
+
+    // A row whose key has every column filled and no parent row with those values.
+    void VerificarPai(const TChaveEstrangeira& chave, const TRelacaoCatalogo& pai)
+    {
+        const auto mesma = [&chave](const TChaveEstrangeira& outra) {
+            return outra.Campos == chave.Campos &&
+                   outra.TabelaReferenciada == chave.TabelaReferenciada &&
+                   outra.CamposReferenciados == chave.CamposReferenciados;
+        };
+        if (!PreenchePorN(chave.Campos) &&
+            std::any_of(FTabela.ChavesEstrangeirasOrigem.begin(),
+                        FTabela.ChavesEstrangeirasOrigem.end(), mesma))
+            return;
+        std::vector<std::string> preenchidos;
+        std::vector<std::string> iguais;
+        for (std::size_t i = 0; i < chave.Campos.size(); ++i) {
+            preenchidos.push_back(Coluna(chave.Campos[i]) + " is not null");
+            iguais.push_back(ExpressaoOrigem(pai, chave.CamposReferenciados[i], "PAI.") + " = " +
+                             Coluna(chave.Campos[i]));
+        }
+        Adicionar(false,
+                  "chave estrangeira " + chave.Nome + " (" + Juntar(chave.Campos, ", ") + ")",
+                  "registro pai ausente na tabela " + chave.TabelaReferenciada + " da ORIGEM",
+                  "(" + Juntar(preenchidos, " and ") + " and not exists (select 1 from " +
+                      NomeSql(chave.TabelaReferenciada) + " PAI where " +
+                      Juntar(iguais, " and ") + "))");
+    }
+
+    // Whether the run's 'N' for a yes/no NULL may give these columns values the source's own
+    // constraints never saw.
+    bool PreenchePorN(const std::vector<std::string>& campos) const
+    {
+        return !FTabela.Origem.Visao &&
+               std::any_of(campos.begin(), campos.end(), [this](const std::string& campo) {
+                   const TColunaCatalogo* coluna = FTabela.Origem.Coluna(campo);
+                   return coluna && coluna->SimNao();
+               });
+    }
+
+    void ContarCondicoes()
+    {
+        if (FCondicoes.empty())
+            return;
+        std::vector<std::string> contagens;
+        for (const TCondicao& condicao : FCondicoes)
+            contagens.push_back("count(iif(" + condicao.Sql + ", 1, null))");
+        TConsulta consulta(&FOrigem, "select " + Juntar(contagens, ", ") + De());
+        consulta.Abrir();
+        for (std::size_t i = 0; i < FCondicoes.size(); ++i) {
+            const std::int64_t linhas = consulta.Campo(static_cast<int>(i)).ComoInteiro64();
+            if (linhas == 0)
+                continue;
+            TProblemaVerificacao problema = std::move(FCondicoes[i].Problema);
+            problema.Linhas = linhas;
+            problema.Chaves = Exemplos(FCondicoes[i].Sql);
+            FProblemas.push_back(std::move(problema));
+        }
+    }
+
+    std::vector<std::string> Exemplos(const std::string& condicao)
+    {
+        if (FCampos.empty())
+            return {};
+        std::vector<std::string> colunas;
+        for (const std::string& campo : FCampos)
+            colunas.push_back(std::string(Apelido) + "." + NomeSql(campo));
+        TConsulta consulta(&FOrigem, "select first " +
+                                         std::to_string(TProblemaVerificacao::MaximoChaves) + " " +
+                                         Juntar(colunas, ", ") + De() + " where " + condicao);
+        consulta.Abrir();
+        std::vector<std::string> chaves;
+        for (; !consulta.Eof(); consulta.Proximo())
+            chaves.push_back(TextoChave(consulta, FCampos));
+        return chaves;
+    }
+
+    // The PSQL pass: the server assigns each value as the run would write it and evaluates the
+    // destination's CHECK conditions on the results. A condition that cannot even be put to
+    // the source's rows (one that reads what the source lacks) is left out and said so.
+    void ConverterPeloServidor()
+    {
+        if (FConversoes.empty() && FTabela.Checks.empty())
+            return;
+        std::vector<TRestricaoCheck> checks = FTabela.Checks;
+        for (;;) {
+            std::vector<TProblemaVerificacao> problemas;
+            try {
+                problemas = ExecutarPasso(checks);
+            } catch (const EBancoDados& erro) {
+                if (checks.empty())
+                    throw;
+                for (const TRestricaoCheck& check : checks)
+                    FProblemas.push_back(Problema(true, "restrição " + check.Nome,
+                                                  std::string("condição que a verificação não "
+                                                              "pôde avaliar (") +
+                                                      erro.what() + ")"));
+                checks.clear();
+                continue;
+            }
+            for (TProblemaVerificacao& problema : problemas)
+                if (problema.Linhas > 0)
+                    FProblemas.push_back(std::move(problema));
+            return;
+        }
+    }
+
+    std::vector<TProblemaVerificacao> ExecutarPasso(const std::vector<TRestricaoCheck>& checks)
+    {
+        const std::string tabela = NomeSql(FTabela.Nome);
+        std::vector<TProblemaVerificacao> problemas;
+        std::string declaracoes;
+        std::string corpo;
+        std::vector<std::string> selecionadas;
+        std::vector<std::string> destinos;
+        std::string chave = "''";
+        for (std::size_t i = 0; i < FCampos.size(); ++i) {
+            const std::string variavel = "K" + std::to_string(i);
+            declaracoes += "declare " + variavel + " varchar(200);\n";
+            selecionadas.push_back(NomeSql(FCampos[i]));
+            destinos.push_back(variavel);
+            chave += std::string(i ? " || ' '" : "") + " || " + LiteralSql(FCampos[i] + "=") +
+                     " || coalesce(" + variavel + ", '')";
+        }
+        const auto contar = [&](std::size_t indice) {
+            const std::string n = "N" + std::to_string(indice);
+            return n + " = " + n + " + 1; if (" + n + " <= " +
+                   std::to_string(TProblemaVerificacao::MaximoChaves) + ") then begin I = " +
+                   std::to_string(indice) + "; CHAVE = " + chave + "; suspend; end\n";
+        };
+
+        // The value of every destination column as the run would insert it. Variables go without
+        // their colon where the server allows it: the query takes ":NAME" for a parameter.
+        std::map<std::string, std::string> valores;
+        const auto ler = [&](const TColunaCatalogo& origem) {
+            const std::string variavel = "S" + std::to_string(selecionadas.size());
+            declaracoes += "declare " + variavel + " type of column " + tabela + "." +
+                           NomeSql(origem.Nome) + ";\n";
+            selecionadas.push_back(ExpressaoOrigem(FTabela.Origem, origem.Nome));
+            destinos.push_back(variavel);
+            return variavel;
+        };
+        for (std::size_t c = 0; c < FConversoes.size(); ++c) {
+            const TConversao& conversao = FConversoes[c];
+            const std::string sufixo = std::to_string(c);
+            std::string valor = ler(*conversao.Origem);
+            const std::string alvo = "coluna " + conversao.Destino->Nome;
+            corpo += "begin\nE = 0;\n";
+            if (conversao.PassaWin1252) {
+                declaracoes += "declare W" + sufixo + " " +
+                               (conversao.Origem->TextoLongo()
+                                    ? std::string("blob sub_type text character set WIN1252")
+                                    : "varchar(" +
+                                          std::to_string(std::max(conversao.Origem->Caracteres, 1)) +
+                                          ") character set WIN1252") +
+                               ";\n";
+                corpo += "W" + sufixo + " = " + valor + ";\nE = 1;\n";
+                valor = "W" + sufixo;
+                problemas.push_back(
+                    Problema(false, alvo, "texto com caracteres que o WIN1252 não representa"));
+            }
+            const std::size_t recusa = problemas.size();
+            problemas.push_back(Problema(false, alvo, DescricaoRecusa(*conversao.Destino)));
+            declaracoes += "declare D" + sufixo + " " + conversao.Destino->TipoSql() + ";\n";
+            corpo += "D" + sufixo + " = " + valor + ";\n";
+            if (conversao.Arredonda) {
+                corpo += "if (D" + sufixo + " <> " + valor + ") then begin " +
+                         contar(problemas.size()) + "end\n";
+                problemas.push_back(Problema(true, alvo,
+                                             "número com mais casas decimais que a coluna do "
+                                             "DESTINO (" +
+                                                 TipoDeclarado(*conversao.Destino) +
+                                                 "); seria arredondado"));
+            }
+            corpo += "when any do begin F = 1; if (E = 0) then begin " +
+                     contar(recusa - (conversao.PassaWin1252 ? 1 : 0)) + "end else begin " +
+                     contar(recusa) + "end end\nend\n";
+            valores[conversao.Destino->Nome] = "D" + sufixo;
+        }
+        if (!checks.empty()) {
+            std::vector<std::string> linha;
+            for (const TColunaCatalogo& destino : FTabela.Destino.Colunas) {
+                if (destino.Calculada || destino.Vetor || destino.TipoSql().empty())
+                    continue;
+                const TColunaCatalogo* origem = FTabela.Origem.Coluna(destino.Nome);
+                std::string valor;
+                // ": NAME" with a blank: the server's parser takes it for the variable, which
+                // a derived table needs, and the query's own parameters do not.
+                if (valores.count(destino.Nome))
+                    valor = ": " + valores[destino.Nome];
+                else if (destino.Copiada() && origem)
+                    valor = ": " + ler(*origem);
+                else
+                    valor = "cast(null as " + destino.TipoSql() + ")";
+                linha.push_back(valor + " as " + NomeSql(destino.Nome));
+            }
+            corpo += "if (F = 0) then begin\n";
+            for (const TRestricaoCheck& check : checks) {
+                corpo += "if (exists(select 1 from (select " + Juntar(linha, ", ") +
+                         " from RDB$DATABASE) " + tabela + " where not (" + check.Condicao +
+                         "))) then begin " + contar(problemas.size()) + "end\n";
+                problemas.push_back(Problema(false, "restrição " + check.Nome,
+                                             "linha que a condição da restrição recusa"));
+            }
+            corpo += "end\n";
+        }
+        for (std::size_t p = 0; p < problemas.size(); ++p)
+            declaracoes += "declare N" + std::to_string(p) + " bigint = 0;\n";
+
+        std::string sql = "execute block returns (I integer, CHAVE varchar(2000), LINHAS bigint)\n"
+                          "as\ndeclare E smallint;\ndeclare F smallint;\n" +
+                          declaracoes + "begin\nfor select " + Juntar(selecionadas, ", ") +
+                          " from " + tabela + " into " + Juntar(destinos, ", ") +
+                          " do begin\nF = 0;\n" + corpo + "end\nCHAVE = null;\n";
+        for (std::size_t p = 0; p < problemas.size(); ++p)
+            sql += "I = " + std::to_string(p) + "; LINHAS = N" + std::to_string(p) + "; suspend;\n";
+        sql += "end";
+
+        TConsulta consulta(&FOrigem, sql);
+        consulta.Abrir();
+        for (; !consulta.Eof(); consulta.Proximo()) {
+            TProblemaVerificacao& problema =
+                problemas.at(static_cast<std::size_t>(consulta.Campo("I").ComoInteiro()));
+            if (!consulta.Campo("LINHAS").EhNulo())
+                problema.Linhas = consulta.Campo("LINHAS").ComoInteiro64();
+            else if (!FCampos.empty())
+                problema.Chaves.push_back(consulta.Campo("CHAVE").ComoTexto());
+        }
+        return problemas;
+    }
+
+    static std::string DescricaoRecusa(const TColunaCatalogo& destino)
+    {
+        if (destino.Texto())
+            return "texto maior que os " + std::to_string(destino.Caracteres) +
+                   " caracteres da coluna do DESTINO";
+        if (destino.Numero())
+            return "número além do que a coluna do DESTINO comporta (" + TipoDeclarado(destino) +
+                   ")";
+        return "valor que a coluna do DESTINO (" + TipoDeclarado(destino) + ") não aceita";
+    }
+
+    // Rows that share the values of a destination unique key, unless the source enforces the
+    // same key already under the same collations. The destination's index compares texts
+    // under its columns' collations and lets rows pass only when every column of the key is
+    // NULL: a NULL in part of the key counts as a value.
+    void VerificarChaveUnica(const TChaveUnica& chave)
+    {
+        bool mesmasColacoes = true;
+        std::vector<std::string> valores;
+        std::vector<std::string> nulos;
+        for (const std::string& campo : chave.Campos) {
+            const TColunaCatalogo* origem = FTabela.Origem.Coluna(campo);
+            const TColunaCatalogo* destino = FTabela.Destino.Coluna(campo);
+            std::string valor = Coluna(campo);
+            if (origem && destino && destino->Texto() && origem->Texto()) {
+                if (origem->ConjuntoCaracteres != destino->ConjuntoCaracteres ||
+                    origem->Colacao != destino->Colacao)
+                    mesmasColacoes = false;
+                valor = "cast(" + valor + " as " + destino->TipoSql(false) + ")";
+                if (!destino->NomeColacao.empty())
+                    valor += " collate " + destino->NomeColacao;
+            }
+            valores.push_back(valor);
+            nulos.push_back(Coluna(campo) + " is null");
+        }
+        const auto mesmosCampos = [&chave](const TChaveUnica& outra) {
+            return std::is_permutation(outra.Campos.begin(), outra.Campos.end(),
+                                       chave.Campos.begin(), chave.Campos.end());
+        };
+        if (mesmasColacoes && !PreenchePorN(chave.Campos) &&
+            std::any_of(FTabela.ChavesOrigem.begin(), FTabela.ChavesOrigem.end(), mesmosCampos))
+            return;
+
+        const std::string grupos = De() + " where not (" + Juntar(nulos, " and ") +
+                                   ") group by " + Juntar(valores, ", ") +
+                                   " having count(*) > 1";
+        TConsulta total(&FOrigem,
+                        "select coalesce(sum(REPETIDAS), 0) from (select count(*) as REPETIDAS" +
+                            grupos + ")");
+        total.Abrir();
+        TProblemaVerificacao problema = Problema(
+            false,
+            std::string(chave.Primaria ? "chave primária " : "chave única ") + chave.Nome + " (" +
+                Juntar(chave.Campos, ", ") + ")",
+            "linhas com os mesmos valores da chave");
+        problema.Linhas = total.Campo(0).ComoInteiro64();
+        if (problema.Linhas == 0)
+            return;
+        TConsulta exemplos(&FOrigem, "select first " +
+                                         std::to_string(TProblemaVerificacao::MaximoChaves) + " " +
+                                         Juntar(valores, ", ") + grupos);
+        exemplos.Abrir();
+        for (; !exemplos.Eof(); exemplos.Proximo())
+            problema.Chaves.push_back(TextoChave(exemplos, chave.Campos));
+        FProblemas.push_back(std::move(problema));
+    }
+
+    TConexao& FOrigem;
+    const TTabelaVerificada& FTabela;
+    const std::vector<std::string> FCampos;
+    std::vector<TCondicao> FCondicoes;
+    std::vector<TConversao> FConversoes;
+    std::vector<TProblemaVerificacao> FProblemas;
+};
+
+} // namespace
+
+std::string ExpressaoOrigem(const TRelacaoCatalogo& relacao, const std::string& coluna,
+                            const std::string& prefixo)
+{
+    const std::string nome = prefixo + NomeSql(coluna);
+    const TColunaCatalogo* lida = relacao.Coluna(coluna);
+    if (lida && lida->SimNao() && !relacao.Visao)
+        return "coalesce(" + nome + ", 'N')";
+    return nome;
+}
+
+std::vector<std::string> CamposIdentificacao(const std::vector<TChaveUnica>& chaves)
+{
+    return chaves.empty() ? std::vector<std::string>{} : chaves.front().Campos;
+}
+
+std::string TextoChave(const TConsulta& consulta, const std::vector<std::string>& campos)
+{
+    std::string texto;
+    for (std::size_t i = 0; i < campos.size(); ++i)
+        texto += (i ? " " : "") + campos[i] + "=" + consulta.Campo(static_cast<int>(i)).ComoTexto();
+    return texto;
+}
+
+std::map<std::string, std::vector<TRestricaoCheck>> LerRestricoesCheck(TConexao& conexao)
+{
+    TConsulta consulta(&conexao, SQLChecks);
+    consulta.Abrir();
+    std::map<std::string, std::vector<TRestricaoCheck>> checks;
+    for (; !consulta.Eof(); consulta.Proximo())
+        checks[consulta.Campo("TABELA").ComoTexto()].push_back(
+            {consulta.Campo("NOME").ComoTexto(),
+             SemPalavraCheck(consulta.Campo("FONTE").ComoTexto())});
+    return checks;
+}
+
+std::vector<TProblemaVerificacao> VerificarTabela(TConexao& origem, const TTabelaVerificada& tabela)
+{
+    return TVerificacao(origem, tabela).Executar();
+}
