@@ -24,7 +24,7 @@ void TBarraProgresso::DefinirPosicao(int APosicao)
 void TBarraProgresso::MostrarTexto(const QString& ATexto)
 {
     setFormat(ATexto);
-    setTextVisible(true);
+    setTextVisible(!ATexto.isEmpty());
 }
 
 void TBarraProgresso::Mostrar()

@@ -14,7 +14,7 @@ public:
     void DefinirMaximo(int AMaximo);
     void DefinirPosicao(int APosicao);
     // A line of text over the bar, such as the rows a table copy has written so far; the next
-    // change of position or maximum takes it away.
+    // change of position or maximum takes it away, and so does an empty text.
     void MostrarTexto(const QString& ATexto);
     int Maximo() const noexcept { return FMaximo; }
     int Posicao() const noexcept { return FPosicao; }

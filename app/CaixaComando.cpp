@@ -12,8 +12,10 @@
 
 namespace {
 
-// Large enough to read the statement's lines whole, when the screen has the room.
-constexpr QSize CTamanhoPreferido(760, 600);
+// Large enough to read the statement's lines whole, when the screen has the room; on a small
+// screen the box keeps part of the window behind it in view.
+constexpr QSize CTamanhoPreferido(760, 440);
+constexpr double CParteMaximaDaAltura = 0.8;
 
 // The statement starts the last line that opens with its first words: the server's error
 // may quote them too ("CREATE OR ALTER TRIGGER X failed").
@@ -74,7 +76,8 @@ TCaixaComando::TCaixaComando(const QString& ACabecalho, const QString& AComando,
 void TCaixaComando::Caber()
 {
     FMoldura = TWindowFit::FrameMargins(*this);
-    resize(size().boundedTo(TWindowFit::MaximumClientSize(*this)));
+    const QSize maximo = TWindowFit::MaximumClientSize(*this);
+    resize(size().boundedTo(QSize(maximo.width(), static_cast<int>(maximo.height() * CParteMaximaDaAltura))));
     if (isVisible())
         TWindowFit::KeepInside(*this);
 }

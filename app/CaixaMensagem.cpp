@@ -1,12 +1,9 @@
 #include "CaixaMensagem.h"
 
 #include "CaixaComando.h"
-#include "ResourceIcon.h"
-#include "ResourceIconEnum.h"
+#include "Dialog.h"
 
 #include <QApplication>
-#include <QMessageBox>
-#include <QPixmap>
 
 #include <utility>
 
@@ -41,10 +38,7 @@ void TCaixaMensagem::MostrarErro(const QString& AMensagem)
 {
     if (Observado(AMensagem))
         return;
-    QMessageBox caixa(QMessageBox::NoIcon, TituloAplicacao(), AMensagem, QMessageBox::Ok);
-    caixa.setTextFormat(Qt::PlainText);
-    caixa.setIconPixmap(QPixmap(TResourceIcon::CaminhoRecurso(TResourceIconEnum::riError32())));
-    caixa.exec();
+    TDialog::Error(AMensagem, true);
 }
 
 void TCaixaMensagem::MostrarFalhaGatilho(const QString& AMensagem, QWidget* AJanela)

@@ -12,7 +12,8 @@ class TCaixaMensagem {
 public:
     TCaixaMensagem() = delete;
 
-    // The platform's message box with the error icon, the message and one OK button.
+    // The message service's error window with the message (the application's general error
+    // display).
     static void MostrarErro(const QString& AMensagem);
     // A replication trigger the server refused (TCaixaComando), over AJanela.
     static void MostrarFalhaGatilho(const QString& AMensagem, QWidget* AJanela);

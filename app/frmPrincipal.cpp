@@ -3,17 +3,21 @@
 #include "Ancoras.h"
 #include "Aplicacao.h"
 #include "BarraProgresso.h"
+#include "BotaoIniciarParar.h"
 #include "CaixaMensagem.h"
 #include "Dialog.h"
 #include "Migracao.h"
+#include "PainelProgresso.h"
 #include "RegistroChavesPendentes.h"
 #include "PonteiroOcupado.h"
+#include "SeletorArquivo.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
-#include <QFileDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -75,6 +79,7 @@ TfrmPrincipal::TfrmPrincipal(QWidget* AParent) : QMainWindow(AParent)
     CriarComponentes();
     FPonteiroOcupado = new TPonteiroOcupado(this);
     FMigracao = std::make_unique<TMigracao>(static_cast<IRelatorioMigracao&>(*this));
+    FPainelProgresso = new TPainelProgresso(pgbTotal, pgbAtual, [this] { return FMigracao->Situacao(); }, this);
 }
 
 // A window destroyed while a run is still under way (the process is ending) stops the run at
@@ -131,7 +136,8 @@ void TfrmPrincipal::CriarComponentes()
 
     btnIniciar = new QPushButton(QStringLiteral("Iniciar"), cliente);
     btnIniciar->setObjectName(QStringLiteral("btnIniciar"));
-    connect(btnIniciar, &QPushButton::clicked, this, &TfrmPrincipal::btnIniciarClick);
+    FBotaoIniciarParar = new TBotaoIniciarParar(
+        btnIniciar, [this] { btnIniciarClick(); }, [this] { btnPararClick(); });
     btnIniciar->installEventFilter(this);
     FAncoras->Adicionar(btnIniciar, QRect(872, 81, 75, 25), A::akTop | A::akRight);
 
@@ -166,12 +172,7 @@ void TfrmPrincipal::CriarComponentes()
     setTabOrder(edtArquivoDestino, btnVerificar);
     btnIniciar->setFocus();
 
-    FileOpenDialog1 = new QFileDialog(this);
-    FileOpenDialog1->setObjectName(QStringLiteral("FileOpenDialog1"));
-    FileOpenDialog1->setFileMode(QFileDialog::ExistingFile);
-    FileOpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-    FileOpenDialog1->setNameFilter(QStringLiteral("Firebird (*.fdb)"));
-    FileOpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
+    FileOpenDialog1 = new TSeletorArquivo(this);
 
     resize(CTamanhoCliente);
 }
@@ -200,17 +201,19 @@ void TfrmPrincipal::edtArquivoDestinoRightButtonClick()
     EscolherArquivo(edtArquivoDestino, QStringLiteral("Selecione o Arquivo de Destino"));
 }
 
-// Both boxes share the one picker, which offers the file chosen last again.
+// Both boxes share the one picker. A file other than the one in the box leaves the log with
+// lines of a pair that is no longer on screen: it is emptied.
 void TfrmPrincipal::EscolherArquivo(QLineEdit* AEdit, const QString& ATitulo)
 {
     if (EmExecucao())
         return;
-    FileOpenDialog1->setWindowTitle(ATitulo);
-    if (FileOpenDialog1->exec() != QDialog::Accepted || FileOpenDialog1->selectedFiles().isEmpty())
+    const QString arquivo = QDir::toNativeSeparators(FileOpenDialog1->Escolher(ATitulo, AEdit->text()));
+    if (arquivo.isEmpty() || arquivo == AEdit->text())
         return;
-    const QString arquivo = FileOpenDialog1->selectedFiles().first();
-    AEdit->setText(QDir::toNativeSeparators(arquivo));
-    FileOpenDialog1->selectFile(arquivo);
+    AEdit->setText(arquivo);
+    EsvaziarLog();
+    pgbTotal->MostrarTexto(QString());
+    pgbAtual->MostrarTexto(QString());
 }
 
 // The Start command. The engine checks the two files, the versions and then runs the steps on
@@ -240,10 +243,12 @@ void TfrmPrincipal::btnIniciarClick()
 
 void TfrmPrincipal::IniciarImportacao(bool ASemVerificacao)
 {
-    ExecutarComando([this, ASemVerificacao](const std::string& origem, const std::string& destino) {
+    ExecutarComando(TCabecalhoLog::TComando::Importacao,
+                    [this, ASemVerificacao](const std::string& origem, const std::string& destino) {
         FMigracao->DispensarVerificacao(ASemVerificacao);
         const TResultadoMigracao resultado = FMigracao->Iniciar(origem, destino);
-        FChavesAMostrar = resultado == TResultadoMigracao::Falhou;
+        FChavesAMostrar = resultado == TResultadoMigracao::Falhou ||
+                          resultado == TResultadoMigracao::Interrompida;
         FRecusada = resultado == TResultadoMigracao::Recusada;
         FMigracao->DispensarVerificacao(false);
     });
@@ -253,30 +258,45 @@ void TfrmPrincipal::IniciarImportacao(bool ASemVerificacao)
 // it runs like the Start command, on the same thread and with the same controls disabled.
 void TfrmPrincipal::btnVerificarClick()
 {
-    ExecutarComando([this](const std::string& origem, const std::string& destino) {
-        FMigracao->Verificar(origem, destino);
-    });
+    ExecutarComando(TCabecalhoLog::TComando::Verificacao,
+                    [this](const std::string& origem, const std::string& destino) {
+                        FMigracao->Verificar(origem, destino);
+                    });
+}
+
+// The stop of the command under way, at the engine's next safe point; the command then ends
+// with its own line, and the button reads "Iniciar" again.
+void TfrmPrincipal::btnPararClick()
+{
+    if (EmExecucao())
+        FMigracao->SolicitarParada();
 }
 
 void TfrmPrincipal::ExecutarComando(
-    std::function<void(const std::string&, const std::string&)> AComando)
+    TCabecalhoLog::TComando AComando,
+    std::function<void(const std::string&, const std::string&)> AExecutar)
 {
     if (EmExecucao())
         return;
-    const std::string origem = edtArquivoOrigem->text().toStdString();
-    const std::string destino = edtArquivoDestino->text().toStdString();
+    FComando = AComando;
+    FOrigemComando = edtArquivoOrigem->text();
+    FDestinoComando = edtArquivoDestino->text();
+    const std::string origem = FOrigemComando.toStdString();
+    const std::string destino = FDestinoComando.toStdString();
     FErroExecucao = nullptr;
     FChavesAMostrar = false;
     FRecusada = false;
-    FExecucao.reset(QThread::create([this, AComando = std::move(AComando), origem, destino] {
+    FExecucao.reset(QThread::create([this, AExecutar = std::move(AExecutar), origem, destino] {
         try {
-            AComando(origem, destino);
+            AExecutar(origem, destino);
         } catch (...) {
             FErroExecucao = std::current_exception();
         }
     }));
     connect(FExecucao.get(), &QThread::finished, this, &TfrmPrincipal::AoTerminarExecucao);
     HabilitarComandos(false);
+    FBotaoIniciarParar->DefinirEmExecucao(true);
+    FPainelProgresso->Iniciar();
     FExecucao->start();
 }
 
@@ -286,6 +306,8 @@ void TfrmPrincipal::AoTerminarExecucao()
         return;
     FExecucao->wait();
     FExecucao.reset();
+    FPainelProgresso->Terminar();
+    FBotaoIniciarParar->DefinirEmExecucao(false);
     HabilitarComandos(true);
     // A database that could not be reached before the run proper began: the command's failure
     // goes to the application's general error display.
@@ -348,9 +370,9 @@ void TfrmPrincipal::AvisarChavesPendentesAoFechar()
                      true);
 }
 
+// "Iniciar" stays enabled: during a command it is its stop.
 void TfrmPrincipal::HabilitarComandos(bool AHabilitar)
 {
-    btnIniciar->setEnabled(AHabilitar);
     btnVerificar->setEnabled(AHabilitar);
     FBotaoOrigem->setEnabled(AHabilitar);
     FBotaoDestino->setEnabled(AHabilitar);
@@ -405,16 +427,24 @@ TBarraProgresso* TfrmPrincipal::Barra(TBarra ABarra) const
     return ABarra == TBarra::Total ? pgbTotal : pgbAtual;
 }
 
+// The log of a command opens with the pair it belongs to and when.
 void TfrmPrincipal::LimparLog()
 {
     NaJanela(
-        [this] {
-            memInfo->clear();
-            QPalette paleta = memInfo->palette();
-            paleta.setColor(QPalette::Text, FCorPadraoLog);
-            memInfo->setPalette(paleta);
+        [this, inicio = QDateTime::currentDateTime()] {
+            EsvaziarLog();
+            memInfo->appendPlainText(
+                TCabecalhoLog::Linhas(FComando, FOrigemComando, FDestinoComando, inicio).join('\n'));
         },
         false);
+}
+
+void TfrmPrincipal::EsvaziarLog()
+{
+    memInfo->clear();
+    QPalette paleta = memInfo->palette();
+    paleta.setColor(QPalette::Text, FCorPadraoLog);
+    memInfo->setPalette(paleta);
 }
 
 void TfrmPrincipal::AcrescentarLinhaLog(const std::string& linha)
@@ -455,14 +485,11 @@ void TfrmPrincipal::DefinirPosicao(TBarra barra, int posicao)
     NaJanela([this, barra, posicao] { Barra(barra)->DefinirPosicao(posicao); }, false);
 }
 
-void TfrmPrincipal::ProgressoCopia(const std::string& tabela, std::int64_t linhas,
-                                   double linhasPorSegundo)
+// The engine's situation already holds the new figures: the panel shows them at once rather
+// than at its next tick.
+void TfrmPrincipal::ProgressoCopia(const std::string&, std::int64_t, double)
 {
-    const QString texto = QString("%1: %2 linhas, %3 linhas/s")
-                              .arg(Texto(tabela))
-                              .arg(linhas)
-                              .arg(std::llround(linhasPorSegundo));
-    NaJanela([this, texto] { pgbAtual->MostrarTexto(texto); }, false);
+    NaJanela([this] { FPainelProgresso->Atualizar(); }, false);
 }
 
 // The engine ends the command itself once the message is closed; the silent abort that the

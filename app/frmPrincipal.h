@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CabecalhoLog.h"
 #include "RelatorioMigracao.h"
 
 #include <QColor>
@@ -13,7 +14,6 @@
 #include <memory>
 
 class QAction;
-class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -21,6 +21,9 @@ class QPushButton;
 class QThread;
 class TAncoras;
 class TBarraProgresso;
+class TBotaoIniciarParar;
+class TPainelProgresso;
+class TSeletorArquivo;
 class TMigracao;
 class TPonteiroOcupado;
 
@@ -53,7 +56,10 @@ private:
     void btnIniciarClick();
     void IniciarImportacao(bool ASemVerificacao);
     void btnVerificarClick();
-    void ExecutarComando(std::function<void(const std::string&, const std::string&)> AComando);
+    void btnPararClick();
+    void ExecutarComando(TCabecalhoLog::TComando AComando,
+                         std::function<void(const std::string&, const std::string&)> AExecutar);
+    void EsvaziarLog();
     void EscolherArquivo(QLineEdit* AEdit, const QString& ATitulo);
     void AoTerminarExecucao();
     void MostrarChavesPendentes();
@@ -86,7 +92,12 @@ private:
     QPlainTextEdit* memInfo = nullptr;
     TBarraProgresso* pgbTotal = nullptr;
     TBarraProgresso* pgbAtual = nullptr;
-    QFileDialog* FileOpenDialog1 = nullptr;
+    TSeletorArquivo* FileOpenDialog1 = nullptr;
+    TBotaoIniciarParar* FBotaoIniciarParar = nullptr;
+    TPainelProgresso* FPainelProgresso = nullptr;
+    TCabecalhoLog::TComando FComando = TCabecalhoLog::TComando::Importacao;
+    QString FOrigemComando;
+    QString FDestinoComando;
     QList<QPixmap> ImageList1;
     QAction* FBotaoOrigem = nullptr;
     QAction* FBotaoDestino = nullptr;

@@ -1,5 +1,7 @@
 #include "RelatorioLinhaComando.h"
 
+#include "TextoProgresso.h"
+
 #include <algorithm>
 #include <cmath>
 #include <ostream>
@@ -35,6 +37,7 @@ TRelatorioLinhaComando::TRelatorioLinhaComando(std::ostream& saida, std::ostream
 
 void TRelatorioLinhaComando::AcrescentarLinhaLog(const std::string& linha)
 {
+    std::lock_guard trava(FTrava);
     ApagarProgresso();
     FSaida << ComQuebrasDoTerminal(linha) << '\n' << std::flush;
     // A new line names a new table or step: the copy figures belong to the previous one.
@@ -44,12 +47,14 @@ void TRelatorioLinhaComando::AcrescentarLinhaLog(const std::string& linha)
 
 void TRelatorioLinhaComando::DefinirMaximo(TBarra barra, int maximo)
 {
+    std::lock_guard trava(FTrava);
     FMaximo[Indice(barra)] = maximo;
     DesenharProgresso();
 }
 
 void TRelatorioLinhaComando::DefinirPosicao(TBarra barra, int posicao)
 {
+    std::lock_guard trava(FTrava);
     FPosicao[Indice(barra)] = posicao;
     DesenharProgresso();
 }
@@ -67,6 +72,7 @@ void TRelatorioLinhaComando::MostrarFalhaGatilho(const std::string& mensagem)
 void TRelatorioLinhaComando::ProgressoCopia(const std::string& tabela, std::int64_t linhas,
                                             double linhasPorSegundo)
 {
+    std::lock_guard trava(FTrava);
     FTabela = tabela;
     FLinhas = linhas;
     FLinhasPorSegundo = linhasPorSegundo;
@@ -75,6 +81,7 @@ void TRelatorioLinhaComando::ProgressoCopia(const std::string& tabela, std::int6
 
 void TRelatorioLinhaComando::Mensagem(const std::string& texto)
 {
+    std::lock_guard trava(FTrava);
     ApagarProgresso();
     FSaida << std::flush;
     FErros << ComQuebrasDoTerminal(texto) << '\n' << std::flush;
@@ -83,13 +90,34 @@ void TRelatorioLinhaComando::Mensagem(const std::string& texto)
 
 std::string TRelatorioLinhaComando::LinhaProgresso() const
 {
+    std::lock_guard trava(FTrava);
     const int etapa = std::min(FPosicao[0] + 1, TotalEtapas);
     std::string linha = "Etapa " + std::to_string(etapa) + " de " + std::to_string(TotalEtapas) +
                         " | " + std::to_string(FPosicao[1]) + "/" + std::to_string(FMaximo[1]);
+    if (FSituacao) {
+        const TSituacaoExecucao situacao = FSituacao();
+        const std::string atual = TTextoProgresso::Atual(situacao);
+        if (!atual.empty())
+            linha += " | " + atual;
+        return linha + " | " + TTextoProgresso::Total(situacao);
+    }
     if (!FTabela.empty())
         linha += " | " + FTabela + ": " + std::to_string(FLinhas) + " linhas, " +
                  std::to_string(std::llround(FLinhasPorSegundo)) + " linhas/s";
     return linha;
+}
+
+void TRelatorioLinhaComando::DefinirSituacao(std::function<TSituacaoExecucao()> situacao)
+{
+    std::lock_guard trava(FTrava);
+    FSituacao = std::move(situacao);
+}
+
+void TRelatorioLinhaComando::Redesenhar()
+{
+    std::lock_guard trava(FTrava);
+    if (FProgressoVisivel)
+        DesenharProgresso();
 }
 
 void TRelatorioLinhaComando::ApagarProgresso()

@@ -7,10 +7,16 @@
 
 #include <QCommandLineParser>
 
+#include <firebird/Interface.h>
+
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <iostream>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -36,7 +42,9 @@ const char* const Ajuda =
     "O log da importação sai na saída padrão. As mensagens de validação, os gatilhos\n"
     "da replicação que o servidor recusar e, quando a saída de erros é um terminal, o\n"
     "progresso (etapa, posição na etapa, linhas copiadas e linhas por segundo) saem\n"
-    "na saída de erros. Ctrl+C interrompe a importação no próximo ponto seguro.\n"
+    "na saída de erros. Ctrl+C interrompe a importação no próximo ponto seguro; o log\n"
+    "termina então com a linha da interrupção, e a próxima importação completa o\n"
+    "DESTINO (um segundo Ctrl+C encerra o programa de imediato).\n"
     "\n"
     "Antes de alterar qualquer coisa, a importação confere os dois bancos e recusa-se\n"
     "a começar (código 2) quando o DESTINO tem tabelas ou colunas que a ORIGEM não tem,\n"
@@ -100,7 +108,12 @@ const char* const Ajuda =
     "  2  uso incorreto, banco não informado, bancos iguais, versões diferentes ou\n"
     "     bancos recusados pela conferência; nada foi alterado\n"
     "  3  um dos bancos de dados não pôde ser acessado; nada foi alterado\n"
-    "  4  falha inesperada do programa; a mensagem sai na saída de erros\n";
+    "  4  falha inesperada do programa; a mensagem sai na saída de erros\n"
+    "  5  interrompida com Ctrl+C; na importação, o DESTINO ficou incompleto e a\n"
+    "     próxima importação o completa\n";
+
+// A run or a check stopped with Ctrl+C.
+constexpr int CodigoInterrompida = 5;
 
 std::atomic<TMigracao*> MigracaoEmCurso{nullptr};
 
@@ -113,6 +126,23 @@ void AoInterromper(int)
     std::signal(SIGINT, SIG_DFL);
 }
 
+// The Firebird client library takes SIGINT for itself and, unless told otherwise, shuts every
+// connection down, which would end the run with "connection shutdown" instead of its stop. The
+// first interrupt it sees is turned into the stop and the shutdown refused; a later one is let
+// through, and the run, already told to stop, still ends as stopped.
+std::atomic<int> InterrupcoesDoCliente{0};
+
+int AoDesligarCliente(const int motivo, const int, void*)
+{
+    if (motivo != fb_shutrsn_signal)
+        return 0;
+    if (InterrupcoesDoCliente.fetch_add(1) > 0)
+        return 0;
+    if (TMigracao* migracao = MigracaoEmCurso.load())
+        migracao->SolicitarParada();
+    return 1;
+}
+
 // Points the interrupt at the run for as long as the engine lives.
 class TInterrupcao {
 public:
@@ -120,6 +150,8 @@ public:
     {
         MigracaoEmCurso = &migracao;
         std::signal(SIGINT, AoInterromper);
+        ISC_STATUS_ARRAY status{};
+        fb_shutdown_callback(status, AoDesligarCliente, fb_shut_confirmation, nullptr);
     }
     ~TInterrupcao()
     {
@@ -202,6 +234,37 @@ TArgumentos LerArgumentos(int argc, char* argv[])
     return lidos;
 }
 
+// Redraws the progress line every second while the command runs, so that a long single
+// statement shows its seconds go by.
+class TRelogioProgresso {
+public:
+    explicit TRelogioProgresso(TRelatorioLinhaComando& relatorio)
+        : FLinha([this, &relatorio] {
+              std::unique_lock trava(FTrava);
+              while (!FAcordar.wait_for(trava, std::chrono::seconds(1), [this] { return FFim; }))
+                  relatorio.Redesenhar();
+          })
+    {
+    }
+    ~TRelogioProgresso()
+    {
+        {
+            std::lock_guard trava(FTrava);
+            FFim = true;
+        }
+        FAcordar.notify_one();
+        FLinha.join();
+    }
+    TRelogioProgresso(const TRelogioProgresso&) = delete;
+    TRelogioProgresso& operator=(const TRelogioProgresso&) = delete;
+
+private:
+    std::mutex FTrava;
+    std::condition_variable FAcordar;
+    bool FFim = false;
+    std::thread FLinha;
+};
+
 int CodigoImportacao(TResultadoMigracao resultado)
 {
     switch (resultado) {
@@ -210,6 +273,8 @@ int CodigoImportacao(TResultadoMigracao resultado)
     case TResultadoMigracao::Abandonada:
     case TResultadoMigracao::Recusada:
         return 2;
+    case TResultadoMigracao::Interrompida:
+        return CodigoInterrompida;
     case TResultadoMigracao::Falhou:
     case TResultadoMigracao::Ocupada:
         break;
@@ -224,6 +289,8 @@ int CodigoVerificacao(TResultadoVerificacao resultado)
         return 0;
     case TResultadoVerificacao::Abandonada:
         return 2;
+    case TResultadoVerificacao::Interrompida:
+        return CodigoInterrompida;
     case TResultadoVerificacao::ComProblemas:
     case TResultadoVerificacao::Falhou:
     case TResultadoVerificacao::Ocupada:
@@ -268,6 +335,7 @@ int Executar(int argc, char* argv[])
 
     TRelatorioLinhaComando relatorio(std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
     TMigracao migracao(relatorio);
+    relatorio.DefinirSituacao([&migracao] { return migracao.Situacao(); });
     TInterrupcao interrupcao(migracao);
     migracao.DispensarVerificacao(argumentos.SemVerificacao);
 
@@ -276,6 +344,7 @@ int Executar(int argc, char* argv[])
     migracao.DefinirDescarteChavesPendentes(argumentos.Descartar);
     int codigo = 0;
     try {
+        TRelogioProgresso relogio(relatorio);
         if (argumentos.Verificar)
             codigo = CodigoVerificacao(migracao.Verificar(origem, destino));
         else if (argumentos.Comparar)
@@ -292,7 +361,8 @@ int Executar(int argc, char* argv[])
         relatorio.Mensagem("Falha inesperada do programa.");
         return 4;
     }
-    if (codigo == 1 && !argumentos.Verificar && !argumentos.Comparar) {
+    if ((codigo == 1 || codigo == CodigoInterrompida) && !argumentos.Verificar &&
+        !argumentos.Comparar) {
         // The run's own failure is told already; one in listing the keys only adds to it.
         try {
             MostrarChavesPendentes(relatorio, destino);

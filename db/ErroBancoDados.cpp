@@ -94,6 +94,8 @@ EBancoDados::EBancoDados(const std::string& mensagem, int codigoSql,
 void EBancoDados::Compor()
 {
     FCompleta = FBanco.empty() ? FMensagem : FBanco + "\r\n" + FMensagem;
+    if (!FOrientacao.empty())
+        FCompleta = FOrientacao + "\r\n" + FCompleta;
     if (!FTabela.empty())
         FCompleta += "\r\nTabela: " + FTabela;
     if (!FColuna.empty())
@@ -126,6 +128,29 @@ void EBancoDados::DefinirChave(const std::string& chave)
 {
     FChave = chave;
     Compor();
+}
+
+void EBancoDados::DefinirExcesso(const std::string& coluna, std::size_t caracteres,
+                                 std::size_t capacidade)
+{
+    FColunaExcedida = coluna;
+    FCaracteres = caracteres;
+    FCapacidade = capacidade;
+}
+
+void EBancoDados::DefinirOrientacao(const std::string& orientacao)
+{
+    FOrientacao = orientacao;
+    Compor();
+}
+
+std::vector<std::intptr_t> EBancoDados::Numeros() const
+{
+    std::vector<std::intptr_t> numeros;
+    for (std::size_t i = 0; i + 1 < FVetorStatus.size(); i += 2)
+        if (FVetorStatus[i] == isc_arg_number)
+            numeros.push_back(FVetorStatus[i + 1]);
+    return numeros;
 }
 
 void EBancoDados::DefinirGatilho(const std::string& gatilho)

@@ -38,6 +38,21 @@ public:
     void DefinirColuna(const std::string& coluna);
     void DefinirChave(const std::string& chave);
     void DefinirGatilho(const std::string& gatilho);
+    // The text the copy found too long for its column: the bare column name, its length in
+    // characters and what the destination holds.
+    void DefinirExcesso(const std::string& coluna, std::size_t caracteres, std::size_t capacidade);
+    // Lines for the operator, in plain words, put before everything else.
+    void DefinirOrientacao(const std::string& orientacao);
+
+    const std::string& Tabela() const noexcept { return FTabela; }
+    const std::string& Coluna() const noexcept { return FColuna; }
+    const std::string& Chave() const noexcept { return FChave; }
+    const std::string& ColunaExcedida() const noexcept { return FColunaExcedida; }
+    std::size_t Caracteres() const noexcept { return FCaracteres; }
+    std::size_t Capacidade() const noexcept { return FCapacidade; }
+    bool TemOrientacao() const noexcept { return !FOrientacao.empty(); }
+    // The numbers the server's message carries, in order (sizes, counts).
+    std::vector<std::intptr_t> Numeros() const;
 
     const char* what() const noexcept override { return FCompleta.c_str(); }
 
@@ -47,7 +62,9 @@ private:
     void Compor();
 
     std::string FMensagem;
-    std::string FBanco, FTabela, FColuna, FChave, FGatilho;
+    std::string FOrientacao, FBanco, FTabela, FColuna, FChave, FGatilho, FColunaExcedida;
+    std::size_t FCaracteres = 0;
+    std::size_t FCapacidade = 0;
     std::string FCompleta;
     std::string FLocal;
     int FCodigoSql;

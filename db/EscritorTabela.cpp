@@ -361,10 +361,13 @@ void TEscritorTabela::Localizar(EBancoDados& erro) const
              ++c) {
             const auto caracteres = valores.Caracteres(c, FConjuntos);
             if (caracteres && FDescricao.Capacidades[c] > 0 &&
-                *caracteres > FDescricao.Capacidades[c])
+                *caracteres > FDescricao.Capacidades[c]) {
                 coluna = NomeLegivel(colunas[c]) + " (" + std::to_string(*caracteres) +
                          " caracteres; o destino comporta " +
                          std::to_string(FDescricao.Capacidades[c]) + ")";
+                erro.DefinirExcesso(NomeLegivel(colunas[c]), *caracteres,
+                                    FDescricao.Capacidades[c]);
+            }
         }
         if (!coluna.empty())
             erro.DefinirColuna(coluna);

@@ -30,7 +30,94 @@ std::string TAcompanhamentoMigracao::FormatarLinha(std::time_t instante, const s
 
 void TAcompanhamentoMigracao::AdicionarLog(const std::string& Texto)
 {
+    DefinirAtividade(Texto);
     FRelatorio.AcrescentarLinhaLog(FormatarLinha(std::time(nullptr), Texto));
+}
+
+namespace {
+
+double Segundos(std::chrono::steady_clock::duration duracao)
+{
+    return std::chrono::duration<double>(duracao).count();
+}
+
+} // namespace
+
+void TAcompanhamentoMigracao::IniciarCronometro()
+{
+    std::lock_guard trava(FTrava);
+    FSituacao = {};
+    FSituacao.EmExecucao = true;
+    FInicio = FInicioAtividade = TRelogio::now();
+    FSegundosTabelasConcluidas = 0;
+    FLinhasTabelasConcluidas = 0;
+}
+
+void TAcompanhamentoMigracao::ZerarCronometro()
+{
+    std::lock_guard trava(FTrava);
+    FSituacao = {};
+}
+
+void TAcompanhamentoMigracao::PararCronometro()
+{
+    std::lock_guard trava(FTrava);
+    FSituacao.Decorrido = Segundos(TRelogio::now() - FInicio);
+    FSituacao.EmExecucao = false;
+    FSituacao.Tabela.clear();
+}
+
+void TAcompanhamentoMigracao::DefinirAtividade(const std::string& atividade)
+{
+    std::lock_guard trava(FTrava);
+    FSituacao.Atividade = atividade;
+    FInicioAtividade = TRelogio::now();
+}
+
+void TAcompanhamentoMigracao::DefinirLinhasTotais(std::int64_t linhas)
+{
+    std::lock_guard trava(FTrava);
+    FSituacao.LinhasTotais = linhas;
+}
+
+void TAcompanhamentoMigracao::IniciarTabela(const std::string& tabela, std::int64_t total)
+{
+    std::lock_guard trava(FTrava);
+    FSituacao.Tabela = tabela;
+    FSituacao.TotalTabela = total;
+    FSituacao.Linhas = 0;
+    FSituacao.LinhasPorSegundo = 0;
+    FInicioTabela = TRelogio::now();
+}
+
+void TAcompanhamentoMigracao::ProgressoTabela(std::int64_t linhas, double linhasPorSegundo)
+{
+    std::lock_guard trava(FTrava);
+    FSituacao.Linhas = linhas;
+    FSituacao.LinhasPorSegundo = linhasPorSegundo;
+}
+
+void TAcompanhamentoMigracao::ConcluirTabela()
+{
+    std::lock_guard trava(FTrava);
+    FSegundosTabelasConcluidas += Segundos(TRelogio::now() - FInicioTabela);
+    FLinhasTabelasConcluidas += std::max(FSituacao.Linhas, FSituacao.TotalTabela);
+    FSituacao.Tabela.clear();
+}
+
+TSituacaoExecucao TAcompanhamentoMigracao::Situacao() const
+{
+    std::lock_guard trava(FTrava);
+    TSituacaoExecucao situacao = FSituacao;
+    if (!situacao.EmExecucao)
+        return situacao;
+    const TRelogio::time_point agora = TRelogio::now();
+    situacao.Decorrido = Segundos(agora - FInicio);
+    situacao.DecorridoAtividade = Segundos(agora - FInicioAtividade);
+    situacao.LinhasCopiadas = FLinhasTabelasConcluidas + (situacao.Tabela.empty() ? 0 : situacao.Linhas);
+    situacao.SegundosCopia =
+        FSegundosTabelasConcluidas + (situacao.Tabela.empty() ? 0 : Segundos(agora - FInicioTabela));
+    return situacao;
 }
 
 void TAcompanhamentoMigracao::DefinirMaximo(TBarra barra, int maximo)

@@ -1,9 +1,13 @@
 #pragma once
 
 #include "RelatorioMigracao.h"
+#include "SituacaoExecucao.h"
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <ctime>
+#include <mutex>
 #include <string>
 
 // The engine's side of the run's displays: builds the time-stamped log lines and keeps the
@@ -16,7 +20,8 @@ public:
     TAcompanhamentoMigracao(const TAcompanhamentoMigracao&) = delete;
     TAcompanhamentoMigracao& operator=(const TAcompanhamentoMigracao&) = delete;
 
-    // Appends the log line for Texto, stamped with the current time of day.
+    // Appends the log line for Texto, stamped with the current time of day; the line is
+    // also the work under way from now on.
     void AdicionarLog(const std::string& Texto);
     void LimparLog() { FRelatorio.LimparLog(); }
     void MarcarFalha() { FRelatorio.MarcarFalha(); }
@@ -35,6 +40,22 @@ public:
 
     IRelatorioMigracao& Relatorio() noexcept { return FRelatorio; }
 
+    // The run's clock and what the displays read of it (see TSituacaoExecucao). Any thread
+    // may read the situation while the run moves it.
+    void IniciarCronometro();
+    // No run to show: a command that ends before its run begins leaves no time behind.
+    void ZerarCronometro();
+    void PararCronometro();
+    // Work under way that writes no log line of its own.
+    void DefinirAtividade(const std::string& atividade);
+    // The rows all tables to copy hold in the source.
+    void DefinirLinhasTotais(std::int64_t linhas);
+    // A table's copy begins, with its rows counted in the source (-1 unknown), goes on, ends.
+    void IniciarTabela(const std::string& tabela, std::int64_t total);
+    void ProgressoTabela(std::int64_t linhas, double linhasPorSegundo);
+    void ConcluirTabela();
+    TSituacaoExecucao Situacao() const;
+
     // The line as the log shows it: the time of day in the user's own long time format
     // (the C library's "%X" for the locale the environment names, no time zone), " - ", text.
     static std::string FormatarLinha(std::time_t instante, const std::string& texto);
@@ -50,7 +71,17 @@ private:
         return barra == TBarra::Total ? FTotal : FAtual;
     }
 
+    using TRelogio = std::chrono::steady_clock;
+
     IRelatorioMigracao& FRelatorio;
     TEstadoBarra FTotal;
     TEstadoBarra FAtual;
+
+    mutable std::mutex FTrava;
+    TSituacaoExecucao FSituacao;
+    TRelogio::time_point FInicio;
+    TRelogio::time_point FInicioAtividade;
+    TRelogio::time_point FInicioTabela;
+    double FSegundosTabelasConcluidas = 0;
+    std::int64_t FLinhasTabelasConcluidas = 0;
 };

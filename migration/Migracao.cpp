@@ -1,5 +1,6 @@
 #include "Migracao.h"
 
+#include "ErroBancoDados.h"
 #include "IdentidadeArquivo.h"
 #include "RegistroChavesPendentes.h"
 
@@ -63,6 +64,7 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     FUltimaProva = {};
     if (!Abrir(arquivoOrigem, arquivoDestino))
         return TResultadoMigracao::Abandonada;
+    FAcompanhamento.IniciarCronometro();
     const TResultadoVerificacaoPrevia previa = FVerificacaoPrevia.Verificar();
     if (!previa.Impedimentos.empty()) {
         FAcompanhamento.Relatorio().Abandonar(TVerificacaoPrevia::Mensagem(previa.Impedimentos),
@@ -77,7 +79,7 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
             problemas = FVerificacaoPar.Verificar(true);
         } catch (const std::exception& erro) {
             FAcompanhamento.LimparLog();
-            RegistrarErro(erro);
+            RegistrarErro(erro, TMomentoFalha::AntesDeAlterar);
             return TResultadoMigracao::Falhou;
         }
         std::vector<std::string> erros;
@@ -104,9 +106,17 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     try {
         ExecutarPassos();
     } catch (const std::exception& erro) {
-        RegistrarErro(erro);
+        FAcompanhamento.PararCronometro();
+        // A stop asked for may surface as whatever the statement under way was told by the
+        // server (a cancelled operation, a connection shut down): it is the stop all the same.
+        if (FCancelamento.Solicitado()) {
+            FAcompanhamento.AdicionarLog(LinhaInterrupcao);
+            return TResultadoMigracao::Interrompida;
+        }
+        RegistrarErro(erro, TMomentoFalha::Importacao);
         return TResultadoMigracao::Falhou;
     }
+    FAcompanhamento.PararCronometro();
     return TResultadoMigracao::Concluida;
 }
 
@@ -119,17 +129,24 @@ TResultadoVerificacao TMigracao::Verificar(const std::string& arquivoOrigem,
     if (!Abrir(arquivoOrigem, arquivoDestino))
         return TResultadoVerificacao::Abandonada;
 
+    FAcompanhamento.IniciarCronometro();
     FAcompanhamento.LimparLog();
     FAcompanhamento.DefinirPosicao(TBarra::Total, 0);
     try {
         const std::vector<TProblemaVerificacao> problemas = FVerificacaoPar.Verificar();
+        FAcompanhamento.PararCronometro();
         const bool erro = std::any_of(problemas.begin(), problemas.end(),
                                       [](const TProblemaVerificacao& problema) {
                                           return !problema.Aviso;
                                       });
         return erro ? TResultadoVerificacao::ComProblemas : TResultadoVerificacao::SemProblemas;
     } catch (const std::exception& erro) {
-        RegistrarErro(erro);
+        FAcompanhamento.PararCronometro();
+        if (FCancelamento.Solicitado()) {
+            FAcompanhamento.AdicionarLog(LinhaInterrupcaoVerificacao);
+            return TResultadoVerificacao::Interrompida;
+        }
+        RegistrarErro(erro, TMomentoFalha::Verificacao);
         return TResultadoVerificacao::Falhou;
     }
 }
@@ -151,7 +168,7 @@ TResultadoComparacao TMigracao::Comparar(const std::string& arquivoOrigem,
         const bool iguais = ProvarResultado(FProva.TabelasCopiadas(FPassosTabelas.Excecoes()), {});
         return iguais ? TResultadoComparacao::Iguais : TResultadoComparacao::Diferentes;
     } catch (const std::exception& erro) {
-        RegistrarErro(erro);
+        RegistrarErro(erro, TMomentoFalha::Verificacao);
         return TResultadoComparacao::Falhou;
     }
 }
@@ -174,11 +191,16 @@ bool TMigracao::ProvarResultado(const std::vector<std::string>& tabelas,
     return true;
 }
 
-// The log turns red and ends with the error line.
-void TMigracao::RegistrarErro(const std::exception& erro)
+// The log turns red and ends with the error line: what happened and what to do, in plain
+// words where the failure is of a kind the operator can mend, then the failure's own text.
+void TMigracao::RegistrarErro(const std::exception& erro, TMomentoFalha momento)
 {
+    std::string explicacao;
+    if (const auto* banco = dynamic_cast<const EBancoDados*>(&erro))
+        explicacao = TExplicacaoFalha::Explicar(*banco, momento);
     FAcompanhamento.MarcarFalha();
-    FAcompanhamento.AdicionarLog(std::string("Ocorreu um erro: \r\n") + erro.what());
+    FAcompanhamento.AdicionarLog(std::string("Ocorreu um erro: \r\n") +
+                                 (explicacao.empty() ? "" : explicacao + "\r\n") + erro.what());
 }
 
 // What a run and a check open with: the files validated, the connections pointed at them, the
@@ -188,13 +210,22 @@ void TMigracao::RegistrarErro(const std::exception& erro)
 bool TMigracao::Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino)
 {
     FCancelamento.Limpar();
+    FAcompanhamento.ZerarCronometro();
     const std::string origem = CaminhoAbsoluto(arquivoOrigem);
     const std::string destino = CaminhoAbsoluto(arquivoDestino);
     if (!ValidarArquivos(origem, destino))
         return false;
     ConexaoOrigem.DefinirBanco(origem);
     ConexaoDestino.DefinirBanco(destino);
-    return FVerificacoes.ValidarVersao();
+    try {
+        return FVerificacoes.ValidarVersao();
+    } catch (EBancoDados& erro) {
+        const std::string explicacao =
+            TExplicacaoFalha::Explicar(erro, TMomentoFalha::AntesDeAlterar);
+        if (!explicacao.empty())
+            erro.DefinirOrientacao(explicacao);
+        throw;
+    }
 }
 
 // The texts are compared first, then the files they name: two texts for one file would make
@@ -284,6 +315,11 @@ int TMigracao::Posicao(TBarra barra) const noexcept
 int TMigracao::Maximo(TBarra barra) const noexcept
 {
     return FAcompanhamento.Maximo(barra);
+}
+
+TSituacaoExecucao TMigracao::Situacao() const
+{
+    return FAcompanhamento.Situacao();
 }
 
 std::vector<std::string> TMigracao::ChavesEstrangeirasPendentes(const std::string& arquivoDestino)

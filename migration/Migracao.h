@@ -4,6 +4,7 @@
 #include "Cancelamento.h"
 #include "Conexao.h"
 #include "ContextoMigracao.h"
+#include "ExplicacaoFalha.h"
 #include "PassoReplicacao.h"
 #include "PassosChavesEstrangeiras.h"
 #include "PassosGatilhos.h"
@@ -26,7 +27,9 @@ enum class TResultadoMigracao {
     Concluida,  // the log ends with "Importação concluída."
     Falhou,     // the log ends with the error line and is red
     Ocupada,    // another run of this engine was under way; nothing was done
-    Recusada,   // the check before the run found errors, all shown at once: nothing was touched
+    Interrompida, // stopped by the operator: the log ends with the stop's line, in the
+                  // standard colour; the destination is incomplete until the next run
+    Recusada,     // the check before the run found errors, all shown at once: nothing was touched
 };
 
 // How a check of a pair ended.
@@ -36,6 +39,7 @@ enum class TResultadoVerificacao {
     ComProblemas, // errors listed before the totals
     Falhou,       // the check could not finish: the log ends with the error line and is red
     Ocupada,      // a run or a check of this engine was under way; nothing was done
+    Interrompida, // stopped by the operator: the log ends with the stop's line
 };
 
 // How a comparison of a pair ended.
@@ -97,13 +101,24 @@ public:
     void DefinirDescarteChavesPendentes(bool descartar) noexcept;
 
     // Asks a run under way to stop at its next safe point (between two statements or two
-    // batches of a row copy); the run then ends as a failure with its error line.
+    // batches of a row copy); the run then ends as Interrompida with the stop's own line,
+    // whatever the statement under way reported on its way out.
     void SolicitarParada() noexcept;
     bool EmExecucao() const noexcept;
 
     // The bars as the engine last set them.
     int Posicao(TBarra barra) const noexcept;
     int Maximo(TBarra barra) const noexcept;
+    // Where the run or check under way (or the last one) stands: times, the work under way,
+    // the rows of the copy.
+    TSituacaoExecucao Situacao() const;
+
+    // The last line of a stopped run or check.
+    static constexpr const char* LinhaInterrupcao =
+        "Importação interrompida pelo usuário. O banco de dados de DESTINO ficou incompleto; a "
+        "próxima importação nele o completa.";
+    static constexpr const char* LinhaInterrupcaoVerificacao =
+        "Verificação interrompida pelo usuário. Nada foi alterado.";
 
     // The statements of the foreign keys a run dropped from that destination and that were
     // not recreated (a run that ended between dropping and recreating them, or keys that
@@ -116,7 +131,7 @@ public:
 
 private:
     bool Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino);
-    void RegistrarErro(const std::exception& erro);
+    void RegistrarErro(const std::exception& erro, TMomentoFalha momento);
     bool ValidarArquivos(const std::string& arquivoOrigem, const std::string& arquivoDestino);
     void ExecutarPassos();
     bool ProvarResultado(const std::vector<std::string>& tabelas,

@@ -133,6 +133,7 @@ void TPassosTabelas::ImportarTabelas()
         acompanhamento.Avancar(TBarra::Atual);
     }
 
+    ContarLinhas();
     acompanhamento.Reiniciar(TBarra::Atual, FTabelas.Quantidade());
     for (const std::string& tabela : FTabelas) {
         if (!Mantida(tabela))
@@ -143,6 +144,28 @@ void TPassosTabelas::ImportarTabelas()
     acompanhamento.AdicionarLog("Tabelas importadas: " + std::to_string(FTabelas.Quantidade()) +
                                 ".");
     acompanhamento.Avancar(TBarra::Total);
+}
+
+void TPassosTabelas::ContarLinhas()
+{
+    TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
+    FLinhasOrigem.clear();
+    std::int64_t total = 0;
+    TConsulta contagem(&FContexto.ConexaoOrigem);
+    for (const std::string& tabela : FTabelas) {
+        if (Mantida(tabela))
+            continue;
+        FContexto.Cancelamento.Verificar();
+        acompanhamento.DefinirAtividade("Contando as linhas da ORIGEM... " + tabela);
+        contagem.Fechar();
+        contagem.DefinirSQL("select count(*) from " + NomeSql(tabela));
+        contagem.Abrir();
+        const std::int64_t linhas = contagem.Campo(0).ComoInteiro64();
+        FLinhasOrigem[tabela] = linhas;
+        total += linhas;
+    }
+    contagem.Fechar();
+    acompanhamento.DefinirLinhasTotais(total);
 }
 
 bool TPassosTabelas::Mantida(const std::string& tabela) const
@@ -184,14 +207,18 @@ void TPassosTabelas::ImportarTabela(const std::string& tabela)
     batMoveReader.DefinirSQLLeitura(sql);
     batMoveWriter.DefinirSQLLeitura(sql);
 
-    IRelatorioMigracao& relatorio = FContexto.Acompanhamento.Relatorio();
+    TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
+    IRelatorioMigracao& relatorio = acompanhamento.Relatorio();
+    const auto contada = FLinhasOrigem.find(tabela);
+    acompanhamento.IniciarTabela(tabela, contada == FLinhasOrigem.end() ? -1 : contada->second);
     const auto inicio = std::chrono::steady_clock::now();
     TCopiaExterna copia(batMove);
     copia.DefinirCancelamento(&FContexto.Cancelamento);
-    copia.DefinirObservadorProgresso([&relatorio, &tabela, inicio](std::int64_t linhas) {
+    copia.DefinirObservadorProgresso([&acompanhamento, &relatorio, &tabela, inicio](std::int64_t linhas) {
         const std::chrono::duration<double> decorrido = std::chrono::steady_clock::now() - inicio;
         const double porSegundo =
             decorrido.count() > 0 ? static_cast<double>(linhas) / decorrido.count() : 0.0;
+        acompanhamento.ProgressoTabela(linhas, porSegundo);
         relatorio.ProgressoCopia(tabela, linhas, porSegundo);
     });
 
@@ -200,6 +227,7 @@ void TPassosTabelas::ImportarTabela(const std::string& tabela)
             copia.Executar();
         else
             batMove.Executar();
+        acompanhamento.ConcluirTabela();
         return;
     }
     // The version table takes the client's way: the row copy commits the transaction it finds
@@ -218,4 +246,5 @@ void TPassosTabelas::ImportarTabela(const std::string& tabela)
         throw;
     }
     batMove.Executar();
+    acompanhamento.ConcluirTabela();
 }

@@ -7,6 +7,8 @@
 #include "ListaTextos.h"
 #include "ResultadoProva.h"
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -55,11 +57,15 @@ public:
 private:
     void LimparTabela(const std::string& tabela);
     void ImportarTabela(const std::string& tabela);
+    // The rows of every table to copy in the source, for the displays to measure the copy
+    // by; counted right before it, on the source, which the run does not change meanwhile.
+    void ContarLinhas();
     bool Mantida(const std::string& tabela) const;
 
     TContextoMigracao FContexto;
     bool FServidorAbreOrigem = true;
     TListaTextos FTabelas;
+    std::map<std::string, std::int64_t> FLinhasOrigem;
     const TListaTextos FExcecoes;
     TConsulta sqlTabelas;
     TConsulta sqlSelectFields;

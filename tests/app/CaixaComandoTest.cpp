@@ -1,6 +1,8 @@
 #include "Aplicacao.h"
 #include "CaixaComando.h"
 #include "CaixaMensagem.h"
+#include "CustomMsgDialog.h"
+#include "Dialog.h"
 
 #include <QClipboard>
 #include <QDialogButtonBox>
@@ -21,6 +23,8 @@ private slots:
     void BoxFitsTheScreenWithTableErrorAndStatement_data();
     void BoxFitsTheScreenWithTableErrorAndStatement();
     void EnterClosesTheShownBox();
+    void BoxesLeaveRoomOnTheSmallScreen_data();
+    void BoxesLeaveRoomOnTheSmallScreen();
 };
 
 namespace {
@@ -105,6 +109,54 @@ void TCaixaComandoTest::EnterClosesTheShownBox()
     });
     TCaixaMensagem::MostrarFalhaGatilho("PRODUTOS\r\nTable unknown\r\n" + Comando(), nullptr);
     QCOMPARE(vista, QString("PRODUTOS\r\nTable unknown"));
+}
+
+// The pending keys' box and a failure's message, shown on the small screen, leave part of the
+// screen free around them.
+void TCaixaComandoTest::BoxesLeaveRoomOnTheSmallScreen_data()
+{
+    QTest::addColumn<bool>("comandos");
+    QTest::newRow("pending foreign keys") << true;
+    QTest::newRow("failure message") << false;
+}
+
+void TCaixaComandoTest::BoxesLeaveRoomOnTheSmallScreen()
+{
+    QFETCH(bool, comandos);
+    constexpr double CParteMaxima = 0.85;
+    QRect vista;
+    QRect area;
+    const auto medir = [&](QWidget& ACaixa) {
+        ACaixa.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&ACaixa));
+        area = ACaixa.screen()->availableGeometry();
+        vista = ACaixa.geometry().marginsAdded(ACaixa.windowHandle()->frameMargins());
+    };
+    if (comandos) {
+        QStringList chaves;
+        for (int i = 0; i < 40; ++i)
+            chaves << QString("alter table TABELA_%1 add constraint FK_TABELA_%1 foreign key (EMPRESA, CODIGO) "
+                              "references CLIENTES (EMPRESA, CLI_CODIGO);").arg(i);
+        TCaixaComando caixa("Chaves estrangeiras excluídas do DESTINO e ainda não recriadas, guardadas em\r\n"
+                            "/home/tecnico/.local/share/Vorel/NewDatabase/chaves-pendentes/destino.txt\r\n"
+                            "A próxima importação neste DESTINO as recria.",
+                            chaves.join("\r\n"), nullptr);
+        medir(caixa);
+    } else {
+        TDialog::DefinirProximaResposta([&](TCustomMsgDialog& ADialogo) {
+            medir(ADialogo);
+            return static_cast<int>(mrOk);
+        });
+        TDialog::Error("Arquivo que não é um banco de dados: o arquivo escolhido não é um banco de dados Firebird "
+                       "que este servidor abra.\r\nEscolha o arquivo .fdb correto e clique em \"Iniciar\" "
+                       "novamente; nada foi alterado.\r\nBanco de dados de ORIGEM não pôde ser lido: "
+                       "/home/tecnico/bancos/origem.fdb\r\n[VorelDB][Phys][FB]file /home/tecnico/bancos/origem.fdb "
+                       "is not a valid database",
+                       true);
+    }
+    QCOMPARE(area.size(), QSize(1024, 600));
+    QVERIFY2(area.contains(vista), qPrintable(QString("%1x%2").arg(vista.width()).arg(vista.height())));
+    QVERIFY2(vista.height() <= CParteMaxima * area.height(), qPrintable(QString::number(vista.height())));
 }
 
 int main(int argc, char** argv)

@@ -113,7 +113,10 @@ void TExecucaoJanelaTest::CompleteRunFillsLogAndBars()
 
     const QStringList textos = Textos(f.LinhasLog());
     QVERIFY2(textos.size() > 20, qPrintable(f.Log()->toPlainText()));
-    QCOMPARE(textos.first(), QString("Preenchendo campos do tipo boleano (que estão nulos), na base de origem..."));
+    // The log opens with the pair it belongs to.
+    QCOMPARE(textos.mid(1, 2), (QStringList{"ORIGEM: " + QString::fromStdString(origem.Caminho()),
+                                            "DESTINO: " + QString::fromStdString(destino.Caminho())}));
+    QCOMPARE(textos[3], QString("Preenchendo campos do tipo boleano (que estão nulos), na base de origem..."));
     QCOMPARE(textos.last(), QString("Importação concluída."));
     QVERIFY(textos.contains("Importando tabela... EMPRESAS"));
     QVERIFY(textos.contains("Criando gatilhos da replicação..."));

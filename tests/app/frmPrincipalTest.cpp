@@ -227,7 +227,8 @@ void TfrmPrincipalTest::IniciarRefusesMissingOrEqualPaths()
         TDialog::DefinirProximaResposta([&](TCustomMsgDialog& dialogo) {
             vista = dialogo.Mensagem();
             tituloVisto = dialogo.Titulo();
-            comandosDesativados = !F->Iniciar()->isEnabled() && !F->Verificar()->isEnabled() &&
+            // "Iniciar" is the command's stop meanwhile.
+            comandosDesativados = F->Iniciar()->text() == "Parar" && !F->Verificar()->isEnabled() &&
                                   !F->BotaoPasta("edtArquivoOrigem")->isEnabled() &&
                                   !F->BotaoPasta("edtArquivoDestino")->isEnabled();
             return int(mrOk);

@@ -4,6 +4,7 @@
 #include "Migracao.h"
 #include "ParMigracao.h"
 #include "RegistroChavesPendentes.h"
+#include "Retomada.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +15,10 @@
 #include <functional>
 #include <regex>
 #include <spawn.h>
+#include <csignal>
 #include <sstream>
 #include <sys/wait.h>
+#include <thread>
 
 namespace {
 
@@ -34,8 +37,10 @@ std::string Ler(const std::string& caminho)
 }
 
 // Runs the command line with these arguments, its two streams going to files (not a
-// terminal, so no progress line), in the given working folder or in this process's.
-TExecucao Executar(const std::vector<std::string>& argumentos, const std::string& pasta = {})
+// terminal, so no progress line), in the given working folder or in this process's. With a
+// mark, Ctrl+C is sent to it as soon as its log shows a line that ends with it.
+TExecucao Executar(const std::vector<std::string>& argumentos, const std::string& pasta = {},
+                   const std::string& interromperEm = {})
 {
     const std::string base = TBancoTeste::Pasta() + "/" + NomeTesteAtual();
     const std::string saida = base + ".saida";
@@ -58,6 +63,16 @@ TExecucao Executar(const std::vector<std::string>& argumentos, const std::string
     if (erro != 0)
         throw std::runtime_error("não foi possível iniciar " + std::string(VOREL_CLI));
     int estado = 0;
+    if (!interromperEm.empty()) {
+        while (waitpid(processo, &estado, WNOHANG) == 0) {
+            const std::string lida = Ler(saida);
+            if (lida.find(interromperEm + "\n") != std::string::npos) {
+                kill(processo, SIGINT);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
     waitpid(processo, &estado, 0);
     execucao.Codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
     execucao.Saida = Ler(saida);
@@ -146,6 +161,7 @@ TEST(LinhaComandoTest, AjudaEmPortugues)
     EXPECT_NE(execucao.Saida.find("--descartar-chaves-pendentes ORIGEM DESTINO\n"),
               std::string::npos);
     EXPECT_NE(execucao.Saida.find("\n  4  "), std::string::npos);
+    EXPECT_NE(execucao.Saida.find("\n  5  interrompida com Ctrl+C; "), std::string::npos);
     EXPECT_NE(execucao.Saida.find("--sem-verificacao ORIGEM DESTINO\n"), std::string::npos);
     EXPECT_NE(execucao.Saida.find("\n  " + TRegistroChavesPendentes::Pasta() + "\n"),
               std::string::npos)
@@ -212,10 +228,11 @@ TEST(LinhaComandoTest, VersoesDiferentesEBancoInacessivel)
         const TExecucao inacessivel = Executar(argumentos);
         EXPECT_EQ(inacessivel.Codigo, 3);
         EXPECT_EQ(inacessivel.Saida, "");
-        EXPECT_EQ(inacessivel.Erros.rfind("Banco de dados de ORIGEM não pôde ser lido: "
-                                          "/nao/existe/origem.fdb",
-                                          0),
-                  0u)
+        // What happened and what to do in plain words, then which database and the server's text.
+        EXPECT_EQ(inacessivel.Erros.rfind("Arquivo inacessível: ", 0), 0u) << inacessivel.Erros;
+        EXPECT_NE(inacessivel.Erros.find("\nBanco de dados de ORIGEM não pôde ser lido: "
+                                         "/nao/existe/origem.fdb\n"),
+                  std::string::npos)
             << inacessivel.Erros;
         EXPECT_NE(inacessivel.Erros.find(EBancoDados::Prefixo), std::string::npos)
             << inacessivel.Erros;
@@ -328,8 +345,12 @@ TEST(LinhaComandoTest, ImportacaoQueFalhaMostraAsChavesPendentes)
     });
     ASSERT_NE(erro, linhas.end()) << execucao.Saida;
     EXPECT_EQ(erro->substr(8), " - Ocorreu um erro: ");
-    ASSERT_NE(erro + 1, linhas.end());
-    EXPECT_EQ((erro + 1)->rfind(EBancoDados::Prefixo, 0), 0u);
+    // What happened and what to do, in plain words, then the server's own text.
+    ASSERT_GT(linhas.end() - erro, 3);
+    EXPECT_EQ((erro + 1)->rfind("Restrição CHECK violada: uma linha da tabela EMPRESAS", 0), 0u)
+        << *(erro + 1);
+    EXPECT_EQ((erro + 2)->rfind("Corrija esse valor na ORIGEM", 0), 0u) << *(erro + 2);
+    EXPECT_EQ((erro + 3)->rfind(EBancoDados::Prefixo, 0), 0u);
     EXPECT_EQ(linhas.back().find(" - "), std::string::npos) << "a mensagem é o fim do log";
 
     const auto erros = Linhas(execucao.Erros);
@@ -529,5 +550,31 @@ TEST(LinhaComandoTest, CaminhoGuardaSeusBytes)
               0u)
         << execucao.Erros;
 }
+
+// Ctrl+C stops the run wherever it comes, whatever the statement under way is told meanwhile:
+// the log ends with the stop's own line and the exit code is its own. The client library's own
+// reaction to the signal (shutting the connections down) must not turn it into a failure.
+class InterrupcaoTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(InterrupcaoTest, CtrlCTerminaComALinhaDaInterrupcao)
+{
+    TParMigracao par;
+    par.Origem.ExecutarScript(OrigemGrande);
+    par.Destino.ExecutarScript(TabelaGrande);
+    par.Desconectar();
+
+    const TExecucao execucao = Executar({par.Origem.Caminho(), par.Destino.Caminho()}, {}, GetParam());
+    EXPECT_EQ(execucao.Codigo, 5) << execucao.Saida << execucao.Erros;
+    const auto linhas = Linhas(execucao.Saida);
+    ASSERT_FALSE(linhas.empty());
+    EXPECT_EQ(linhas.back().substr(11), TMigracao::LinhaInterrupcao) << execucao.Saida;
+    EXPECT_EQ(execucao.Saida.find("Ocorreu um erro"), std::string::npos) << execucao.Saida;
+}
+
+INSTANTIATE_TEST_SUITE_P(Momentos, InterrupcaoTest,
+                         ::testing::Values("Excluindo chaves estrangeiras...",
+                                           "Limpando tabela... LANCAMENTOS",
+                                           "Importando tabela... LANCAMENTOS"),
+                         [](const auto& info) { return "Linha" + std::to_string(info.index); });
 
 } // namespace

@@ -59,8 +59,8 @@ TEST(ExecucaoTest, SemChavesSemSequenciasSemReplicacao)
     EXPECT_EQ(LinhasTabela(par.ConexaoDestino, "NOTAS"), std::vector<std::string>{"[1]|[um]|"});
 }
 
-// A stop asked for during a run ends it at the next step like a failure; a Start command given
-// while a run is under way does nothing.
+// A stop asked for during a run ends it at the next step with its own line, in the standard
+// colour; a Start command given while a run is under way does nothing.
 TEST(ExecucaoTest, ParadaSolicitadaTerminaNoProximoPontoSeguro)
 {
     TParMigracao par;
@@ -78,13 +78,13 @@ TEST(ExecucaoTest, ParadaSolicitadaTerminaNoProximoPontoSeguro)
     };
 
     EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
-              TResultadoMigracao::Falhou);
+              TResultadoMigracao::Interrompida);
     EXPECT_TRUE(emExecucao);
     EXPECT_EQ(segundoInicio, TResultadoMigracao::Ocupada);
     EXPECT_FALSE(migracao.EmExecucao());
-    EXPECT_EQ(relatorio.Textos().back(), "Ocorreu um erro: \r\nOperação cancelada pelo usuário.");
+    EXPECT_EQ(relatorio.Textos().back(), TMigracao::LinhaInterrupcao);
     EXPECT_EQ(relatorio.Textos().size(), 5u);
-    EXPECT_TRUE(relatorio.EmVermelho);
+    EXPECT_FALSE(relatorio.EmVermelho);
     EXPECT_EQ(migracao.Posicao(TBarra::Total), 5);
     // The tables were listed but none was emptied.
     EXPECT_GT(Contar(par.ConexaoDestino, "select count(*) from CLIENTES"), 0);

@@ -43,6 +43,7 @@ struct TCasoFalha {
     std::string ScriptDestino; // what makes the import fail
     std::string TabelaQueFalha;
     std::string TrechoErro;    // part of the server's message
+    std::string Explicacao;    // the first line the operator reads
 };
 
 // Names the case in the test list instead of dumping its bytes.
@@ -99,7 +100,9 @@ TEST_P(FalhaImportacaoTest, TerminaOPassoEMarcaOLogEmVermelho)
               ComPrefixo("Importando tabela... ", copiadas));
     EXPECT_EQ(textos.size(), 4 + tabelas.size() + copiadas.size() + 1);
     const std::string& erro = textos.back();
-    EXPECT_EQ(erro.rfind(std::string("Ocorreu um erro: \r\n") + EBancoDados::Prefixo, 0), 0u) << erro;
+    // What happened and what to do in plain words, then the server's own text.
+    EXPECT_EQ(erro.rfind("Ocorreu um erro: \r\n" + caso.Explicacao + "\r\n", 0), 0u) << erro;
+    EXPECT_NE(erro.find(std::string("\r\n") + EBancoDados::Prefixo), std::string::npos) << erro;
     EXPECT_NE(erro.find(caso.TrechoErro), std::string::npos) << erro;
     EXPECT_TRUE(relatorio.EmVermelho);
     EXPECT_EQ(migracao.Posicao(TBarra::Total), 5);
@@ -115,7 +118,9 @@ INSTANTIATE_TEST_SUITE_P(
         TCasoFalha{"TerceiraTabela",
                    "update EMPRESAS set NOME = NOME || '.';\n"
                    "alter table EMPRESAS add constraint CK_EMPRESAS_ATE_3 check (EMPRESA <= 3);",
-                   "EMPRESAS", "CK_EMPRESAS_ATE_3"}),
+                   "EMPRESAS", "CK_EMPRESAS_ATE_3",
+                   "Restrição CHECK violada: uma linha da tabela EMPRESAS (linha de chave EMPRESA = 4) "
+                   "não atende à restrição CK_EMPRESAS_ATE_3 do DESTINO."}),
     [](const auto& info) { return info.param.Nome; });
 
 // The foreign keys dropped before a failure are remembered for that destination: the caller

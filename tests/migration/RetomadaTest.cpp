@@ -73,10 +73,13 @@ INSTANTIATE_TEST_SUITE_P(
                       }},
         TCasoRetomada{"ParadaSolicitada", OrigemGrande, TabelaGrande,
                       [](TParMigracao& par) {
-                          ExecutarAte(par, [](TRelatorioGravado& relatorio, TMigracao& migracao) {
-                              relatorio.AoCopiar =
-                                  DuranteACopia([&migracao] { migracao.SolicitarParada(); });
-                          });
+                          ExecutarAte(
+                              par,
+                              [](TRelatorioGravado& relatorio, TMigracao& migracao) {
+                                  relatorio.AoCopiar = DuranteACopia(
+                                      [&migracao] { migracao.SolicitarParada(); });
+                              },
+                              TResultadoMigracao::Interrompida);
                       }},
         // PEDIDOS sorts before SCRIPTS: the version table must survive the failure.
         TCasoRetomada{"LinhaRecusadaAntesDaTabelaDeVersao", "",

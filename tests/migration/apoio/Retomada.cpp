@@ -26,15 +26,15 @@ set term ;^
 )";
 
 void ExecutarAte(TParMigracao& par,
-                 const std::function<void(TRelatorioGravado&, TMigracao&)>& armar)
+                 const std::function<void(TRelatorioGravado&, TMigracao&)>& armar,
+                 TResultadoMigracao esperado)
 {
     // A run that ends part way, whatever its check would have said of the pair.
     TRelatorioGravado relatorio;
     TMigracao migracao(relatorio);
     migracao.DispensarVerificacao(true);
     armar(relatorio, migracao);
-    EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
-              TResultadoMigracao::Falhou);
+    EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()), esperado);
 }
 
 std::function<void(const std::string&, std::int64_t)> DuranteACopia(std::function<void()> fazer)

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Migracao.h"
 #include "ParMigracao.h"
 
-class TMigracao;
 class TRelatorioGravado;
 
 #include <cstdint>
@@ -31,10 +31,11 @@ void PrintTo(const TCasoRetomada& caso, std::ostream* saida);
 extern const char* const TabelaGrande;
 extern const std::string OrigemGrande;
 
-// A first run in this process, ended from inside by what the report is told; armar sets the
-// report's hooks.
+// A first run in this process, ended from inside by what the report is told (a failure, or a
+// stop); armar sets the report's hooks.
 void ExecutarAte(TParMigracao& par,
-                 const std::function<void(TRelatorioGravado&, TMigracao&)>& armar);
+                 const std::function<void(TRelatorioGravado&, TMigracao&)>& armar,
+                 TResultadoMigracao esperado = TResultadoMigracao::Falhou);
 
 // A progress hook that does something once, at the first progress of LANCAMENTOS's copy.
 std::function<void(const std::string&, std::int64_t)> DuranteACopia(std::function<void()> fazer);
