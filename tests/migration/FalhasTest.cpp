@@ -319,9 +319,10 @@ TEST_P(MudancaDoDestinoTest, ProximaExecucaoRecriaAChavePendente)
     EXPECT_FALSE(TemTabelaDoRegistro(destino));
     destino.Desconectar();
     EXPECT_TRUE(TMigracao::ChavesEstrangeirasPendentes(novo).empty());
-    if (GetParam().OriginalContinuaPendente)
+    if (GetParam().OriginalContinuaPendente) {
         EXPECT_EQ(TMigracao::ChavesEstrangeirasPendentes(par.Destino.Caminho()),
                   std::vector<std::string>{SQLChaveDoItem});
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
