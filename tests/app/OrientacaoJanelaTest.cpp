@@ -110,7 +110,9 @@ struct TCasoFalha {
     bool BloqueioNaOrigem = false;
     // The source is a file of text: the failure comes before the run, in a message.
     bool OrigemNaoEBanco = false;
-    // Done once the copy is under way, for a failure no script can cause.
+    // Done once the emptying of the tables is under way, for a failure no script can cause:
+    // early enough that most of the run is still ahead, since tables equal on both sides are
+    // kept and the copy itself may be short.
     std::function<void(const TBancoTeste& AOrigem, const TBancoTeste& ADestino)> DuranteCopia;
     QString Explicacao; // the first line, as the operator reads it
     QString Proximo;    // how the second line starts
@@ -222,7 +224,7 @@ void TOrientacaoJanelaTest::FailureExplainsWhatHappenedAndWhatToDo()
     Preencher(f, caminhoOrigem, destino.Caminho());
     f.Log()->setPlainText("linha anterior");
     if (caso.DuranteCopia)
-        NaLinha(f, "Importando tabela... ", [&] { caso.DuranteCopia(origem, destino); });
+        NaLinha(f, "Limpando tabela... ", [&] { caso.DuranteCopia(origem, destino); });
 
     // The check before the run refuses most of these at once; answering "Sim" to going ahead
     // anyway lets the run meet the failure part way, which is what is explained here.
