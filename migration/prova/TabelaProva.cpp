@@ -1,5 +1,6 @@
 #include "TabelaProva.h"
 
+#include "CatalogoRelacoes.h"
 #include "Consulta.h"
 #include "ListaTextos.h"
 #include "NomeSql.h"
@@ -16,79 +17,21 @@ const char* const HashNulo = "3";
 // The width of one range of the key's hash.
 const long long LarguraFaixa = (1000000007LL + TTabelaProva::Faixas - 1) / TTabelaProva::Faixas;
 
-const char* const SQLColunas =
-    "  select trim(RF.RDB$RELATION_NAME) as TABELA,\r\n"
-    "         trim(RF.RDB$FIELD_NAME) as COLUNA,\r\n"
-    "         trim(RF.RDB$FIELD_SOURCE) as DOMINIO,\r\n"
-    "         FI.RDB$FIELD_TYPE as TIPO,\r\n"
-    "         coalesce(FI.RDB$FIELD_SUB_TYPE, 0) as SUBTIPO,\r\n"
-    "         coalesce(FI.RDB$CHARACTER_LENGTH, FI.RDB$FIELD_LENGTH) as CARACTERES,\r\n"
-    "         coalesce(FI.RDB$FIELD_PRECISION, 0) as PRECISAO,\r\n"
-    "         -coalesce(FI.RDB$FIELD_SCALE, 0) as ESCALA,\r\n"
-    "         trim(CS.RDB$CHARACTER_SET_NAME) as CONJUNTO,\r\n"
-    "         iif(FI.RDB$COMPUTED_SOURCE is null, 0, 1) as CALCULADA,\r\n"
-    "         (select S.RDB$FIELD_POSITION\r\n"
-    "            from RDB$RELATION_CONSTRAINTS C\r\n"
-    "            join RDB$INDEX_SEGMENTS S\r\n"
-    "              on S.RDB$INDEX_NAME = C.RDB$INDEX_NAME\r\n"
-    "           where C.RDB$RELATION_NAME = RF.RDB$RELATION_NAME\r\n"
-    "             and C.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY'\r\n"
-    "             and S.RDB$FIELD_NAME = RF.RDB$FIELD_NAME) as POSICAO_CHAVE\r\n"
-    "    from RDB$RELATIONS R\r\n"
-    "    join RDB$RELATION_FIELDS RF\r\n"
-    "      on RF.RDB$RELATION_NAME = R.RDB$RELATION_NAME\r\n"
-    "    join RDB$FIELDS FI\r\n"
-    "      on FI.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE\r\n"
-    "    left join RDB$CHARACTER_SETS CS\r\n"
-    "      on CS.RDB$CHARACTER_SET_ID = FI.RDB$CHARACTER_SET_ID\r\n"
-    "   where R.RDB$SYSTEM_FLAG = 0\r\n"
-    "     and R.RDB$VIEW_SOURCE is null\r\n"
-    "order by R.RDB$RELATION_NAME, RF.RDB$FIELD_POSITION\r\n";
+// Every primary key's columns, in key order.
+const char* const SQLChaves =
+    "  select trim(C.RDB$RELATION_NAME) as TABELA,\r\n"
+    "         trim(S.RDB$FIELD_NAME) as COLUNA\r\n"
+    "    from RDB$RELATION_CONSTRAINTS C\r\n"
+    "    join RDB$INDEX_SEGMENTS S\r\n"
+    "      on S.RDB$INDEX_NAME = C.RDB$INDEX_NAME\r\n"
+    "   where C.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY'\r\n"
+    "order by C.RDB$RELATION_NAME, S.RDB$FIELD_POSITION\r\n";
 
-// The destination's type as a cast names it; empty for the types a cast would only blur
-// (blobs, which the hash reads as they are) and for those this code does not know.
-std::string TipoCast(TConsulta& consulta)
+// The destination's type as a cast names it; none for blobs, which the hash reads as they
+// are, and for the types this code does not know.
+std::string TipoCast(const TColunaCatalogo& coluna)
 {
-    const int tipo = consulta.Campo("TIPO").ComoInteiro();
-    const int subtipo = consulta.Campo("SUBTIPO").ComoInteiro();
-    const int escala = consulta.Campo("ESCALA").ComoInteiro();
-    const int precisao = consulta.Campo("PRECISAO").ComoInteiro();
-    const std::string caracteres = std::to_string(consulta.Campo("CARACTERES").ComoInteiro());
-    const std::string conjunto = consulta.Campo("CONJUNTO").ComoTexto();
-    const auto exato = [&](const char* inteiro, int precisaoPadrao) -> std::string {
-        if (subtipo == 0 && escala == 0)
-            return inteiro;
-        return std::string(subtipo == 2 ? "decimal(" : "numeric(") +
-               std::to_string(precisao > 0 ? precisao : precisaoPadrao) + "," +
-               std::to_string(escala) + ")";
-    };
-    const std::string comConjunto = conjunto.empty() ? "" : " character set " + conjunto;
-    switch (tipo) {
-    case 7:
-        return exato("smallint", 4);
-    case 8:
-        return exato("integer", 9);
-    case 16:
-        return exato("bigint", 18);
-    case 10:
-        return "float";
-    case 27:
-        return "double precision";
-    case 12:
-        return "date";
-    case 13:
-        return "time";
-    case 35:
-        return "timestamp";
-    case 23:
-        return "boolean";
-    case 14:
-        return "char(" + caracteres + ")" + comConjunto;
-    case 37:
-        return "varchar(" + caracteres + ")" + comConjunto;
-    default:
-        return {};
-    }
+    return coluna.Tipo == 261 ? std::string() : coluna.TipoSql(false);
 }
 
 } // namespace
@@ -165,31 +108,30 @@ std::string TTabelaProva::SQLLinhas(TLado lado, const std::vector<long long>& fa
 
 std::map<std::string, TTabelaProva> LerTabelasProva(TConexao& destino)
 {
-    TConsulta consulta(&destino, SQLColunas);
-    consulta.Abrir();
     std::map<std::string, TTabelaProva> tabelas;
-    std::map<std::string, std::vector<std::pair<int, std::size_t>>> chaves;
-    for (; !consulta.Eof(); consulta.Proximo()) {
-        const std::string nomeTabela = consulta.Campo("TABELA").ComoTexto();
-        TTabelaProva& tabela = tabelas[nomeTabela];
-        tabela.Nome = nomeTabela;
-        const std::string nome = consulta.Campo("COLUNA").ComoTexto();
-        if (consulta.Campo("CALCULADA").ComoInteiro() != 0 || nome == "COD_ATUALIZACAO")
+    for (const auto& [nome, relacao] : LerCatalogoRelacoes(destino)) {
+        if (relacao.Visao)
             continue;
-        TColunaProva coluna;
-        coluna.Nome = nome;
-        coluna.Tipo = TipoCast(consulta);
-        coluna.SimNao = consulta.Campo("DOMINIO").ComoTexto() == "LOGICO";
-        if (!consulta.Campo("POSICAO_CHAVE").EhNulo()) {
-            coluna.PosicaoChave = consulta.Campo("POSICAO_CHAVE").ComoInteiro();
-            chaves[nomeTabela].emplace_back(coluna.PosicaoChave, tabela.Colunas.size());
-        }
-        tabela.Colunas.push_back(std::move(coluna));
+        TTabelaProva& tabela = tabelas[nome];
+        tabela.Nome = nome;
+        for (const TColunaCatalogo& coluna : relacao.Colunas)
+            if (coluna.Copiada())
+                tabela.Colunas.push_back({coluna.Nome, TipoCast(coluna), coluna.SimNao()});
     }
-    for (auto& [nome, colunas] : chaves) {
-        std::sort(colunas.begin(), colunas.end());
-        for (const auto& [posicao, indice] : colunas)
-            tabelas[nome].Chave.push_back(indice);
+    TConsulta consulta(&destino, SQLChaves);
+    consulta.Abrir();
+    for (; !consulta.Eof(); consulta.Proximo()) {
+        const auto tabela = tabelas.find(consulta.Campo("TABELA").ComoTexto());
+        if (tabela == tabelas.end())
+            continue;
+        std::vector<TColunaProva>& colunas = tabela->second.Colunas;
+        const std::string nome = consulta.Campo("COLUNA").ComoTexto();
+        const auto coluna = std::find_if(colunas.begin(), colunas.end(),
+                                         [&nome](const TColunaProva& c) { return c.Nome == nome; });
+        if (coluna == colunas.end())
+            continue;
+        coluna->PosicaoChave = static_cast<int>(tabela->second.Chave.size());
+        tabela->second.Chave.push_back(static_cast<std::size_t>(coluna - colunas.begin()));
     }
     return tabelas;
 }
