@@ -218,22 +218,26 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::VerificarReplicacao(
     const TCatalogoRelacoes& origem, const TCatalogoRelacoes& destino, const TChavesUnicas& chaves)
 {
     const std::string excecoes = "EXCECOES_REPLICACAO";
-    const auto semExcecoes = [&excecoes](const char* banco) {
+    const auto semTabela = [](const std::string& tabela, const char* banco) {
         TProblemaVerificacao problema;
-        problema.Tabela = excecoes;
+        problema.Tabela = tabela;
         problema.Descricao = std::string("tabela que o banco de dados de ") + banco +
                              " não tem; a etapa da replicação falharia";
         return std::vector<TProblemaVerificacao>{problema};
     };
     // A destination that has the table is told apart already: a table the source lacks.
     if (!origem.count(excecoes))
-        return destino.count(excecoes) ? std::vector<TProblemaVerificacao>{} : semExcecoes("ORIGEM");
+        return destino.count(excecoes) ? std::vector<TProblemaVerificacao>{}
+                                       : semTabela(excecoes, "ORIGEM");
+    // Whether replication is in use is read from the source's companies.
+    if (!origem.count("EMPRESAS"))
+        return semTabela("EMPRESAS", "ORIGEM");
 
     TReplicacaoCadastros catalogo(FContexto.ConexaoOrigem);
     if (!catalogo.TemReplicacao())
         return {};
     if (!destino.count(excecoes))
-        return semExcecoes("DESTINO");
+        return semTabela(excecoes, "DESTINO");
     std::vector<TProblemaVerificacao> problemas;
     for (const auto& tabela : catalogo.Lista()) {
         const std::string& nome = tabela->Nome();

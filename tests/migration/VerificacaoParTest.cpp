@@ -160,21 +160,37 @@ TEST(VerificacaoParTest, ParLimpoNaoTemProblemas)
 // When the source's companies share a replication group, the run installs a trigger per
 // catalogued table; the server would refuse it for a table the destination lacks or one
 // without a primary key there, and the run says so and goes on: warnings. A destination
-// without the table of replication exceptions fails the whole step instead: an error.
+// without the table of replication exceptions, or a source without its companies, fails the
+// whole step instead: an error.
 TEST(VerificacaoParTest, GatilhosDaReplicacaoQueSeriamRecusados)
 {
-    {
-        TParMigracao semExcecoes(TBancoTeste::TConteudo::Aplicacao, "-sem-excecoes");
-        semExcecoes.Destino.ExecutarScript("drop table EXCECOES_REPLICACAO;");
-        semExcecoes.Desconectar();
+    // A table the step reads missing from one side: the whole step would fail.
+    struct TCaso {
+        const char* Sufixo;
+        const char* ScriptOrigem;
+        const char* ScriptDestino;
+        const char* Linha;
+    };
+    const TCaso casos[] = {
+        {"-sem-excecoes", "", "drop table EXCECOES_REPLICACAO;",
+         "Erro: EXCECOES_REPLICACAO: tabela que o banco de dados de DESTINO não tem; a etapa da "
+         "replicação falharia."},
+        {"-sem-empresas", "drop table EMPRESAS;", "drop table EMPRESAS;",
+         "Erro: EMPRESAS: tabela que o banco de dados de ORIGEM não tem; a etapa da replicação "
+         "falharia."},
+    };
+    for (const TCaso& caso : casos) {
+        SCOPED_TRACE(caso.Sufixo);
+        TParMigracao semTabela(TBancoTeste::TConteudo::Aplicacao, caso.Sufixo);
+        if (*caso.ScriptOrigem)
+            semTabela.Origem.ExecutarScript(caso.ScriptOrigem);
+        semTabela.Destino.ExecutarScript(caso.ScriptDestino);
+        semTabela.Desconectar();
         TRelatorioGravado relatorio;
         TMigracao migracao(relatorio);
-        EXPECT_EQ(migracao.Verificar(semExcecoes.Origem.Caminho(), semExcecoes.Destino.Caminho()),
+        EXPECT_EQ(migracao.Verificar(semTabela.Origem.Caminho(), semTabela.Destino.Caminho()),
                   TResultadoVerificacao::ComProblemas);
-        EXPECT_EQ(Problemas(relatorio),
-                  std::vector<std::string>{"Erro: EXCECOES_REPLICACAO: tabela que o banco de "
-                                           "dados de DESTINO não tem; a etapa da replicação "
-                                           "falharia."});
+        EXPECT_EQ(Problemas(relatorio), std::vector<std::string>{caso.Linha});
     }
 
     TParMigracao par;
