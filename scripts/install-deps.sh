@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(g++ cmake make pkg-config qt6-base-dev qt6-translations-l10n libgl-dev firebird-dev firebird3.0-utils
-          libgtest-dev xvfb xauth fonts-dejavu-core)
+          firebird3.0-examples libgtest-dev xvfb xauth fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
