@@ -153,4 +153,44 @@ TEST(IndicesTest, IndiceUnicoQueNaoPodeSerRefeitoNomeiaAsChavesRepetidas)
     EXPECT_TRUE(Registrados(par.ConexaoDestino).empty());
 }
 
+// A recorded index the destination no longer has is refused before anything changes, named
+// with its table, as a pending key is; told to leave such entries out, the run completes.
+TEST(IndicesTest, IndiceRegistradoQueSumiuEhRecusadoOuDescartado)
+{
+    TParMigracao par;
+    par.Destino.ExecutarScript("create index IX_TIPOS_DADOS_INTEGER on TIPOS_DADOS (C_INTEGER);\n"
+                               "update TIPOS_DADOS set C_VARCHAR = 'destino';\n"
+                               "alter table TIPOS_DADOS add constraint CK_TIPOS_ATE_2 "
+                               "check (ID <= 2);");
+    par.Desconectar();
+    TRelatorioGravado relatorio;
+    TMigracao migracao(relatorio);
+    migracao.DispensarVerificacao(true);
+    ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Falhou);
+    migracao.DispensarVerificacao(false);
+    par.Destino.ExecutarScript("alter table TIPOS_DADOS drop constraint CK_TIPOS_ATE_2;\n"
+                               "drop index IX_TIPOS_DADOS_INTEGER;");
+    par.Desconectar();
+
+    ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Abandonada);
+    ASSERT_EQ(relatorio.Abandonos.size(), 1u);
+    EXPECT_NE(relatorio.Abandonos[0].find(
+                  "O índice pendente IX_TIPOS_DADOS_INTEGER da tabela TIPOS_DADOS não pode ser "
+                  "reativado: ele não existe no DESTINO. Comando: alter index "
+                  "IX_TIPOS_DADOS_INTEGER active."),
+              std::string::npos)
+        << relatorio.Abandonos[0];
+    EXPECT_EQ(Registrados(par.ConexaoDestino),
+              std::vector<std::string>{"TIPOS_DADOS.IX_TIPOS_DADOS_INTEGER"});
+    par.Desconectar();
+
+    migracao.DefinirDescarteChavesPendentes(true);
+    ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Concluida)
+        << relatorio.Linhas.back();
+    EXPECT_TRUE(Registrados(par.ConexaoDestino).empty());
+}
+
 } // namespace
