@@ -334,6 +334,8 @@ int main(int argc, char** argv)
         {
             TRelatorioCronometrado relatorioFalha;
             TMigracao falha(relatorioFalha);
+            // The check before the run would refuse the planted rows; the run must meet them.
+            falha.DispensarVerificacao(true);
             if (falha.Iniciar(bancoOrigem.Caminho(), bancoDestino.Caminho()) !=
                 TResultadoMigracao::Falhou) {
                 std::fprintf(stderr, "the run meant to fail at %s did not\n", ultima.c_str());
