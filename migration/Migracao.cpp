@@ -273,13 +273,20 @@ void TMigracao::ExecutarPassos()
     passo([this] { FSequenciadores.CriarSequenciadores(); });
     ConexaoDestino.Commit();
     FAcompanhamento.Avancar(TBarra::Total);
-    // Everything else is done; the keys that could not be created fail the run.
+    // Everything else is done; the keys that could not be created and the indexes that could
+    // not be rebuilt fail the run.
     const std::size_t naoRecriadas = FChavesEstrangeiras.NaoRecriadas().size();
     if (naoRecriadas > 0)
         throw std::runtime_error(
             "Chaves estrangeiras não recriadas: " + std::to_string(naoRecriadas) +
             " (listadas acima). Elas continuam registradas no DESTINO; corrija o que impede "
             "cada uma e importe novamente para recriá-las.");
+    const std::size_t naoReativados = FPassosTabelas.IndicesNaoReativados().size();
+    if (naoReativados > 0)
+        throw std::runtime_error(
+            "Índices não reativados: " + std::to_string(naoReativados) +
+            " (listados acima). Eles continuam registrados no DESTINO; corrija o que impede "
+            "cada um e importe novamente para reativá-los.");
     FCancelamento.Verificar();
     const TListaTextos& tabelas = FPassosTabelas.Tabelas();
     std::vector<std::string> mantidas;

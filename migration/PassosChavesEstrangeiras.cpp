@@ -141,6 +141,7 @@ TPassosChavesEstrangeiras::ConferirPendentes(const TCatalogoRelacoes& destino)
 {
     FConferidas = false;
     FPendentes.clear();
+    FIndicesPendentes.clear();
     std::vector<TImpedimentoTabela> problemas;
     TLeituraChavesPendentes leitura = TRegistroChavesPendentes(FContexto.ConexaoDestino).Ler();
     for (std::string& dano : leitura.Danos)
@@ -163,8 +164,41 @@ TPassosChavesEstrangeiras::ConferirPendentes(const TCatalogoRelacoes& destino)
                                      ". Comando: " + chave.SQLCriar() + "."});
         }
     }
+    FIndicesPendentes = IndicesExistentes(std::move(leitura.Indices), &problemas);
     FConferidas = true;
     return problemas;
+}
+
+// The recorded indexes the destination still has on their tables; each of the others is a
+// problem, when the caller wants them.
+std::vector<TIndicePendente>
+TPassosChavesEstrangeiras::IndicesExistentes(std::vector<TIndicePendente> indices,
+                                             std::vector<TImpedimentoTabela>* problemas)
+{
+    std::vector<TIndicePendente> existentes;
+    if (indices.empty())
+        return existentes;
+    std::set<std::pair<std::string, std::string>> catalogo;
+    TConsulta consulta(&FContexto.ConexaoDestino,
+                       "select trim(RDB$RELATION_NAME), trim(RDB$INDEX_NAME) from RDB$INDICES "
+                       "where coalesce(RDB$SYSTEM_FLAG, 0) = 0");
+    consulta.Abrir();
+    for (; !consulta.Eof(); consulta.Proximo())
+        catalogo.insert({consulta.Campo(0).ComoTexto(), consulta.Campo(1).ComoTexto()});
+    for (TIndicePendente& indice : indices) {
+        if (catalogo.count({indice.Tabela, indice.Nome})) {
+            existentes.push_back(std::move(indice));
+            continue;
+        }
+        if (problemas)
+            problemas->push_back({indice.Tabela, {},
+                                  "O índice pendente " + indice.Nome + " da tabela " +
+                                      indice.Tabela +
+                                      " não pode ser reativado: ele não existe no DESTINO. "
+                                      "Comando: " +
+                                      indice.SQLAtivar() + "."});
+    }
+    return existentes;
 }
 
 // Keys an earlier run dropped here and did not create again come back with the others.
@@ -209,13 +243,16 @@ void TPassosChavesEstrangeiras::ExcluirChavesEstrangeiras()
     TRegistroChavesPendentes registro(FContexto.ConexaoDestino);
     const std::vector<TChaveEstrangeira> existentes = LerChavesEstrangeiras();
     FChaves = ComPendentes(existentes);
+    const std::vector<TIndicePendente> indices =
+        FConferidas ? FIndicesPendentes : IndicesExistentes(registro.Ler().Indices, nullptr);
     FConferidas = false;
     FPendentes.clear();
+    FIndicesPendentes.clear();
 
     if (FDescartar)
         registro.GuardarArquivoDanificado();
     // Recorded before the first key goes, so that no way of ending the run can lose one.
-    registro.Gravar(FChaves);
+    registro.Gravar(FChaves, indices);
     for (const TChaveEstrangeira& chave : existentes) {
         FContexto.Cancelamento.Verificar();
         FContexto.ConexaoDestino.Executar(chave.SQLExcluir());
@@ -297,7 +334,7 @@ void TPassosChavesEstrangeiras::CriarChavesEstrangeiras()
     for (const std::string& linha : FNaoRecriadas)
         acompanhamento.AdicionarLog(linha);
     try {
-        registro.Gravar(faltam);
+        registro.GravarChaves(faltam);
     } catch (const EBancoDados& erro) {
         // Every key exists and the table is empty: it only awaits the next run to go.
         if (!faltam.empty())

@@ -5,6 +5,7 @@
 #include "Consulta.h"
 #include "ContextoMigracao.h"
 #include "ErroBancoDados.h"
+#include "IndicePendente.h"
 #include "VerificacaoPrevia.h"
 
 #include <string>
@@ -33,7 +34,8 @@ public:
     // against the destination's catalogue: every damaged part, and every key whose tables or
     // columns the destination no longer has, or whose referenced columns no primary or unique
     // key holds, is one item, naming the file, the row or the key. The keys that can be
-    // created are what the run creates again with the destination's own. Changes nothing.
+    // created are what the run creates again with the destination's own. A recorded index the
+    // destination no longer has is an item too. Changes nothing.
     std::vector<TImpedimentoTabela> ConferirPendentes(const TCatalogoRelacoes& destino);
 
     void ExcluirChavesEstrangeiras();
@@ -59,6 +61,8 @@ public:
 private:
     std::vector<TChaveEstrangeira> LerChavesEstrangeiras();
     std::vector<TChaveEstrangeira> ComPendentes(const std::vector<TChaveEstrangeira>& existentes);
+    std::vector<TIndicePendente> IndicesExistentes(std::vector<TIndicePendente> indices,
+                                                   std::vector<TImpedimentoTabela>* problemas);
     std::string MotivoFalha(const TChaveEstrangeira& chave, const EBancoDados& erro);
 
     TContextoMigracao FContexto;
@@ -66,6 +70,7 @@ private:
     bool FDescartar = false;
     bool FConferidas = false;
     std::vector<TChaveEstrangeira> FPendentes; // what ConferirPendentes found creatable
+    std::vector<TIndicePendente> FIndicesPendentes; // and the recorded indexes still there
     std::vector<TChaveEstrangeira> FChaves;    // read by Excluir..., created by Criar...
     std::vector<std::string> FNaoRecriadas;
 };

@@ -64,7 +64,8 @@ TPassosTabelas::TPassosTabelas(const TContextoMigracao& contexto)
       sqlSelectFields(&contexto.ConexaoDestino),
       batMove(contexto.ConexaoOrigem, contexto.ConexaoDestino),
       batMoveReader(batMove.Leitor()),
-      batMoveWriter(batMove.Escritor())
+      batMoveWriter(batMove.Escritor()),
+      FIndices(contexto)
 {
     batMove.DefinirCancelamento(&contexto.Cancelamento);
 }
@@ -124,6 +125,14 @@ void TPassosTabelas::ImportarTabelas()
         }
     }
 
+    std::vector<std::string> recarregadas;
+    for (const std::string& tabela : FTabelas)
+        if (!Mantida(tabela))
+            recarregadas.push_back(tabela);
+    if (FProva)
+        FProva->DefinirIndicesAtivos(TPassosIndices::Ativos(FContexto.ConexaoDestino));
+    FIndices.Desativar(recarregadas);
+
     acompanhamento.Reiniciar(TBarra::Atual, FTabelas.Quantidade());
     for (const std::string& tabela : FTabelas) {
         if (Mantida(tabela))
@@ -136,10 +145,13 @@ void TPassosTabelas::ImportarTabelas()
     ContarLinhas();
     acompanhamento.Reiniciar(TBarra::Atual, FTabelas.Quantidade());
     for (const std::string& tabela : FTabelas) {
-        if (!Mantida(tabela))
+        if (!Mantida(tabela)) {
             ImportarTabela(tabela);
+            FIndices.Ativar(tabela);
+        }
         acompanhamento.Avancar(TBarra::Atual);
     }
+    FIndices.Concluir();
 
     acompanhamento.AdicionarLog("Tabelas importadas: " + std::to_string(FTabelas.Quantidade()) +
                                 ".");

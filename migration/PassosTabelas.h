@@ -5,6 +5,7 @@
 #include "ContextoMigracao.h"
 #include "CopiaTabela.h"
 #include "ListaTextos.h"
+#include "PassosIndices.h"
 #include "ResultadoProva.h"
 
 #include <cstdint>
@@ -20,6 +21,9 @@ class TProvaMigracao;
 // table of applied scripts, which holds the schema version every run checks first: it is
 // emptied and refilled in one transaction, so that a run that ends part way leaves its old
 // rows or its new ones, never none.
+//
+// The indexes of a refilled table that back no constraint are inactive while its rows go in
+// (TPassosIndices).
 //
 // Given a proof, a table whose destination already holds the source's rows (count, then
 // digest) is kept as it is: a run after one that failed part way copies only what is missing.
@@ -51,6 +55,11 @@ public:
     // The foreign keys the run creates again after the copy: a table is kept only when every
     // table it refers to is kept too, so that no kept row is left pointing at an emptied one.
     void DefinirChaves(std::vector<TChaveEstrangeira> chaves) { FChaves = std::move(chaves); }
+    // The indexes the last ImportarTabelas could not activate again.
+    const std::vector<std::string>& IndicesNaoReativados() const noexcept
+    {
+        return FIndices.NaoReativados();
+    }
     // The verdicts of the tables this run kept as they were.
     const std::vector<TVereditoTabela>& Mantidas() const noexcept { return FMantidas; }
 
@@ -73,6 +82,7 @@ private:
     TLadoCopia& batMoveReader;
     TLadoCopia& batMoveWriter;
     TProvaMigracao* FProva = nullptr;
+    TPassosIndices FIndices;
     std::vector<TVereditoTabela> FMantidas;
     std::vector<TChaveEstrangeira> FChaves;
 };

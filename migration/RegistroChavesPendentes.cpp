@@ -135,6 +135,41 @@ bool DeJson(const QJsonValue& valor, TChaveEstrangeira& chave, std::string& moti
     return true;
 }
 
+// An index's row and the file's entry for it. In the table an index's definition says its
+// kind, which no key's has.
+QJsonObject ParaJson(const TIndicePendente& indice)
+{
+    return QJsonObject{
+        {"tipo", "indice"},
+        {"tabela", Texto(indice.Tabela)},
+        {"nome", Texto(indice.Nome)},
+        {"sql", Texto(indice.SQLAtivar())},
+    };
+}
+
+bool EhIndice(const QJsonObject& objeto)
+{
+    return objeto["tipo"].toString() == "indice";
+}
+
+bool DeJson(const QJsonValue& valor, TIndicePendente& indice, std::string& motivo)
+{
+    if (!valor.isObject()) {
+        motivo = "um índice não é um objeto";
+        return false;
+    }
+    const QJsonObject objeto = valor.toObject();
+    return LerNome(objeto, "tabela", indice.Tabela, motivo) &&
+           LerNome(objeto, "nome", indice.Nome, motivo);
+}
+
+void AcrescentarIndice(TLeituraChavesPendentes& leitura, std::set<std::string>& achados,
+                       TIndicePendente indice)
+{
+    if (achados.insert(indice.Nome).second)
+        leitura.Indices.push_back(std::move(indice));
+}
+
 void AcrescentarChave(TLeituraChavesPendentes& leitura, std::set<std::string>& achadas,
             TChaveEstrangeira chave)
 {
@@ -204,6 +239,17 @@ TLeituraChavesPendentes TRegistroChavesPendentes::LerArquivo(const std::string& 
             return dano(motivo);
         AcrescentarChave(lidas, achadas, std::move(chave));
     }
+    const QJsonValue indices = documento.object()["indices"];
+    if (!indices.isUndefined() && !indices.isArray())
+        return dano("\"indices\" não é uma lista");
+    std::set<std::string> achados;
+    for (const QJsonValue& valor : indices.toArray()) {
+        TIndicePendente indice;
+        std::string motivo;
+        if (!DeJson(valor, indice, motivo))
+            return dano(motivo);
+        AcrescentarIndice(lidas, achados, std::move(indice));
+    }
     return lidas;
 }
 
@@ -211,6 +257,7 @@ TLeituraChavesPendentes TRegistroChavesPendentes::Ler()
 {
     TLeituraChavesPendentes leitura;
     std::set<std::string> achadas;
+    std::set<std::string> achados;
     if (TabelaExiste()) {
         TConsulta consulta(&FDestino, std::string("select TABELA, NOME, DEFINICAO from ") +
                                           Tabela + " order by TABELA, NOME");
@@ -229,13 +276,20 @@ TLeituraChavesPendentes TRegistroChavesPendentes::Ler()
             const QJsonDocument documento = QJsonDocument::fromJson(
                 QByteArray::fromStdString(consulta.Campo("DEFINICAO").ComoTexto()), &erro);
             TChaveEstrangeira chave;
+            TIndicePendente indice;
+            const bool ehIndice = !documento.isNull() && EhIndice(documento.object());
             std::string motivo;
             if (documento.isNull())
                 motivo = erro.errorString().toStdString();
-            else if (DeJson(documento.object(), chave, motivo) &&
+            else if (ehIndice && DeJson(documento.object(), indice, motivo) &&
+                     (indice.Tabela != tabela || indice.Nome != nome))
+                motivo = "a definição é de outro índice";
+            else if (!ehIndice && DeJson(documento.object(), chave, motivo) &&
                      (chave.Tabela != tabela || chave.Nome != nome))
                 motivo = "a definição é de outra chave";
-            if (motivo.empty())
+            if (motivo.empty() && ehIndice)
+                AcrescentarIndice(leitura, achados, std::move(indice));
+            else if (motivo.empty())
                 AcrescentarChave(leitura, achadas, std::move(chave));
             else
                 leitura.Danos.push_back(std::string("A tabela ") + Tabela +
@@ -247,16 +301,29 @@ TLeituraChavesPendentes TRegistroChavesPendentes::Ler()
     TLeituraChavesPendentes arquivo = LerArquivo(FArquivo);
     for (TChaveEstrangeira& chave : arquivo.Chaves)
         AcrescentarChave(leitura, achadas, std::move(chave));
+    for (TIndicePendente& indice : arquivo.Indices)
+        AcrescentarIndice(leitura, achados, std::move(indice));
     for (std::string& dano : arquivo.Danos)
         leitura.Danos.push_back(std::move(dano));
     return leitura;
 }
 
-void TRegistroChavesPendentes::Gravar(const std::vector<TChaveEstrangeira>& chaves)
+void TRegistroChavesPendentes::GravarChaves(const std::vector<TChaveEstrangeira>& chaves)
+{
+    Gravar(chaves, Ler().Indices);
+}
+
+void TRegistroChavesPendentes::GravarIndices(const std::vector<TIndicePendente>& indices)
+{
+    Gravar(Ler().Chaves, indices);
+}
+
+void TRegistroChavesPendentes::Gravar(const std::vector<TChaveEstrangeira>& chaves,
+                                      const std::vector<TIndicePendente>& indices)
 {
     const bool existe = TabelaExiste();
-    if (chaves.empty()) {
-        GravarArquivo(chaves);
+    if (chaves.empty() && indices.empty()) {
+        GravarArquivo(chaves, indices);
         if (existe)
             ExcluirTabela();
         return;
@@ -273,12 +340,19 @@ void TRegistroChavesPendentes::Gravar(const std::vector<TChaveEstrangeira>& chav
                 LiteralSql(QJsonDocument(ParaJson(chave)).toJson(QJsonDocument::Compact)
                                .toStdString()) +
                 ", " + LiteralSql(chave.SQLCriar()) + ")");
+        for (const TIndicePendente& indice : indices)
+            FDestino.Executar(
+                std::string("insert into ") + Tabela + " (TABELA, NOME, DEFINICAO, SQL) values (" +
+                LiteralSql(indice.Tabela) + ", " + LiteralSql(indice.Nome) + ", " +
+                LiteralSql(QJsonDocument(ParaJson(indice)).toJson(QJsonDocument::Compact)
+                               .toStdString()) +
+                ", " + LiteralSql(indice.SQLAtivar()) + ")");
         FDestino.Commit();
     } catch (...) {
         FDestino.Rollback();
         throw;
     }
-    GravarArquivo(chaves);
+    GravarArquivo(chaves, indices);
 }
 
 // With nobody else attached (the run refuses a destination in use) only the server's garbage
@@ -296,10 +370,19 @@ void TRegistroChavesPendentes::ExcluirTabela()
     }
 }
 
+// Index rows are told from key rows by their statement, which the record itself writes.
 void TRegistroChavesPendentes::Remover(const TChaveEstrangeira& chave)
 {
     FDestino.Executar(std::string("delete from ") + Tabela + " where TABELA = " +
-                      LiteralSql(chave.Tabela) + " and NOME = " + LiteralSql(chave.Nome));
+                      LiteralSql(chave.Tabela) + " and NOME = " + LiteralSql(chave.Nome) +
+                      " and coalesce(SQL, '') not starting with 'alter index '");
+}
+
+void TRegistroChavesPendentes::Remover(const TIndicePendente& indice)
+{
+    FDestino.Executar(std::string("delete from ") + Tabela + " where TABELA = " +
+                      LiteralSql(indice.Tabela) + " and NOME = " + LiteralSql(indice.Nome) +
+                      " and SQL starting with 'alter index '");
 }
 
 void TRegistroChavesPendentes::GuardarArquivoDanificado()
@@ -315,13 +398,14 @@ void TRegistroChavesPendentes::GuardarArquivoDanificado()
                                  arquivo.errorString().toStdString());
 }
 
-void TRegistroChavesPendentes::GravarArquivo(const std::vector<TChaveEstrangeira>& chaves) const
+void TRegistroChavesPendentes::GravarArquivo(const std::vector<TChaveEstrangeira>& chaves,
+                                             const std::vector<TIndicePendente>& indices) const
 {
     const auto falha = [this](const QString& motivo) {
         return std::runtime_error("O registro das chaves estrangeiras pendentes (" + FArquivo +
                                   ") não pôde ser gravado: " + motivo.toStdString());
     };
-    if (chaves.empty()) {
+    if (chaves.empty() && indices.empty()) {
         QFile arquivo(Texto(FArquivo));
         if (arquivo.exists() && !arquivo.remove())
             throw falha(arquivo.errorString());
@@ -332,7 +416,11 @@ void TRegistroChavesPendentes::GravarArquivo(const std::vector<TChaveEstrangeira
     QJsonArray lista;
     for (const TChaveEstrangeira& chave : chaves)
         lista.append(ParaJson(chave));
-    const QJsonObject documento{{"banco", Texto(FBanco)}, {"chaves", lista}};
+    QJsonArray listaIndices;
+    for (const TIndicePendente& indice : indices)
+        listaIndices.append(ParaJson(indice));
+    const QJsonObject documento{
+        {"banco", Texto(FBanco)}, {"chaves", lista}, {"indices", listaIndices}};
 
     // Written aside and renamed over the old record, so that a process killed while writing
     // leaves the old record or the new one, never half of one.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChaveEstrangeira.h"
+#include "IndicePendente.h"
 
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@ class TConexao;
 // for each part that could not be read (naming the file, or the table and its row).
 struct TLeituraChavesPendentes {
     std::vector<TChaveEstrangeira> Chaves;
+    std::vector<TIndicePendente> Indices;
     std::vector<std::string> Danos;
 };
 
@@ -20,7 +22,9 @@ struct TLeituraChavesPendentes {
 // after the destination's path, as the technician's copy. Both are written before the first
 // key is dropped; a key's row goes once the key exists again, and when no key is pending the
 // table is dropped and the file removed, so that a finished destination keeps nothing of the
-// tool's.
+// tool's. The indexes a run sets inactive while a table is refilled are kept the same way,
+// next to the keys, until they are active again; a record written before indexes were kept
+// simply has none.
 class TRegistroChavesPendentes {
 public:
     // The tool's own table in the destination: none of the run's tables. The table list, the
@@ -43,11 +47,17 @@ public:
     // Only the file: for whoever cannot reach the destination.
     static TLeituraChavesPendentes LerArquivo(const std::string& arquivo);
 
-    // Replaces both copies with these keys: the table's rows in one transaction, then the file.
-    // No keys: the table is dropped and the file removed.
-    void Gravar(const std::vector<TChaveEstrangeira>& chaves);
-    // One key exists again: its row goes (the file is brought up to date by the next Gravar).
+    // Replaces both copies with these keys and indexes: the table's rows in one transaction,
+    // then the file. Nothing pending: the table is dropped and the file removed.
+    void Gravar(const std::vector<TChaveEstrangeira>& chaves,
+                const std::vector<TIndicePendente>& indices);
+    // Replaces the keys, or the indexes, keeping what the record holds of the other kind.
+    void GravarChaves(const std::vector<TChaveEstrangeira>& chaves);
+    void GravarIndices(const std::vector<TIndicePendente>& indices);
+    // One key exists again, or one index is active again: its row goes (the file is brought
+    // up to date by the next Gravar).
     void Remover(const TChaveEstrangeira& chave);
+    void Remover(const TIndicePendente& indice);
     // A damaged file is moved aside (to Arquivo() + ".descartado"), so that the technician
     // still has it once the run has written a new one.
     void GuardarArquivoDanificado();
@@ -55,7 +65,8 @@ public:
 private:
     bool TabelaExiste();
     void ExcluirTabela();
-    void GravarArquivo(const std::vector<TChaveEstrangeira>& chaves) const;
+    void GravarArquivo(const std::vector<TChaveEstrangeira>& chaves,
+                       const std::vector<TIndicePendente>& indices) const;
 
     TConexao& FDestino;
     std::string FBanco;

@@ -5,7 +5,8 @@
 //
 // The pair is the application fixture plus 45 generated tables holding N rows in all (default
 // 1000000): documents with a yes/no column, items with a foreign key to them, notes with a
-// text blob, with triggers and sequences as the application has them. The destination has the
+// text blob, with triggers and sequences as the application has them, and the secondary
+// indexes of a customer's schema (issue date, customer, state on documents; product on items). The destination has the
 // same schema with its generated tables empty. The server's own time is the sum, over the
 // generated tables, of "insert into <twin> select ..." inside the source database. The last
 // lines are "migration/server ratio: R" (server time / migration time; the goal is 0.35 or
@@ -52,6 +53,24 @@ struct TTabela {
     std::string Pai; // the documents table an items table refers to
     long LinhasPai = 0;
 };
+
+// The secondary indexes a customer's business tables carry: dates, customer codes, states
+// on documents, the product on items.
+std::vector<std::string> CriacaoIndices(const TTabela& tabela, const std::string& nome)
+{
+    const auto indice = [&nome](const std::string& coluna) {
+        return "create index IX_" + nome + "_" + coluna + " on " + nome + " (" + coluna + ")";
+    };
+    switch (tabela.Forma) {
+    case TForma::Documento:
+        return {indice("EMISSAO"), indice("CLIENTE"), indice("SITUACAO")};
+    case TForma::Item:
+        return {indice("PRODUTO")};
+    case TForma::Nota:
+        break;
+    }
+    return {};
+}
 
 // Columns the migration copies (all but COD_ATUALIZACAO).
 std::string Colunas(TForma forma)
@@ -129,6 +148,8 @@ void CriarEsquema(TConexao& conexao, const std::vector<TTabela>& tabelas)
 {
     for (const TTabela& tabela : tabelas) {
         conexao.Executar(Criacao(tabela, tabela.Nome, true));
+        for (const std::string& indice : CriacaoIndices(tabela, tabela.Nome))
+            conexao.Executar(indice);
         if (tabela.Forma != TForma::Documento)
             continue;
         const std::string sequencia = "SEQ_" + tabela.Nome;
@@ -172,11 +193,14 @@ void Preencher(TConexao& conexao, const TTabela& tabela)
 }
 
 // The server's own time for one table's rows: insert into a twin without foreign key or
-// trigger (the migration copies with both out of the way) by select, in the same database.
+// trigger (the migration copies with both out of the way), with the same secondary indexes,
+// by select, in the same database.
 double TempoServidor(TConexao& conexao, const TTabela& tabela)
 {
     const std::string gemea = tabela.Nome + "_SRV";
     conexao.Executar(Criacao(tabela, gemea, false));
+    for (const std::string& indice : CriacaoIndices(tabela, gemea))
+        conexao.Executar(indice);
     const std::string colunas = Colunas(tabela.Forma);
     const auto inicio = TRelogio::now();
     conexao.Executar("insert into " + gemea + " (" + colunas + ") select " + colunas + " from " +
@@ -310,6 +334,8 @@ int main(int argc, char** argv)
         {
             TRelatorioCronometrado relatorioFalha;
             TMigracao falha(relatorioFalha);
+            // The check before the run would refuse the planted rows; the run must meet them.
+            falha.DispensarVerificacao(true);
             if (falha.Iniciar(bancoOrigem.Caminho(), bancoDestino.Caminho()) !=
                 TResultadoMigracao::Falhou) {
                 std::fprintf(stderr, "the run meant to fail at %s did not\n", ultima.c_str());

@@ -4,6 +4,8 @@
 #include "Consulta.h"
 #include "NomeSql.h"
 #include "PassosChavesEstrangeiras.h"
+#include "PassosIndices.h"
+#include "RegistroChavesPendentes.h"
 
 #include <algorithm>
 #include <functional>
@@ -133,6 +135,7 @@ void TProvaMigracao::Reiniciar()
 {
     FTabelas.clear();
     FCatalogoLido = false;
+    FIndicesAtivos.clear();
 }
 
 void TProvaMigracao::LerCatalogo()
@@ -312,6 +315,7 @@ TResultadoProva TProvaMigracao::Provar(const std::vector<std::string>& tabelas,
     acrescentar(ConferirSequenciadores());
     acrescentar(ConferirIdentidades(tabelas));
     acrescentar(ConferirChavesPendentes());
+    acrescentar(ConferirIndices());
     acrescentar(ConferirGatilhos());
     return resultado;
 }
@@ -385,6 +389,28 @@ std::vector<std::string> TProvaMigracao::ConferirChavesPendentes()
     std::vector<std::string> diferencas;
     for (const std::string& sql : TPassosChavesEstrangeiras::Pendentes(FDestino))
         diferencas.push_back("Chave estrangeira ausente no DESTINO: " + sql + ".");
+    return diferencas;
+}
+
+// Every index that was active when the run began is active, and none is left recorded as set
+// inactive by a run.
+std::vector<std::string> TProvaMigracao::ConferirIndices()
+{
+    const std::set<std::string> ativos = TPassosIndices::Ativos(FDestino);
+    std::set<std::string> conferir = FIndicesAtivos;
+    std::set<std::string> registrados;
+    for (const TIndicePendente& indice : TRegistroChavesPendentes(FDestino).Ler().Indices) {
+        conferir.insert(indice.Tabela + "." + indice.Nome);
+        registrados.insert(indice.Tabela + "." + indice.Nome);
+    }
+    std::vector<std::string> diferencas;
+    for (const std::string& indice : conferir) {
+        if (!ativos.count(indice))
+            diferencas.push_back("Índice inativo no DESTINO: " + indice + ".");
+        else if (registrados.count(indice))
+            diferencas.push_back("Índice ainda registrado como pendente no DESTINO: " + indice +
+                                 ".");
+    }
     return diferencas;
 }
 

@@ -5,6 +5,7 @@
 #include "TabelaProva.h"
 
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -20,8 +21,8 @@ public:
 
 // Proves a pair: each copied table's row count and content digest, computed by each server on
 // its own database, both sides read at once on their own attachment and each in one read-only
-// snapshot; then the sequences, the identity columns, the pending foreign keys and the
-// triggers. It changes nothing in either database.
+// snapshot; then the sequences, the identity columns, the pending foreign keys, the
+// indexes a run sets inactive and the triggers. It changes nothing in either database.
 //
 // A table's digest is one sum per copied column of the column's folded hash times the folded
 // hash of the row's key: a NULL counts, and values swapped between rows change it. The
@@ -36,6 +37,10 @@ public:
     // Forgets the destination's catalogue read by an earlier run: the next comparison reads it
     // again.
     void Reiniciar();
+
+    // The indexes (as "TABELA.INDICE") that were active when the run began: each must be
+    // active once it is over. Forgotten by Reiniciar.
+    void DefinirIndicesAtivos(std::set<std::string> indices) { FIndicesAtivos = std::move(indices); }
 
     // The tables a run copies from this destination: its user tables but the ones it keeps
     // and the tool's own.
@@ -66,10 +71,12 @@ private:
     std::vector<std::string> ConferirSequenciadores();
     std::vector<std::string> ConferirIdentidades(const std::vector<std::string>& tabelas);
     std::vector<std::string> ConferirChavesPendentes();
+    std::vector<std::string> ConferirIndices();
     std::vector<std::string> ConferirGatilhos();
 
     TConexao& FOrigem;
     TConexao& FDestino;
     std::map<std::string, TTabelaProva> FTabelas;
     bool FCatalogoLido = false;
+    std::set<std::string> FIndicesAtivos;
 };
