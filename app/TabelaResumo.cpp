@@ -52,15 +52,18 @@ TTabelaResumo::TTabelaResumo(QWidget* AParent) : QTableWidget(AParent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSortingEnabled(true);
+    // Sorted only on a click, so that a new summary shows in the run's own order.
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setSortIndicatorShown(true);
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, &TTabelaResumo::Ordenar);
     verticalHeader()->setVisible(false);
     horizontalHeader()->setStretchLastSection(true);
 }
 
 void TTabelaResumo::Mostrar(const std::vector<TResumoTabela>& ATabelas)
 {
-    // Rows are filled unsorted: a sort under way would move a row between two of its cells.
-    setSortingEnabled(false);
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     clearContents();
     setRowCount(static_cast<int>(ATabelas.size()));
     for (int linha = 0; linha < rowCount(); ++linha) {
@@ -74,8 +77,15 @@ void TTabelaResumo::Mostrar(const std::vector<TResumoTabela>& ATabelas)
         setItem(linha, 4, Item(QString::fromUtf8(TResumoTabela::TextoCaminho(tabela.Caminho))));
         setItem(linha, 5, Item(QString::fromUtf8(TResumoTabela::TextoConferencia(tabela.Conferencia))));
     }
-    setSortingEnabled(true);
     resizeColumnsToContents();
+}
+
+// The header turns its indicator at each click (a second click on a column reverses it); no
+// column is the run's own order.
+void TTabelaResumo::Ordenar(int AColuna, Qt::SortOrder AOrdem)
+{
+    if (AColuna >= 0)
+        sortItems(AColuna, AOrdem);
 }
 
 void TTabelaResumo::Limpar()

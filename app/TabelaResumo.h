@@ -25,4 +25,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* AEvento) override;
+
+private:
+    void Ordenar(int AColuna, Qt::SortOrder AOrdem);
 };

@@ -566,7 +566,7 @@ void TfrmPrincipal::MostrarResultado(const std::string& linha, bool falha)
             const QString umaLinha = QString(texto).replace(QStringLiteral("\r\n"), QStringLiteral(" ")).trimmed();
             lblResultado->setText(umaLinha);
             lblResultado->setToolTip(QString(texto).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-            lblResultado->setStyleSheet(falha ? QStringLiteral("color: red;") : QString());
+            lblResultado->setStyleSheet(falha ? QStringLiteral("color: rgb(255, 0, 0);") : QString());
         },
         false);
 }
