@@ -426,6 +426,10 @@ void TExecucaoJanelaTest::CheckListsProblemsInTheLog()
     QVERIFY2(textos.contains("Verificando tabela... PRODUTOS"), qPrintable(f.Log()->toPlainText()));
     QVERIFY(textos.contains("Erro: SO_DESTINO: A tabela SO_DESTINO do DESTINO não existe na ORIGEM."));
     QVERIFY2(textos.last().startsWith("Verificação concluída: "), qPrintable(textos.last()));
+    QCOMPARE(f.Controle<QLabel>("lblResultado")->text(), textos.last());
+    // A check copies nothing: no summary.
+    QCOMPARE(f.Controle<QTableWidget>("grdResumo")->rowCount(), 0);
+    QVERIFY(!f.Controle<QTabBar>("tabVista")->isTabEnabled(1));
     QCOMPARE(f.Log()->palette().color(QPalette::Text), QApplication::palette().color(QPalette::Text));
     QCOMPARE(f.Total()->Posicao(), f.Total()->Maximo());
     QVERIFY(f.Iniciar()->isEnabled());
