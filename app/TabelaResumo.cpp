@@ -58,6 +58,8 @@ TTabelaResumo::TTabelaResumo(QWidget* AParent) : QTableWidget(AParent)
     horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     connect(horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, &TTabelaResumo::Ordenar);
     verticalHeader()->setVisible(false);
+    // Rows as close as the log's lines, so that a run's tables fit in view.
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setStretchLastSection(true);
 }
 
