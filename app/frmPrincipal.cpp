@@ -11,6 +11,7 @@
 #include "RegistroChavesPendentes.h"
 #include "PonteiroOcupado.h"
 #include "SeletorArquivo.h"
+#include "TabelaResumo.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -26,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTextDocument>
 #include <QThread>
 #include <QtMath>
@@ -40,6 +42,11 @@ constexpr QRect CRetanguloLog(16, 133, 931, 507);
 // them and this many lines of the log in view.
 constexpr int CLarguraMinima = 480;
 constexpr int CLinhasLogVisiveis = 5;
+// The tabs of the log and the summary, and the result line beside them, in the free band
+// between the destination's box and the log.
+constexpr QRect CRetanguloVistas(16, 110, 160, 23);
+constexpr QRect CRetanguloResultado(184, 113, 763, 17);
+enum { CVistaLog, CVistaResumo };
 
 QFont FonteLog()
 {
@@ -157,6 +164,24 @@ void TfrmPrincipal::CriarComponentes()
     const int alturaLogMinima = CLinhasLogVisiveis * QFontMetrics(memInfo->font()).lineSpacing() +
                                 2 * (memInfo->frameWidth() + qCeil(memInfo->document()->documentMargin()));
     cliente->setMinimumSize(CLarguraMinima, CTamanhoCliente.height() - CRetanguloLog.height() + alturaLogMinima);
+
+    grdResumo = new TTabelaResumo(cliente);
+    grdResumo->hide();
+    FAncoras->Adicionar(grdResumo, CRetanguloLog, A::akLeft | A::akTop | A::akRight | A::akBottom);
+
+    tabVista = new QTabBar(cliente);
+    tabVista->setObjectName(QStringLiteral("tabVista"));
+    tabVista->addTab(QStringLiteral("Log"));
+    tabVista->addTab(QStringLiteral("Resumo"));
+    tabVista->setTabEnabled(CVistaResumo, false);
+    tabVista->setDrawBase(false);
+    tabVista->setFocusPolicy(Qt::NoFocus);
+    connect(tabVista, &QTabBar::currentChanged, this, &TfrmPrincipal::MostrarVista);
+    FAncoras->Adicionar(tabVista, CRetanguloVistas, A::akLeft | A::akTop);
+
+    lblResultado = new QLabel(cliente);
+    lblResultado->setObjectName(QStringLiteral("lblResultado"));
+    FAncoras->Adicionar(lblResultado, CRetanguloResultado, A::akLeft | A::akTop | A::akRight);
 
     pgbTotal = new TBarraProgresso(cliente);
     pgbTotal->setObjectName(QStringLiteral("pgbTotal"));
@@ -286,6 +311,11 @@ void TfrmPrincipal::ExecutarComando(
     FErroExecucao = nullptr;
     FChavesAMostrar = false;
     FRecusada = false;
+    grdResumo->Limpar();
+    tabVista->setCurrentIndex(CVistaLog);
+    tabVista->setTabEnabled(CVistaResumo, false);
+    lblResultado->clear();
+    lblResultado->setToolTip(QString());
     FExecucao.reset(QThread::create([this, AExecutar = std::move(AExecutar), origem, destino] {
         try {
             AExecutar(origem, destino);
@@ -509,4 +539,34 @@ void TfrmPrincipal::Abandonar(const std::string& mensagem, bool comFocoBotaoOk)
 void TfrmPrincipal::MostrarFalhaGatilho(const std::string& mensagem)
 {
     NaJanela([this, texto = Texto(mensagem)] { TCaixaMensagem::MostrarFalhaGatilho(texto, this); }, true);
+}
+
+void TfrmPrincipal::MostrarVista(int AVista)
+{
+    memInfo->setVisible(AVista == CVistaLog);
+    grdResumo->setVisible(AVista == CVistaResumo);
+}
+
+// The engine keeps the summary only for the length of the call: its tables are copied over.
+void TfrmPrincipal::MostrarResumo(const TResumoMigracao& resumo)
+{
+    NaJanela(
+        [this, tabelas = resumo.Tabelas()] {
+            grdResumo->Mostrar(tabelas);
+            tabVista->setTabEnabled(CVistaResumo, true);
+        },
+        false);
+}
+
+// An error line runs over several display lines: the label shows them as one.
+void TfrmPrincipal::MostrarResultado(const std::string& linha, bool falha)
+{
+    NaJanela(
+        [this, texto = Texto(linha), falha] {
+            const QString umaLinha = QString(texto).replace(QStringLiteral("\r\n"), QStringLiteral(" ")).trimmed();
+            lblResultado->setText(umaLinha);
+            lblResultado->setToolTip(QString(texto).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+            lblResultado->setStyleSheet(falha ? QStringLiteral("color: rgb(255, 0, 0);") : QString());
+        },
+        false);
 }

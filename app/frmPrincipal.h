@@ -18,6 +18,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QTabBar;
 class QThread;
 class TAncoras;
 class TBarraProgresso;
@@ -26,6 +27,7 @@ class TPainelProgresso;
 class TSeletorArquivo;
 class TMigracao;
 class TPonteiroOcupado;
+class TTabelaResumo;
 
 // The tool's one window: the two database files, the Start command, the log and the two
 // progress bars. A run goes on a worker thread so that the window keeps repainting and
@@ -82,6 +84,9 @@ private:
     void MostrarFalhaGatilho(const std::string& mensagem) override;
     void ProgressoCopia(const std::string& tabela, std::int64_t linhas,
                         double linhasPorSegundo) override;
+    void MostrarResumo(const TResumoMigracao& resumo) override;
+    void MostrarResultado(const std::string& linha, bool falha) override;
+    void MostrarVista(int AVista);
 
     QLabel* Label1 = nullptr;
     QLineEdit* edtArquivoOrigem = nullptr;
@@ -95,6 +100,11 @@ private:
     TSeletorArquivo* FileOpenDialog1 = nullptr;
     TBotaoIniciarParar* FBotaoIniciarParar = nullptr;
     TPainelProgresso* FPainelProgresso = nullptr;
+    // The log and the last run's summary share the log's place; the tabs switch between them.
+    QTabBar* tabVista = nullptr;
+    TTabelaResumo* grdResumo = nullptr;
+    // The last command's result line, in view wherever the log was scrolled.
+    QLabel* lblResultado = nullptr;
     TCabecalhoLog::TComando FComando = TCabecalhoLog::TComando::Importacao;
     QString FOrigemComando;
     QString FDestinoComando;

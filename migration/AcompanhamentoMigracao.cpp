@@ -34,6 +34,12 @@ void TAcompanhamentoMigracao::AdicionarLog(const std::string& Texto)
     FRelatorio.AcrescentarLinhaLog(FormatarLinha(std::time(nullptr), Texto));
 }
 
+void TAcompanhamentoMigracao::AdicionarResultado(const std::string& Texto, bool falha)
+{
+    AdicionarLog(Texto);
+    FRelatorio.MostrarResultado(Texto, falha);
+}
+
 namespace {
 
 double Segundos(std::chrono::steady_clock::duration duracao)

@@ -23,6 +23,8 @@ public:
     // Appends the log line for Texto, stamped with the current time of day; the line is
     // also the work under way from now on.
     void AdicionarLog(const std::string& Texto);
+    // The log line that ends a run or a check: logged, then shown as its result.
+    void AdicionarResultado(const std::string& Texto, bool falha = false);
     void LimparLog() { FRelatorio.LimparLog(); }
     void MarcarFalha() { FRelatorio.MarcarFalha(); }
 

@@ -62,6 +62,7 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     if (!marca.Adquirida())
         return TResultadoMigracao::Ocupada;
     FUltimaProva = {};
+    FPassosTabelas.Resumo().Limpar();
     if (!Abrir(arquivoOrigem, arquivoDestino))
         return TResultadoMigracao::Abandonada;
     FAcompanhamento.IniciarCronometro();
@@ -107,10 +108,11 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
         ExecutarPassos();
     } catch (const std::exception& erro) {
         FAcompanhamento.PararCronometro();
+        RegistrarResumo();
         // A stop asked for may surface as whatever the statement under way was told by the
         // server (a cancelled operation, a connection shut down): it is the stop all the same.
         if (FCancelamento.Solicitado()) {
-            FAcompanhamento.AdicionarLog(LinhaInterrupcao);
+            FAcompanhamento.AdicionarResultado(LinhaInterrupcao);
             return TResultadoMigracao::Interrompida;
         }
         RegistrarErro(erro, TMomentoFalha::Importacao);
@@ -143,7 +145,7 @@ TResultadoVerificacao TMigracao::Verificar(const std::string& arquivoOrigem,
     } catch (const std::exception& erro) {
         FAcompanhamento.PararCronometro();
         if (FCancelamento.Solicitado()) {
-            FAcompanhamento.AdicionarLog(LinhaInterrupcaoVerificacao);
+            FAcompanhamento.AdicionarResultado(LinhaInterrupcaoVerificacao);
             return TResultadoVerificacao::Interrompida;
         }
         RegistrarErro(erro, TMomentoFalha::Verificacao);
@@ -199,8 +201,10 @@ void TMigracao::RegistrarErro(const std::exception& erro, TMomentoFalha momento)
     if (const auto* banco = dynamic_cast<const EBancoDados*>(&erro))
         explicacao = TExplicacaoFalha::Explicar(*banco, momento);
     FAcompanhamento.MarcarFalha();
-    FAcompanhamento.AdicionarLog(std::string("Ocorreu um erro: \r\n") +
-                                 (explicacao.empty() ? "" : explicacao + "\r\n") + erro.what());
+    FAcompanhamento.AdicionarResultado(std::string("Ocorreu um erro: \r\n") +
+                                           (explicacao.empty() ? "" : explicacao + "\r\n") +
+                                           erro.what(),
+                                       true);
 }
 
 // What a run and a check open with: the files validated, the connections pointed at them, the
@@ -296,7 +300,22 @@ void TMigracao::ExecutarPassos()
         throw EProvaDiferente("O DESTINO não ficou igual à ORIGEM: " +
                               std::to_string(FUltimaProva.Linhas().size()) +
                               " diferença(s), listadas acima.");
-    FAcompanhamento.AdicionarLog("Importação concluída.");
+    RegistrarResumo();
+    FAcompanhamento.AdicionarResultado("Importação concluída.");
+}
+
+// A run that reached the copy of its tables sums it up just before its last line, with the
+// proof's verdicts when it got that far.
+void TMigracao::RegistrarResumo()
+{
+    TResumoMigracao& resumo = FPassosTabelas.Resumo();
+    if (!resumo.Iniciado())
+        return;
+    resumo.AplicarProva(FUltimaProva);
+    for (const std::string& linha : resumo.Linhas())
+        FAcompanhamento.AdicionarLog(linha);
+    FAcompanhamento.Relatorio().MostrarResumo(resumo);
+    resumo.Limpar();
 }
 
 void TMigracao::DefinirDescarteChavesPendentes(bool descartar) noexcept

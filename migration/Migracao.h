@@ -134,6 +134,7 @@ private:
     void RegistrarErro(const std::exception& erro, TMomentoFalha momento);
     bool ValidarArquivos(const std::string& arquivoOrigem, const std::string& arquivoDestino);
     void ExecutarPassos();
+    void RegistrarResumo();
     bool ProvarResultado(const std::vector<std::string>& tabelas,
                          const std::vector<std::string>& mantidas);
 

@@ -105,6 +105,8 @@ void TPassosTabelas::ImportarTabelas()
 {
     TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
     FMantidas.clear();
+    FResumo.Limpar();
+    FResumo.Iniciar();
     if (FProva) {
         FProva->Reiniciar();
         FMantidas = FProva->TabelasIguais({FTabelas.begin(), FTabelas.end()});
@@ -145,7 +147,9 @@ void TPassosTabelas::ImportarTabelas()
     ContarLinhas();
     acompanhamento.Reiniciar(TBarra::Atual, FTabelas.Quantidade());
     for (const std::string& tabela : FTabelas) {
-        if (!Mantida(tabela)) {
+        if (Mantida(tabela)) {
+            RegistrarMantida(tabela);
+        } else {
             ImportarTabela(tabela);
             FIndices.Ativar(tabela);
         }
@@ -188,6 +192,13 @@ bool TPassosTabelas::Mantida(const std::string& tabela) const
     return false;
 }
 
+void TPassosTabelas::RegistrarMantida(const std::string& tabela)
+{
+    for (const TVereditoTabela& veredito : FMantidas)
+        if (veredito.Tabela == tabela)
+            FResumo.Registrar({tabela, veredito.LinhasDestino, 0, TCaminhoResumo::Mantida});
+}
+
 void TPassosTabelas::LimparTabela(const std::string& tabela)
 {
     FContexto.Cancelamento.Verificar();
@@ -224,9 +235,12 @@ void TPassosTabelas::ImportarTabela(const std::string& tabela)
     const auto contada = FLinhasOrigem.find(tabela);
     acompanhamento.IniciarTabela(tabela, contada == FLinhasOrigem.end() ? -1 : contada->second);
     const auto inicio = std::chrono::steady_clock::now();
+    std::int64_t escritas = 0;
     TCopiaExterna copia(batMove);
     copia.DefinirCancelamento(&FContexto.Cancelamento);
-    copia.DefinirObservadorProgresso([&acompanhamento, &relatorio, &tabela, inicio](std::int64_t linhas) {
+    copia.DefinirObservadorProgresso([&acompanhamento, &relatorio, &tabela, &escritas,
+                                      inicio](std::int64_t linhas) {
+        escritas = linhas;
         const std::chrono::duration<double> decorrido = std::chrono::steady_clock::now() - inicio;
         const double porSegundo =
             decorrido.count() > 0 ? static_cast<double>(linhas) / decorrido.count() : 0.0;
@@ -234,14 +248,34 @@ void TPassosTabelas::ImportarTabela(const std::string& tabela)
         relatorio.ProgressoCopia(tabela, linhas, porSegundo);
     });
 
-    if (tabela != TabelaVersao) {
-        if (FServidorAbreOrigem)
-            copia.Executar();
+    // A table the copy fails on is summed up too, with the rows it had committed.
+    const bool pelaCopiaExterna = FServidorAbreOrigem && tabela != TabelaVersao;
+    const auto registrar = [&] {
+        const std::chrono::duration<double> decorrido = std::chrono::steady_clock::now() - inicio;
+        const bool servidor = pelaCopiaExterna && copia.Caminho() == TCaminhoCopia::Servidor;
+        FResumo.Registrar({tabela, escritas, decorrido.count(),
+                           servidor ? TCaminhoResumo::Servidor : TCaminhoResumo::Cliente});
+    };
+    try {
+        if (pelaCopiaExterna)
+            escritas = copia.Executar();
+        else if (tabela != TabelaVersao)
+            escritas = batMove.Executar();
         else
-            batMove.Executar();
-        acompanhamento.ConcluirTabela();
-        return;
+            escritas = CopiarTabelaVersao(tabela);
+    } catch (...) {
+        // The version table's rows go in one transaction, which the failure rolled back.
+        if (tabela == TabelaVersao)
+            escritas = 0;
+        registrar();
+        throw;
     }
+    acompanhamento.ConcluirTabela();
+    registrar();
+}
+
+std::int64_t TPassosTabelas::CopiarTabelaVersao(const std::string& tabela)
+{
     // The version table takes the client's way: the row copy commits the transaction it finds
     // open together with its rows, and rolls it back when it fails.
     TConexao& destino = FContexto.ConexaoDestino;
@@ -257,6 +291,5 @@ void TPassosTabelas::ImportarTabela(const std::string& tabela)
         }
         throw;
     }
-    batMove.Executar();
-    acompanhamento.ConcluirTabela();
+    return batMove.Executar();
 }

@@ -7,6 +7,7 @@
 #include "ListaTextos.h"
 #include "PassosIndices.h"
 #include "ResultadoProva.h"
+#include "ResumoMigracao.h"
 
 #include <cstdint>
 #include <map>
@@ -62,14 +63,19 @@ public:
     }
     // The verdicts of the tables this run kept as they were.
     const std::vector<TVereditoTabela>& Mantidas() const noexcept { return FMantidas; }
+    // Each table's rows, time and way, as the copy went (the table it failed on included);
+    // begun by ImportarTabelas.
+    TResumoMigracao& Resumo() noexcept { return FResumo; }
 
 private:
     void LimparTabela(const std::string& tabela);
     void ImportarTabela(const std::string& tabela);
+    std::int64_t CopiarTabelaVersao(const std::string& tabela);
     // The rows of every table to copy in the source, for the displays to measure the copy
     // by; counted right before it, on the source, which the run does not change meanwhile.
     void ContarLinhas();
     bool Mantida(const std::string& tabela) const;
+    void RegistrarMantida(const std::string& tabela);
 
     TContextoMigracao FContexto;
     bool FServidorAbreOrigem = true;
@@ -85,4 +91,5 @@ private:
     TPassosIndices FIndices;
     std::vector<TVereditoTabela> FMantidas;
     std::vector<TChaveEstrangeira> FChaves;
+    TResumoMigracao FResumo;
 };

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+class TResumoMigracao;
+
 // The two progress bars of a run: the run as a whole and the step under way.
 enum class TBarra { Total, Atual };
 
@@ -43,4 +45,11 @@ public:
                                 double /*linhasPorSegundo*/)
     {
     }
+
+    // A run that reached the copy of its tables ends with its summary, already in the log's
+    // lines by then; for a display of its own. Given only for the length of the call.
+    virtual void MostrarResumo(const TResumoMigracao& /*resumo*/) {}
+
+    // The line that ends a run or a check (already in the log), and whether it is a failure's.
+    virtual void MostrarResultado(const std::string& /*linha*/, bool /*falha*/) {}
 };

@@ -204,7 +204,7 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::VerificarLendo()
     if (!FSilenciosa) {
         for (const TProblemaVerificacao& problema : problemas)
             acompanhamento.AdicionarLog(problema.Linha());
-        acompanhamento.AdicionarLog(LinhaTotais(problemas));
+        acompanhamento.AdicionarResultado(LinhaTotais(problemas));
     }
     return problemas;
 }

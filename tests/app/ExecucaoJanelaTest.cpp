@@ -5,11 +5,16 @@
 #include "JanelaTeste.h"
 #include "Migracao.h"
 
+#include <QClipboard>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTabBar>
+#include <QTableWidget>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -125,6 +130,57 @@ void TExecucaoJanelaTest::CompleteRunFillsLogAndBars()
     // The newest line is in view.
     QCOMPARE(f.Log()->verticalScrollBar()->value(), f.Log()->verticalScrollBar()->maximum());
 
+    // The result stays in view with the log scrolled back to its start, outside the log.
+    auto* resultado = f.Controle<QLabel>("lblResultado");
+    QCOMPARE(resultado->text(), QString("Importação concluída."));
+    f.Log()->verticalScrollBar()->setValue(0);
+    QVERIFY(resultado->isVisible());
+    QVERIFY(!resultado->geometry().intersects(f.Log()->geometry()));
+    QVERIFY(f.Janela.centralWidget()->rect().contains(resultado->geometry()));
+
+    // The summary, one row per table of the run, shown in the log's place on its tab.
+    auto* resumo = f.Controle<QTableWidget>("grdResumo");
+    auto* vistas = f.Controle<QTabBar>("tabVista");
+    const QStringList tabelas =
+        textos.filter(QRegularExpression("^(Importando tabela|Mantendo tabela igual à da ORIGEM)\\.\\.\\. "));
+    QCOMPARE(resumo->rowCount(), tabelas.size());
+    QVERIFY(textos.contains("Resumo da importação:"));
+    QVERIFY(!resumo->isVisible());
+    vistas->setCurrentIndex(1);
+    QVERIFY(resumo->isVisible());
+    QVERIFY(!f.Log()->isVisible());
+    QCOMPARE(resumo->geometry(), f.Log()->geometry());
+    // A click on "Linhas" sorts the rows by their number, a second one the other way round.
+    const auto linhas = [resumo] {
+        QList<qint64> numeros;
+        for (int linha = 0; linha < resumo->rowCount(); ++linha)
+            numeros << resumo->item(linha, 1)->text().toLongLong();
+        return numeros;
+    };
+    QHeaderView* cabecalho = resumo->horizontalHeader();
+    const QPoint colunaLinhas(cabecalho->sectionViewportPosition(1) + 5, cabecalho->height() / 2);
+    QTest::mouseClick(cabecalho->viewport(), Qt::LeftButton, {}, colunaLinhas);
+    QList<qint64> crescente = linhas();
+    QVERIFY(std::is_sorted(crescente.begin(), crescente.end()));
+    QVERIFY(crescente.first() < crescente.last());
+    QTest::mouseClick(cabecalho->viewport(), Qt::LeftButton, {}, colunaLinhas);
+    QList<qint64> decrescente = linhas();
+    QVERIFY(std::is_sorted(decrescente.rbegin(), decrescente.rend()));
+    // Ctrl+C copies the selected rows under the columns' names, tab-separated.
+    resumo->setFocus();
+    resumo->selectRow(0);
+    QTest::keyClick(resumo, Qt::Key_C, Qt::ControlModifier);
+    const QStringList copia = QApplication::clipboard()->text().split('\n');
+    QCOMPARE(copia.size(), 3);
+    QCOMPARE(copia[0], QString("Tabela\tLinhas\tSegundos\tLinhas/s\tCaminho\tConferência"));
+    const QStringList celulas = copia[1].split('\t');
+    QCOMPARE(celulas.size(), 6);
+    QCOMPARE(celulas[0], resumo->item(0, 0)->text());
+    QCOMPARE(celulas[1].toLongLong(), decrescente.first());
+    QVERIFY2(QRegularExpression("^[0-9]+,[0-9]$").match(celulas[2]).hasMatch(), qPrintable(celulas[2]));
+    QCOMPARE(celulas[5], QString("igual"));
+    vistas->setCurrentIndex(0);
+
     QCOMPARE(f.Total()->Maximo(), 11);
     QCOMPARE(f.Total()->Posicao(), 11);
     QCOMPARE(f.Atual()->Posicao(), f.Atual()->Maximo());
@@ -180,6 +236,16 @@ void TExecucaoJanelaTest::FailedRunTurnsTheLogRedAndKeepsTheBars()
     QVERIFY2(textos.last().contains("CK_EMPRESAS_ATE_3"), qPrintable(textos.last()));
     QCOMPARE(textos.filter(QRegularExpression("^Importando tabela")).last(), QString("Importando tabela... EMPRESAS"));
     QCOMPARE(f.Log()->palette().color(QPalette::Text), QColor(255, 0, 0));
+    auto* resultado = f.Controle<QLabel>("lblResultado");
+    QVERIFY2(resultado->text().startsWith("Ocorreu um erro: "), qPrintable(resultado->text()));
+    QVERIFY(resultado->text().contains("CK_EMPRESAS_ATE_3"));
+    resultado->ensurePolished();
+    QCOMPARE(resultado->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    // The summary of the failed run ends with the table it failed on, not proven.
+    auto* resumo = f.Controle<QTableWidget>("grdResumo");
+    QVERIFY(resumo->rowCount() > 0);
+    QCOMPARE(resumo->item(resumo->rowCount() - 1, 0)->text(), QString("EMPRESAS"));
+    QCOMPARE(resumo->item(resumo->rowCount() - 1, 5)->text(), QString("não conferida"));
     QCOMPARE(f.Total()->Posicao(), 5);
     QCOMPARE(f.Atual()->Posicao(), 2);
     QVERIFY(f.Atual()->Maximo() > 2);
@@ -360,6 +426,10 @@ void TExecucaoJanelaTest::CheckListsProblemsInTheLog()
     QVERIFY2(textos.contains("Verificando tabela... PRODUTOS"), qPrintable(f.Log()->toPlainText()));
     QVERIFY(textos.contains("Erro: SO_DESTINO: A tabela SO_DESTINO do DESTINO não existe na ORIGEM."));
     QVERIFY2(textos.last().startsWith("Verificação concluída: "), qPrintable(textos.last()));
+    QCOMPARE(f.Controle<QLabel>("lblResultado")->text(), textos.last());
+    // A check copies nothing: no summary.
+    QCOMPARE(f.Controle<QTableWidget>("grdResumo")->rowCount(), 0);
+    QVERIFY(!f.Controle<QTabBar>("tabVista")->isTabEnabled(1));
     QCOMPARE(f.Log()->palette().color(QPalette::Text), QApplication::palette().color(QPalette::Text));
     QCOMPARE(f.Total()->Posicao(), f.Total()->Maximo());
     QVERIFY(f.Iniciar()->isEnabled());

@@ -297,6 +297,13 @@ TEST(LinhaComandoTest, ImportacaoConcluida)
     EXPECT_EQ(linhas.front().substr(11),
               "Preenchendo campos do tipo boleano (que estão nulos), na base de origem...");
     EXPECT_EQ(linhas.back().substr(11), "Importação concluída.");
+    // The summary closes the log too, right before its last line.
+    EXPECT_EQ(linhas.end()[-2].substr(11).rfind("Total: ", 0), 0u) << linhas.end()[-2];
+    EXPECT_NE(std::find_if(linhas.begin(), linhas.end(),
+                           [](const std::string& linha) {
+                               return linha.substr(11) == "Resumo da importação:";
+                           }),
+              linhas.end());
 
     EXPECT_EQ(execucao.Erros.rfind("Falha ao criar o gatilho da replicação da tabela ", 0), 0u)
         << execucao.Erros;

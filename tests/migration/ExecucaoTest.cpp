@@ -39,7 +39,7 @@ TEST(ExecucaoTest, SemChavesSemSequenciasSemReplicacao)
               TResultadoMigracao::Concluida)
         << relatorio.Linhas.back();
 
-    EXPECT_EQ(relatorio.Textos(),
+    EXPECT_EQ(relatorio.TextosSemResumo(),
               (std::vector<std::string>{
                   "Preenchendo campos do tipo boleano (que estão nulos), na base de origem...",
                   "Desativando gatilhos...", "Excluindo chaves estrangeiras...",

@@ -88,7 +88,7 @@ TEST_P(FalhaImportacaoTest, TerminaOPassoEMarcaOLogEmVermelho)
     EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
               TResultadoMigracao::Falhou);
 
-    const auto textos = relatorio.Textos();
+    const auto textos = relatorio.TextosSemResumo();
     EXPECT_EQ(std::vector<std::string>(textos.begin(), textos.begin() + 4),
               (std::vector<std::string>{
                   "Preenchendo campos do tipo boleano (que estão nulos), na base de origem...",
@@ -105,6 +105,25 @@ TEST_P(FalhaImportacaoTest, TerminaOPassoEMarcaOLogEmVermelho)
     EXPECT_NE(erro.find(std::string("\r\n") + EBancoDados::Prefixo), std::string::npos) << erro;
     EXPECT_NE(erro.find(caso.TrechoErro), std::string::npos) << erro;
     EXPECT_TRUE(relatorio.EmVermelho);
+    // The summary comes right before the error line: every table up to the one that failed,
+    // none of them proven.
+    const auto resumo = relatorio.TextosResumo();
+    ASSERT_FALSE(resumo.empty());
+    EXPECT_EQ(resumo.back().rfind("Total: " + std::to_string(importadas) + " tabelas, ", 0), 0u)
+        << resumo.back();
+    EXPECT_EQ(relatorio.Textos().end()[-2], resumo.back());
+    std::vector<std::string> resumidas;
+    for (const TResumoTabela& tabela : relatorio.Resumo) {
+        resumidas.push_back(tabela.Tabela);
+        EXPECT_EQ(tabela.Conferencia, TConferenciaResumo::NaoConferida) << tabela.Tabela;
+        EXPECT_EQ(tabela.Caminho == TCaminhoResumo::Mantida, iguais.count(tabela.Tabela) == 1)
+            << tabela.Tabela;
+    }
+    EXPECT_EQ(resumidas, std::vector<std::string>(tabelas.begin(), falha + 1));
+    ASSERT_FALSE(relatorio.Resultados.empty());
+    EXPECT_EQ(relatorio.Resultados.back().Linha, relatorio.Linhas.back().substr(
+                                                     relatorio.Linhas.back().find(" - ") + 3));
+    EXPECT_TRUE(relatorio.Resultados.back().Falha);
     EXPECT_EQ(migracao.Posicao(TBarra::Total), 5);
     EXPECT_EQ(migracao.Posicao(TBarra::Atual), static_cast<int>(importadas) - 1);
     EXPECT_EQ(migracao.Maximo(TBarra::Atual), static_cast<int>(tabelas.size()));

@@ -150,7 +150,7 @@ TEST_F(MigracaoCompletaTest, CopiaTudoERefazOEsquemaDoDestino)
               TResultadoMigracao::Concluida)
         << FRelatorio.Linhas.back();
 
-    EXPECT_EQ(FRelatorio.Textos(), logEsperado);
+    EXPECT_EQ(FRelatorio.TextosSemResumo(), logEsperado);
     EXPECT_FALSE(FRelatorio.EmVermelho);
     EXPECT_EQ(FRelatorio.Limpezas, 1);
     EXPECT_EQ(FMigracao.Posicao(TBarra::Total), 11);
@@ -239,7 +239,7 @@ TEST_F(MigracaoCompletaTest, SegundaExecucaoDaOMesmoResultado)
               TResultadoMigracao::Concluida);
 
     // The second run finds every table with rows already equal and keeps it.
-    EXPECT_EQ(SemNumerosGerados(FRelatorio.Textos()), SemNumerosGerados(logEsperado));
+    EXPECT_EQ(SemNumerosGerados(FRelatorio.TextosSemResumo()), SemNumerosGerados(logEsperado));
     const auto textos = FRelatorio.Textos();
     for (const std::string& tabela : TabelasCopiadas()) {
         if (Contar(FPar.ConexaoOrigem, "select count(*) from " + NomeSql(tabela)) > 0) {
@@ -248,6 +248,19 @@ TEST_F(MigracaoCompletaTest, SegundaExecucaoDaOMesmoResultado)
                       textos.end())
                 << tabela;
         }
+    }
+    // The summary names the kept tables as such, with the rows they hold, all proven equal.
+    const auto copiadas = TabelasCopiadas();
+    ASSERT_EQ(FRelatorio.Resumo.size(), copiadas.size());
+    for (std::size_t i = 0; i < copiadas.size(); ++i) {
+        const TResumoTabela& tabela = FRelatorio.Resumo[i];
+        EXPECT_EQ(tabela.Tabela, copiadas[i]);
+        EXPECT_EQ(tabela.Conferencia, TConferenciaResumo::Igual) << tabela.Tabela;
+        const std::int64_t linhasOrigem =
+            Contar(FPar.ConexaoOrigem, "select count(*) from " + NomeSql(tabela.Tabela));
+        EXPECT_EQ(tabela.Linhas, linhasOrigem) << tabela.Tabela;
+        if (linhasOrigem > 0)
+            EXPECT_EQ(tabela.Caminho, TCaminhoResumo::Mantida) << tabela.Tabela;
     }
     EXPECT_EQ(FRelatorio.Limpezas, 2);
     EXPECT_EQ(ChavesEstrangeiras(FPar.ConexaoDestino), chaves);

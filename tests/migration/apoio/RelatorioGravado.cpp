@@ -1,5 +1,8 @@
 #include "RelatorioGravado.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 int Indice(TBarra barra)
@@ -57,4 +60,38 @@ std::vector<std::string> TRelatorioGravado::Textos() const
                                                         : linha.substr(separador + Separador.size()));
     }
     return textos;
+}
+
+namespace {
+
+// Where the summary's lines begin and end (one past its totals) among the texts; both at the
+// end when there is none.
+std::pair<std::size_t, std::size_t> LimitesResumo(const std::vector<std::string>& textos)
+{
+    std::size_t inicio = 0;
+    while (inicio < textos.size() && textos[inicio] != "Resumo da importação:")
+        ++inicio;
+    std::size_t fim = inicio;
+    while (fim < textos.size() && !textos[fim].starts_with("Total: "))
+        ++fim;
+    return {inicio, std::min(fim + 1, textos.size())};
+}
+
+} // namespace
+
+std::vector<std::string> TRelatorioGravado::TextosSemResumo() const
+{
+    std::vector<std::string> textos = Textos();
+    const auto [inicio, fim] = LimitesResumo(textos);
+    textos.erase(textos.begin() + static_cast<std::ptrdiff_t>(inicio),
+                 textos.begin() + static_cast<std::ptrdiff_t>(fim));
+    return textos;
+}
+
+std::vector<std::string> TRelatorioGravado::TextosResumo() const
+{
+    const std::vector<std::string> textos = Textos();
+    const auto [inicio, fim] = LimitesResumo(textos);
+    return {textos.begin() + static_cast<std::ptrdiff_t>(inicio),
+            textos.begin() + static_cast<std::ptrdiff_t>(fim)};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RelatorioMigracao.h"
+#include "ResumoMigracao.h"
 
 #include <cstdint>
 #include <functional>
@@ -19,8 +20,26 @@ public:
     void Abandonar(const std::string& mensagem, bool comFocoBotaoOk) override;
     void MostrarFalhaGatilho(const std::string& mensagem) override;
 
+    void MostrarResumo(const TResumoMigracao& resumo) override { Resumo = resumo.Tabelas(); ++Resumos; }
+    void MostrarResultado(const std::string& linha, bool falha) override
+    {
+        Resultados.push_back({linha, falha});
+    }
+
     // The texts of the log lines, without their time stamps.
     std::vector<std::string> Textos() const;
+    // The same without the summary that closes a run (its heading to its totals), and the
+    // summary's own lines.
+    std::vector<std::string> TextosSemResumo() const;
+    std::vector<std::string> TextosResumo() const;
+
+    std::vector<TResumoTabela> Resumo;
+    int Resumos = 0;
+    struct TResultado {
+        std::string Linha;
+        bool Falha;
+    };
+    std::vector<TResultado> Resultados;
 
     std::vector<std::string> Linhas;
     int Limpezas = 0;
