@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ArquivoLog.h"
 #include "RelatorioMigracao.h"
 #include "SituacaoExecucao.h"
 
@@ -23,8 +24,17 @@ public:
     // Appends the log line for Texto, stamped with the current time of day; the line is
     // also the work under way from now on.
     void AdicionarLog(const std::string& Texto);
-    void LimparLog() { FRelatorio.LimparLog(); }
+    // The start of a command's log: the displays are emptied and, once a command was
+    // announced, its kept file starts.
+    void LimparLog();
     void MarcarFalha() { FRelatorio.MarcarFalha(); }
+
+    // The command whose log the next LimparLog starts (full paths of the pair).
+    void AnunciarComando(TArquivoLog::TComando comando, const std::string& origem,
+                         const std::string& destino);
+    // The end of the announced command: when its log started, its last line says where the
+    // log was kept (or why it could not be); the file is closed.
+    void EncerrarComando();
 
     // A maximum below the current position pulls the position down to it; a position is
     // kept between 0 and the maximum.
@@ -74,6 +84,12 @@ private:
     using TRelogio = std::chrono::steady_clock;
 
     IRelatorioMigracao& FRelatorio;
+    TArquivoLog FArquivoLog;
+    bool FComandoAnunciado = false;
+    bool FLogIniciado = false;
+    TArquivoLog::TComando FComando = TArquivoLog::TComando::Importacao;
+    std::string FOrigem;
+    std::string FDestino;
     TEstadoBarra FTotal;
     TEstadoBarra FAtual;
 
