@@ -90,7 +90,8 @@ TEST(LogArquivoTest, CadaComandoGuardaSeuLogDaPrimeiraAUltimaLinha)
         for (const fs::path& log : depois)
             if (!antes.count(log))
                 novo = log;
-        EXPECT_NE(novo.filename().string().find("-destino.log"), std::string::npos) << novo;
+        EXPECT_NE(novo.filename().string().find("-destino"), std::string::npos) << novo;
+        EXPECT_EQ(novo.extension(), ".log") << novo;
 
         const auto linhas = LinhasArquivo(novo);
         ASSERT_GE(linhas.size(), 3u);
