@@ -6,6 +6,7 @@
 #include "BotaoIniciarParar.h"
 #include "CaixaMensagem.h"
 #include "Dialog.h"
+#include "MenuLog.h"
 #include "Migracao.h"
 #include "PainelProgresso.h"
 #include "RegistroChavesPendentes.h"
@@ -159,6 +160,7 @@ void TfrmPrincipal::CriarComponentes()
     memInfo->setReadOnly(true);
     memInfo->setFocusPolicy(Qt::StrongFocus);
     memInfo->setFont(FonteLog());
+    new TMenuLog(memInfo);
     FCorPadraoLog = memInfo->palette().color(QPalette::Text);
     FAncoras->Adicionar(memInfo, CRetanguloLog, A::akLeft | A::akTop | A::akRight | A::akBottom);
     const int alturaLogMinima = CLinhasLogVisiveis * QFontMetrics(memInfo->font()).lineSpacing() +

@@ -1,3 +1,4 @@
+#include "ArquivoLog.h"
 #include "ErroBancoDados.h"
 #include "LocalidadeUtf8.h"
 #include "Migracao.h"
@@ -45,6 +46,13 @@ const char* const Ajuda =
     "na saída de erros. Ctrl+C interrompe a importação no próximo ponto seguro; o log\n"
     "termina então com a linha da interrupção, e a próxima importação completa o\n"
     "DESTINO (um segundo Ctrl+C encerra o programa de imediato).\n"
+    "\n"
+    "Cada importação, verificação e comparação guarda o seu log inteiro, gravado à\n"
+    "medida que ele cresce, em um arquivo próprio (data, hora e nome do DESTINO) na pasta\n"
+    "  %l\n"
+    "A primeira linha do arquivo nomeia o programa e sua versão, o comando, o usuário e\n"
+    "os dois bancos; a última linha do log diz onde ele foi gravado. Ficam os 100 logs\n"
+    "mais recentes.\n"
     "\n"
     "Antes de alterar qualquer coisa, a importação confere os dois bancos e recusa-se\n"
     "a começar (código 2) quando o DESTINO tem tabelas ou colunas que a ORIGEM não tem,\n"
@@ -329,6 +337,7 @@ int Executar(int argc, char* argv[])
     if (argumentos.Ajuda) {
         std::string ajuda = Ajuda;
         ajuda.replace(ajuda.find("%s"), 2, TRegistroChavesPendentes::Pasta());
+        ajuda.replace(ajuda.find("%l"), 2, TArquivoLog::Pasta());
         std::cout << ajuda;
         return 0;
     }

@@ -31,7 +31,44 @@ std::string TAcompanhamentoMigracao::FormatarLinha(std::time_t instante, const s
 void TAcompanhamentoMigracao::AdicionarLog(const std::string& Texto)
 {
     DefinirAtividade(Texto);
-    FRelatorio.AcrescentarLinhaLog(FormatarLinha(std::time(nullptr), Texto));
+    const std::string linha = FormatarLinha(std::time(nullptr), Texto);
+    FRelatorio.AcrescentarLinhaLog(linha);
+    FArquivoLog.Escrever(linha);
+}
+
+void TAcompanhamentoMigracao::LimparLog()
+{
+    FRelatorio.LimparLog();
+    if (FComandoAnunciado && !FLogIniciado) {
+        FLogIniciado = true;
+        FArquivoLog.Iniciar(FComando, FOrigem, FDestino);
+    }
+}
+
+void TAcompanhamentoMigracao::AnunciarComando(TArquivoLog::TComando comando,
+                                              const std::string& origem,
+                                              const std::string& destino)
+{
+    FComandoAnunciado = true;
+    FLogIniciado = false;
+    FComando = comando;
+    FOrigem = origem;
+    FDestino = destino;
+}
+
+void TAcompanhamentoMigracao::EncerrarComando()
+{
+    // A command that ended before its log started (a validation message, a refusal) keeps
+    // no file.
+    const bool iniciado = FLogIniciado;
+    FComandoAnunciado = FLogIniciado = false;
+    if (!iniciado)
+        return;
+    if (FArquivoLog.Falha().empty())
+        AdicionarLog("Log gravado em " + FArquivoLog.Caminho() + ".");
+    else
+        AdicionarLog("O log não pôde ser gravado: " + FArquivoLog.Falha() + ".");
+    FArquivoLog.Encerrar();
 }
 
 void TAcompanhamentoMigracao::AdicionarResultado(const std::string& Texto, bool falha)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ArquivoLog.h"
 #include "RelatorioMigracao.h"
 #include "SituacaoExecucao.h"
 
@@ -25,8 +26,17 @@ public:
     void AdicionarLog(const std::string& Texto);
     // The log line that ends a run or a check: logged, then shown as its result.
     void AdicionarResultado(const std::string& Texto, bool falha = false);
-    void LimparLog() { FRelatorio.LimparLog(); }
+    // The start of a command's log: the displays are emptied and, once a command was
+    // announced, its kept file starts.
+    void LimparLog();
     void MarcarFalha() { FRelatorio.MarcarFalha(); }
+
+    // The command whose log the next LimparLog starts (full paths of the pair).
+    void AnunciarComando(TArquivoLog::TComando comando, const std::string& origem,
+                         const std::string& destino);
+    // The end of the announced command: when its log started, its last line says where the
+    // log was kept (or why it could not be); the file is closed.
+    void EncerrarComando();
 
     // A maximum below the current position pulls the position down to it; a position is
     // kept between 0 and the maximum.
@@ -76,6 +86,12 @@ private:
     using TRelogio = std::chrono::steady_clock;
 
     IRelatorioMigracao& FRelatorio;
+    TArquivoLog FArquivoLog;
+    bool FComandoAnunciado = false;
+    bool FLogIniciado = false;
+    TArquivoLog::TComando FComando = TArquivoLog::TComando::Importacao;
+    std::string FOrigem;
+    std::string FDestino;
     TEstadoBarra FTotal;
     TEstadoBarra FAtual;
 

@@ -51,6 +51,28 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
 
 TMigracao::~TMigracao() = default;
 
+namespace {
+
+// A command's log, from the displays' reset to its last line: the line that says where the
+// log was kept ends it, whichever way the command ends.
+class TLogComando {
+public:
+    TLogComando(TAcompanhamentoMigracao& acompanhamento, TArquivoLog::TComando comando,
+                const TConexao& origem, const TConexao& destino)
+        : FAcompanhamento(acompanhamento)
+    {
+        FAcompanhamento.AnunciarComando(comando, origem.Banco(), destino.Banco());
+    }
+    ~TLogComando() { FAcompanhamento.EncerrarComando(); }
+    TLogComando(const TLogComando&) = delete;
+    TLogComando& operator=(const TLogComando&) = delete;
+
+private:
+    TAcompanhamentoMigracao& FAcompanhamento;
+};
+
+} // namespace
+
 // The Start command. Validation, the version check and the look at both databases before
 // anything changes end it quietly through the report's abandonment; from the reset of the
 // displays on, one trap catches every failure, turns the log red and writes the error line.
@@ -65,6 +87,8 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     FPassosTabelas.Resumo().Limpar();
     if (!Abrir(arquivoOrigem, arquivoDestino))
         return TResultadoMigracao::Abandonada;
+    const TLogComando log(FAcompanhamento, TArquivoLog::TComando::Importacao, ConexaoOrigem,
+                          ConexaoDestino);
     FAcompanhamento.IniciarCronometro();
     const TResultadoVerificacaoPrevia previa = FVerificacaoPrevia.Verificar();
     if (!previa.Impedimentos.empty()) {
@@ -130,6 +154,8 @@ TResultadoVerificacao TMigracao::Verificar(const std::string& arquivoOrigem,
         return TResultadoVerificacao::Ocupada;
     if (!Abrir(arquivoOrigem, arquivoDestino))
         return TResultadoVerificacao::Abandonada;
+    const TLogComando log(FAcompanhamento, TArquivoLog::TComando::Verificacao, ConexaoOrigem,
+                          ConexaoDestino);
 
     FAcompanhamento.IniciarCronometro();
     FAcompanhamento.LimparLog();
@@ -162,6 +188,8 @@ TResultadoComparacao TMigracao::Comparar(const std::string& arquivoOrigem,
     FUltimaProva = {};
     if (!Abrir(arquivoOrigem, arquivoDestino))
         return TResultadoComparacao::Abandonada;
+    const TLogComando log(FAcompanhamento, TArquivoLog::TComando::Comparacao, ConexaoOrigem,
+                          ConexaoDestino);
 
     FAcompanhamento.LimparLog();
     FAcompanhamento.DefinirPosicao(TBarra::Total, 0);

@@ -54,6 +54,10 @@ QStringList Textos(const QStringList& ALinhas)
         else
             textos.last() += "\n" + linha;
     }
+    // Every command's log closes with where it was kept: the tests read the command's own
+    // last line.
+    if (!textos.isEmpty() && textos.last().startsWith(QStringLiteral("Log gravado em ")))
+        textos.removeLast();
     return textos;
 }
 
@@ -123,6 +127,10 @@ void TExecucaoJanelaTest::CompleteRunFillsLogAndBars()
                                             "DESTINO: " + QString::fromStdString(destino.Caminho())}));
     QCOMPARE(textos[3], QString("Preenchendo campos do tipo boleano (que estão nulos), na base de origem..."));
     QCOMPARE(textos.last(), QString("Importação concluída."));
+    QVERIFY2(QRegularExpression(QStringLiteral(" - Log gravado em /.+/vorel-newdatabase/logs/.+\\.log\\.$"))
+                 .match(f.LinhasLog().last())
+                 .hasMatch(),
+             qPrintable(f.LinhasLog().last()));
     QVERIFY(textos.contains("Importando tabela... EMPRESAS"));
     QVERIFY(textos.contains("Criando gatilhos da replicação..."));
     QVERIFY(!f.LinhasLog().contains("linha antiga"));

@@ -89,6 +89,20 @@ std::vector<std::string> Linhas(const std::string& texto)
     return linhas;
 }
 
+// The lines of a command's log on the standard output but its last, which must say where the
+// log was kept.
+std::vector<std::string> LinhasDoLog(const std::string& saida)
+{
+    std::vector<std::string> linhas = Linhas(saida);
+    const std::regex final("[0-9]{2}:[0-9]{2}:[0-9]{2} - Log gravado em /.+/logs/.+\\.log\\.");
+    if (linhas.empty() || !std::regex_match(linhas.back(), final)) {
+        ADD_FAILURE() << "o log não termina dizendo onde foi gravado:\n" << saida;
+        return linhas;
+    }
+    linhas.pop_back();
+    return linhas;
+}
+
 struct TCasoArgumentos {
     std::string Nome;
     std::vector<std::string> Argumentos;
@@ -249,7 +263,7 @@ TEST(LinhaComandoTest, Verificacao)
     const TExecucao limpo = Executar({"--verificar", par.Origem.Caminho(), par.Destino.Caminho()});
     EXPECT_EQ(limpo.Codigo, 0) << limpo.Saida << limpo.Erros;
     EXPECT_EQ(limpo.Erros, "");
-    const auto linhas = Linhas(limpo.Saida);
+    const auto linhas = LinhasDoLog(limpo.Saida);
     ASSERT_FALSE(linhas.empty());
     const std::regex linhaLog("[0-9]{2}:[0-9]{2}:[0-9]{2} - .+");
     for (const std::string& linha : linhas) {
@@ -268,7 +282,7 @@ TEST(LinhaComandoTest, Verificacao)
     const TExecucao problema =
         Executar({"--verificar", par.Origem.Caminho(), par.Destino.Caminho()});
     EXPECT_EQ(problema.Codigo, 1) << problema.Saida << problema.Erros;
-    const auto comProblema = Linhas(problema.Saida);
+    const auto comProblema = LinhasDoLog(problema.Saida);
     ASSERT_GE(comProblema.size(), 2u);
     EXPECT_EQ(comProblema[comProblema.size() - 2].substr(11),
               "Erro: PEDIDOS_ITENS, chave estrangeira FK_PEDIDOS_ITENS_PEDIDO (PEDIDO): registro "
@@ -289,7 +303,7 @@ TEST(LinhaComandoTest, ImportacaoConcluida)
     const TExecucao execucao = Executar({par.Origem.Caminho(), par.Destino.Caminho()});
     EXPECT_EQ(execucao.Codigo, 0) << execucao.Saida << execucao.Erros;
 
-    const auto linhas = Linhas(execucao.Saida);
+    const auto linhas = LinhasDoLog(execucao.Saida);
     ASSERT_GT(linhas.size(), 40u);
     const std::regex linhaLog("[0-9]{2}:[0-9]{2}:[0-9]{2} - .+");
     for (const std::string& linha : linhas)
@@ -346,7 +360,7 @@ TEST(LinhaComandoTest, ImportacaoQueFalhaMostraAsChavesPendentes)
     const TExecucao execucao =
         Executar({"--sem-verificacao", par.Origem.Caminho(), par.Destino.Caminho()});
     EXPECT_EQ(execucao.Codigo, 1);
-    const auto linhas = Linhas(execucao.Saida);
+    const auto linhas = LinhasDoLog(execucao.Saida);
     const auto erro = std::find_if(linhas.begin(), linhas.end(), [](const std::string& linha) {
         return linha.find(" - Ocorreu um erro: ") != std::string::npos;
     });
@@ -572,7 +586,7 @@ TEST_P(InterrupcaoTest, CtrlCTerminaComALinhaDaInterrupcao)
 
     const TExecucao execucao = Executar({par.Origem.Caminho(), par.Destino.Caminho()}, {}, GetParam());
     EXPECT_EQ(execucao.Codigo, 5) << execucao.Saida << execucao.Erros;
-    const auto linhas = Linhas(execucao.Saida);
+    const auto linhas = LinhasDoLog(execucao.Saida);
     ASSERT_FALSE(linhas.empty());
     EXPECT_EQ(linhas.back().substr(11), TMigracao::LinhaInterrupcao) << execucao.Saida;
     EXPECT_EQ(execucao.Saida.find("Ocorreu um erro"), std::string::npos) << execucao.Saida;

@@ -17,12 +17,20 @@ const std::string Separador = " - ";
 void TRelatorioGravado::LimparLog()
 {
     Linhas.clear();
+    LinhaFinal.clear();
     EmVermelho = false;
     ++Limpezas;
 }
 
 void TRelatorioGravado::AcrescentarLinhaLog(const std::string& linha)
 {
+    const auto separador = linha.find(Separador);
+    const std::string texto =
+        separador == std::string::npos ? linha : linha.substr(separador + Separador.size());
+    if (texto.rfind("Log gravado em ", 0) == 0 || texto.rfind("O log não pôde ser gravado: ", 0) == 0) {
+        LinhaFinal = linha;
+        return;
+    }
     Linhas.push_back(linha);
     if (AoAcrescentar)
         AoAcrescentar(Textos().back());

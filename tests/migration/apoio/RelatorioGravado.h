@@ -41,7 +41,10 @@ public:
     };
     std::vector<TResultado> Resultados;
 
+    // Every log line but the one that closes each command's log, which says where the log
+    // was kept: it is in LinhaFinal, so that the tests read a command's own last line.
     std::vector<std::string> Linhas;
+    std::string LinhaFinal;
     int Limpezas = 0;
     bool EmVermelho = false;
     std::vector<std::string> Abandonos;
