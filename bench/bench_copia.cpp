@@ -1,6 +1,7 @@
 // Measures the row copy against the fastest the server inserts the same rows on its own
 // (insert into ... select between two tables of one database), for a business table of 12
-// columns and for a table with a text blob, and reports the client's peak memory and the way
+// columns and for a table with a text blob (texts as customers write them: empty, a line, a few
+// kilobytes, some past 4,000 bytes), and reports the client's peak memory and the way
 // each table's rows went (the destination's server pulling them, or this program sending them).
 //
 //   vorel-bench-copia [--linhas N] [--linhas-blob M] [--vezes V]
@@ -63,11 +64,15 @@ void Preencher(TConexao& conexao, long linhas, long linhasBlob)
         "iif(mod(:i, 3) = 0, 'A', 'F'), iif(mod(:i, 5) = 0, null, "
         "'Entregar no período da manhã, pedido ' || :i), :i / 7.0, 'S'); i = i + 1; end end");
     conexao.Executar(
-        "execute block as declare i integer = 1; begin while (i <= " +
+        "execute block as declare i integer = 1; declare tipo integer; begin while (i <= " +
         std::to_string(linhasBlob) +
-        ") do begin insert into ANOTACOES values (:i, 'Anotação ' || :i, "
+        ") do begin tipo = mod(:i * 37, 20); insert into ANOTACOES values (:i, "
+        "'Anotação ' || :i, case when :tipo < 3 then '' when :tipo < 12 then "
         "'Cliente pediu retorno após as 14h. Observação número ' || :i || '. ' || "
-        "lpad('', mod(:i, 400), 'ação ')); i = i + 1; end end");
+        "lpad('', mod(:i, 150), 'ação ') when :tipo < 18 then "
+        "lpad('', 1000 + mod(:i * 131, 2000), 'Histórico do atendimento ' || :i || '. ') "
+        "else lpad('', 4001 + mod(:i * 17, 3000), 'Contrato ' || :i || ', cláusula ') end); "
+        "i = i + 1; end end");
 }
 
 // The server's own rate for the rows of a table: insert into a twin table by select.
@@ -100,8 +105,9 @@ double TaxaCopia(TCopiaTabela& copia, TConexao& destino, const std::string& sql,
         std::printf("%s: %lld rows pulled by the destination's server\n", tabela.c_str(),
                     static_cast<long long>(linhas));
     else
-        std::printf("%s: %lld rows sent by the client (%s)\n", tabela.c_str(),
-                    static_cast<long long>(linhas), externa.MotivoCliente().c_str());
+        std::printf("%s: %lld rows sent by the client (%s), %zu statements prepared\n",
+                    tabela.c_str(), static_cast<long long>(linhas),
+                    externa.MotivoCliente().c_str(), copia.ContagensPreparadas().size());
     return taxa;
 }
 

@@ -136,6 +136,7 @@ std::int64_t TCopiaTabela::Copiar()
 {
     TConexao& origem = FLeitor.Conexao();
     TConexao& destino = FEscritor.Conexao();
+    FContagensPreparadas.clear();
     std::int64_t gravadas = 0;
 
     const std::string sqlLeitura = ConverterParaBanco(FLeitor.SQLLeitura());
@@ -174,15 +175,14 @@ std::int64_t TCopiaTabela::Copiar()
             escritor.Sincronizar();
             destino.Commit();
         };
-        // Sends what is pending; commits when the count reaches a multiple of the batch size.
-        auto enviar = [&] {
-            const auto pendentes = static_cast<std::int64_t>(escritor.Pendentes());
-            if (pendentes == 0)
+        // Sends what is pending (all of it, or the leading rows of one chunk); commits when the
+        // count reaches a multiple of the batch size.
+        auto enviar = [&](bool todas) {
+            if (escritor.Pendentes() == 0)
                 return;
             if (!destino.EmTransacao())
                 destino.IniciarTransacao();
-            escritor.Enviar();
-            gravadas += pendentes;
+            gravadas += static_cast<std::int64_t>(escritor.Enviar(todas));
             if (gravadas % LinhasPorCommit == 0)
                 confirmar();
             avisar(false);
@@ -222,7 +222,7 @@ std::int64_t TCopiaTabela::Copiar()
                         // Each such row may take long: a stop is seen row by row.
                         if (FCancelamento)
                             FCancelamento->Verificar();
-                        enviar();
+                        enviar(true);
                         if (!destino.EmTransacao())
                             destino.IniciarTransacao();
                         escritor.InserirComBlobsLongos(linha, blobs, leitor.Fila());
@@ -232,19 +232,20 @@ std::int64_t TCopiaTabela::Copiar()
                         avisar(false);
                         continue;
                     }
-                    if (!escritor.Cabe(blobs))
-                        enviar();
+                    while (!escritor.Cabe(blobs))
+                        enviar(false);
                     escritor.Adicionar(linha, blobs);
                     // A chunk never crosses a batch boundary, so each commit closes a batch.
                     const auto ateCommit = LinhasPorCommit - gravadas % LinhasPorCommit;
                     if (static_cast<std::int64_t>(escritor.Pendentes()) >= ateCommit)
-                        enviar();
+                        enviar(true);
                 }
                 break;
             }
         }
-        enviar();
+        enviar(true);
         confirmar();
+        FContagensPreparadas = escritor.ContagensPreparadas();
         escritor.Liberar();
         leitor.Fechar();
         escopoOrigem.Concluir();

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TCancelamento;
 class TConexao;
@@ -55,6 +56,13 @@ public:
     // ends the copy like a failure would.
     void DefinirCancelamento(const TCancelamento* cancelamento) noexcept;
 
+    // The row counts of the multi-row statements the last copy prepared, ascending: what a
+    // table costs in prepares, for tests and the benchmark.
+    const std::vector<std::size_t>& ContagensPreparadas() const noexcept
+    {
+        return FContagensPreparadas;
+    }
+
 private:
     std::int64_t Copiar();
 
@@ -65,4 +73,5 @@ private:
     std::string FBancoConjuntos;
     TConjuntosCaracteres FConjuntos;
     const TCancelamento* FCancelamento = nullptr;
+    std::vector<std::size_t> FContagensPreparadas;
 };

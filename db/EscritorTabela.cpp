@@ -81,7 +81,7 @@ TEscritorTabela::TEscritorTabela(TConexao& destino, const TFormatoLinha& formato
         else
             capacidade = meio - 1;
     }
-    FCapacidade = cabe;
+    FCapacidade = cabe >= GranuloLinhas ? cabe - cabe % GranuloLinhas : cabe;
 }
 
 std::string TEscritorTabela::TextoPedaco(std::size_t linhas) const
@@ -146,23 +146,42 @@ void TEscritorTabela::Adicionar(const unsigned char* linha, const TValorBlob* bl
     FBytesPendentes += bytes;
 }
 
-void TEscritorTabela::Enviar()
+std::size_t TEscritorTabela::Enviar(bool todas)
 {
-    if (FNumPendentes == 0)
-        return;
+    std::size_t enviadas = 0;
+    while (FNumPendentes > 0) {
+        std::size_t linhas = FNumPendentes - FNumPendentes % GranuloLinhas;
+        if (linhas == 0)
+            for (linhas = 1; linhas * 2 <= FNumPendentes;)
+                linhas *= 2;
+        EnviarPrimeiras(linhas);
+        enviadas += linhas;
+        if (!todas)
+            break;
+    }
+    return enviadas;
+}
+
+void TEscritorTabela::EnviarPrimeiras(std::size_t quantas)
+{
     std::vector<const TLinhaPendente*> linhas;
-    for (std::size_t i = 0; i < FNumPendentes; ++i)
+    for (std::size_t i = 0; i < quantas; ++i)
         linhas.push_back(&FPendentes[i]);
     // A row too wide for one message with its blobs inline has them written as blobs first.
-    const bool larga = FNumPendentes == 1 && FPendentes[0].Bytes > MaxBytesLinhaUnica;
+    const bool larga = quantas == 1 && FPendentes[0].Bytes > MaxBytesLinhaUnica;
     if (larga || FSubTiposProprios) {
         Aguardar();
-        for (std::size_t i = 0; i < FNumPendentes; ++i)
+        for (std::size_t i = 0; i < quantas; ++i)
             GravarComoBlobs(FPendentes[i], larga);
     }
-    Executar(linhas.size(), linhas);
-    FNumPendentes = 0;
+    Executar(quantas, linhas);
+    // The message holds its own copy of the rows: the entries sent take the waiting ones' place.
     FBytesPendentes = 0;
+    for (std::size_t i = quantas; i < FNumPendentes; ++i) {
+        std::swap(FPendentes[i - quantas], FPendentes[i]);
+        FBytesPendentes += FPendentes[i - quantas].Bytes;
+    }
+    FNumPendentes -= quantas;
 }
 
 void TEscritorTabela::GravarComoBlobs(TLinhaPendente& linha, bool todos)
@@ -384,6 +403,15 @@ void TEscritorTabela::Localizar(EBancoDados& erro) const
 void TEscritorTabela::Sincronizar()
 {
     Aguardar();
+}
+
+std::vector<std::size_t> TEscritorTabela::ContagensPreparadas() const
+{
+    std::vector<std::size_t> contagens;
+    for (const auto& [linhas, comando] : FComandos)
+        if (comando)
+            contagens.push_back(linhas);
+    return contagens;
 }
 
 void TEscritorTabela::Liberar()

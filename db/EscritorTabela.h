@@ -26,10 +26,15 @@ struct TDestinoCopia {
 // The writing side of the row copy. Rows wait in a pending chunk and go to the server as one
 // multi-row execute block (at most 255 rows, 32768 bytes of parameter data, 32700 characters
 // of text); a chunk of one row goes as the plain insert. Statements are prepared once per row
-// count and reused, since every full chunk has the same count.
+// count and reused. Rows with blobs of varying sizes fill chunks to ever other counts, and each
+// new count would prepare a statement of tens of kilobytes: a chunk is therefore sent in a
+// count that is a multiple of GranuloLinhas (or, below it, a power of two) and the rows beyond
+// it wait for the next chunk. So a table prepares at most MaxLinhasPedaco / GranuloLinhas + 5
+// statements.
 class TEscritorTabela {
 public:
     static constexpr std::size_t MaxLinhasPedaco = 255;
+    static constexpr std::size_t GranuloLinhas = 16;
     static constexpr std::size_t MaxBytesPedaco = 32768;
     static constexpr std::size_t MaxTextoPedaco = 32700;
 
@@ -42,10 +47,12 @@ public:
     bool Cabe(const TValorBlob* blobs) const;
     // Takes a copy of one row for the pending chunk.
     void Adicionar(const unsigned char* linha, const TValorBlob* blobs);
-    // Sends the pending chunk, if any. The statement runs while the caller goes on; its
-    // failure is raised by a later Enviar or Sincronizar, naming the refused row's column and
-    // primary key where the server's message lets them be found.
-    void Enviar();
+    // Sends the pending rows in the counts described above: all of them, or only the leading
+    // ones of one such count, the others staying pending. Returns how many were sent. The
+    // statement runs while the caller goes on; its failure is raised by a later Enviar or
+    // Sincronizar, naming the refused row's column and primary key where the server's message
+    // lets them be found.
+    std::size_t Enviar(bool todas);
     // Waits for the chunk under way; raises its failure. Before a commit and at the end.
     void Sincronizar();
     std::size_t Pendentes() const noexcept { return FNumPendentes; }
@@ -58,6 +65,9 @@ public:
     // Statements are tied to the transaction's attachment, not to the transaction: they
     // survive the commits between batches. Releases them.
     void Liberar();
+
+    // The row counts of the statements prepared so far, ascending.
+    std::vector<std::size_t> ContagensPreparadas() const;
 
 private:
     struct TLinhaPendente {
@@ -90,6 +100,7 @@ private:
     // Describes the rows' parameters: blob columns as text (short) or blob ids (long).
     fb::TMetadados Metadados(const std::vector<const TLinhaPendente*>& linhas) const;
     void Executar(std::size_t linhas, const std::vector<const TLinhaPendente*>& origem);
+    void EnviarPrimeiras(std::size_t linhas);
 
     TConexao& FDestino;
     const TFormatoLinha& FFormato;

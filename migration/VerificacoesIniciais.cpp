@@ -19,27 +19,51 @@ const char* const SQLVersao =
     "   select first 1 substring(NOME from 8 for 4) as VERSAO     from SCRIPTS    where NOME "
     "similar to '[[:DIGIT:]]{6}_[[:DIGIT:]]{4}.SQL' order by NOME desc";
 
-// The server builds one update per column; names that need quotes get them there, the others
-// are written as they are. Before each update the block hands out the table and the column it
-// is about to fill, so that a failure (a lock another session holds on a row, a rule of the
-// source) is known to lie in the last ones handed out.
+// The server builds one update per table, which fills all of its yes/no columns in one pass
+// over the rows that have a NULL in any of them: a table with several such columns is read and
+// rewritten once, and leaves one back version per changed row to be collected, not one per
+// column. A table with so many of them that the texts would pass the block's limits gets a
+// further update for the columns beyond. Names that need quotes get them there, the others are written as they are. Before
+// each update the block hands out the table and its columns, so that a failure (a lock another
+// session holds on a row, a rule of the source) is known to lie in the last ones handed out.
 std::string SQLPreencherCamposBooleanos()
 {
     const std::string tabela = NomeSqlNoServidor("trim(RDB$RELATION_NAME)");
     const std::string campo = NomeSqlNoServidor("trim(RDB$FIELD_NAME)");
+    const std::string atualizar = "execute statement 'update ' || tabelaSql || ' set ' || "
+                                  "valores || ' where ' || nulos;";
     return "execute block returns (TABELA varchar(31) character set UNICODE_FSS, CAMPO "
-           "varchar(31) character set UNICODE_FSS) as  declare variable stmt varchar(1000); "
-           "begin  for select trim(RDB$RELATION_NAME), trim(RDB$FIELD_NAME), 'update ' "
-           "|| " + tabela + " || ' set ' || " + campo + " || ' = ''N'' where ' || " + campo +
-           " || ' is null'        from RDB$RELATION_FIELDS       where "
-           "trim(RDB$FIELD_SOURCE) = 'LOGICO'         and RDB$RELATION_NAME in (select "
-           "RDB$RELATION_NAME from RDB$RELATIONS where RDB$VIEW_BLR is null and "
-           "RDB$EXTERNAL_FILE is null)        into :TABELA, :CAMPO, :stmt  do  begin    "
-           "suspend;    execute statement :stmt;  end end";
+           "varchar(8000) character set UNICODE_FSS) as "
+           "declare variable nome varchar(31) character set UNICODE_FSS; "
+           "declare variable coluna varchar(31) character set UNICODE_FSS; "
+           "declare variable nomeSql varchar(70) character set UNICODE_FSS; "
+           "declare variable colunaSql varchar(70) character set UNICODE_FSS; "
+           "declare variable tabelaSql varchar(70) character set UNICODE_FSS; "
+           "declare variable valores varchar(5400) character set UNICODE_FSS; "
+           "declare variable nulos varchar(2700) character set UNICODE_FSS; "
+           "begin "
+           "for select trim(RDB$RELATION_NAME), " + tabela + ", trim(RDB$FIELD_NAME), " + campo +
+           " from RDB$RELATION_FIELDS where trim(RDB$FIELD_SOURCE) = 'LOGICO' "
+           "and RDB$RELATION_NAME in (select RDB$RELATION_NAME from RDB$RELATIONS "
+           "where RDB$VIEW_BLR is null and RDB$EXTERNAL_FILE is null) "
+           "order by RDB$RELATION_NAME, RDB$FIELD_POSITION "
+           "into :nome, :nomeSql, :coluna, :colunaSql do begin "
+           "if (TABELA is distinct from nome or char_length(valores) > 5200) then begin "
+           "if (TABELA is not null) then begin suspend; " + atualizar + " end "
+           "TABELA = nome; tabelaSql = nomeSql; CAMPO = coluna; "
+           "valores = colunaSql || ' = coalesce(' || colunaSql || ', ''N'')'; "
+           "nulos = colunaSql || ' is null'; "
+           "end else begin "
+           "CAMPO = CAMPO || ', ' || coluna; "
+           "valores = valores || ', ' || colunaSql || ' = coalesce(' || colunaSql || ', ''N'')'; "
+           "nulos = nulos || ' or ' || colunaSql || ' is null'; "
+           "end end "
+           "if (TABELA is not null) then begin suspend; " + atualizar + " end "
+           "end";
 }
 
 // Runs the NULL fill as one statement in one transaction, committed when every update has run
-// and undone when one fails; the failure names the table and the column of that update.
+// and undone when one fails; the failure names the table and the columns of that update.
 void PreencherNaOrigem(TConexao& conexao, const std::string& sql)
 {
     TTrabalhoBanco trabalho;

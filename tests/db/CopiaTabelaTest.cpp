@@ -4,6 +4,7 @@
 #include "LeituraTeste.h"
 #include "CopiaTabela.h"
 #include "ErroBancoDados.h"
+#include "EscritorTabela.h"
 
 #include <gtest/gtest.h>
 
@@ -408,6 +409,47 @@ TEST_F(CopiaTabelaTest, BlobsLongosELinhasLargasChegamInteiros)
                                    "octet_length(DADOS) from DOCUMENTOS order by ID";
     EXPECT_EQ(Linhas(FDestino, comparacao), Linhas(FOrigem, comparacao));
     EXPECT_EQ(Valor(FDestino, "select char_length(TEXTO) from DOCUMENTOS where ID = 5"), 300000);
+}
+
+// Texts as customers write them: none, empty, a few words, a few kilobytes, past 4,000 bytes,
+// mixed row by row, so that chunks cut by bytes end at ever other row counts. Every row arrives
+// once with its blobs byte for byte, and the table prepares statements of a few counts only.
+TEST_F(CopiaTabelaTest, BlobsDeTamanhosVariadosPreparamPoucosComandos)
+{
+    for (TConexao* conexao : {&FOrigem, &FDestino})
+        conexao->Executar("create table TEXTOS (ID integer not null primary key, "
+                          "NOTA blob sub_type text, DADOS blob sub_type binary)");
+    FOrigem.Executar(
+        "execute block as declare i integer = 1; declare tipo integer; declare n integer; "
+        "begin while (i <= 3000) do begin "
+        "tipo = mod(i * 37, 11); n = mod(i * 131, 3000); "
+        "insert into TEXTOS values (:i, "
+        "case when :tipo = 0 then null when :tipo = 1 then '' "
+        "when :tipo < 6 then lpad('', mod(:n, 200), 'nota ' || :i) "
+        "when :tipo < 9 then lpad('', 1000 + :n, 'ç') "
+        "else lpad('', 4001 + 2 * :n, 'x' || :i) end, "
+        "case when mod(:i, 5) = 0 then null when mod(:i, 7) = 0 then x'' "
+        "else cast(lpad('', mod(:n, 700), x'00ff10') as varchar(700) character set octets) end); "
+        "i = i + 1; end end");
+    const std::string sql = "select ID,NOTA,DADOS from TEXTOS";
+    EXPECT_EQ(Copiar(sql), 3000);
+
+    const std::string conteudo = "select ID, octet_length(NOTA), NOTA, octet_length(DADOS), "
+                                 "DADOS from TEXTOS order by ID";
+    EXPECT_EQ(Linhas(FDestino, conteudo), Linhas(FOrigem, conteudo));
+    EXPECT_EQ(Valor(FOrigem, "select count(*) from TEXTOS where octet_length(NOTA) > 4000"),
+              Valor(FDestino, "select count(*) from TEXTOS where octet_length(NOTA) > 4000"));
+    ASSERT_GT(Valor(FDestino, "select count(*) from TEXTOS where octet_length(NOTA) > 4000"), 0);
+    ASSERT_GT(Valor(FDestino, "select count(*) from TEXTOS where NOTA = ''"), 0);
+
+    const auto& contagens = FCopia.ContagensPreparadas();
+    ASSERT_FALSE(contagens.empty());
+    for (std::size_t linhas : contagens)
+        EXPECT_TRUE(linhas % TEscritorTabela::GranuloLinhas == 0 ||
+                    (linhas < TEscritorTabela::GranuloLinhas && (linhas & (linhas - 1)) == 0))
+            << linhas;
+    EXPECT_LE(contagens.size(),
+              TEscritorTabela::MaxLinhasPedaco / TEscritorTabela::GranuloLinhas + 4);
 }
 
 } // namespace

@@ -162,4 +162,49 @@ TEST(ExecucaoTest, PreencherCamposBooleanosNomeiaATabelaQueFalhou)
     EXPECT_EQ(Contar(conexao, "select count(*) from PRIMEIRA where ATIVA is null"), 1);
 }
 
+// One update per table fills every yes/no column of the rows that have a NULL in any of them:
+// each NULL becomes 'N' and every other value stays, including a column of another domain.
+// Rows without a NULL in those columns, and a table that has none, are not rewritten (the
+// record version stays); a table with more such columns than one update's text holds gets
+// them all filled too.
+TEST(ExecucaoTest, PreencherCamposBooleanosUmaAtualizacaoPorTabela)
+{
+    TBancoTeste banco(NomeTesteAtual(), TBancoTeste::TConteudo::Vazio);
+    std::string largas = "create table LARGA (ID integer";
+    for (int c = 0; c < 70; ++c)
+        largas += ", COLUNA_SIM_OU_NAO_NUMERO_" + std::to_string(100 + c) + " LOGICO";
+    banco.ExecutarScript("create domain LOGICO char(1);\n"
+                         "create table VARIAS (ID integer, A LOGICO, \"b\" LOGICO, "
+                         "OUTRA char(1), \"ORDER\" LOGICO);\n"
+                         "create table CHEIA (ID integer, A LOGICO);\n" +
+                         largas + ");\n"
+                         "insert into VARIAS values (1, null, 'S', null, 'S');\n"
+                         "insert into VARIAS values (2, 'S', null, null, null);\n"
+                         "insert into VARIAS values (3, 'S', 'S', null, 'S');\n"
+                         "insert into VARIAS values (4, null, null, 'X', null);\n"
+                         "insert into CHEIA values (1, 'S');\n"
+                         "insert into LARGA (ID) values (1);\n");
+    TConexao conexao;
+    conexao.DefinirBanco(banco.Caminho());
+    const std::string versoes = "select (select list(RDB$RECORD_VERSION) from VARIAS where "
+                                "ID = 3) || '/' || (select list(RDB$RECORD_VERSION) from CHEIA) "
+                                "from RDB$DATABASE";
+    const std::string antes = Valor(conexao, versoes);
+
+    TRelatorioGravado relatorio;
+    TAcompanhamentoMigracao acompanhamento(relatorio);
+    TCancelamento cancelamento;
+    TVerificacoesIniciais verificacoes({conexao, conexao, acompanhamento, cancelamento});
+    verificacoes.PreencherCamposBooleanos();
+
+    EXPECT_EQ(LinhasTabela(conexao, "VARIAS"),
+              (std::vector<std::string>{"[1]|[N]|[S]|<null>|[S]|", "[2]|[S]|[N]|<null>|[N]|",
+                                        "[3]|[S]|[S]|<null>|[S]|", "[4]|[N]|[N]|[X]|[N]|"}));
+    EXPECT_EQ(Valor(conexao, versoes), antes);
+    std::string nulos = "select count(*) from LARGA where ID is null";
+    for (int c = 0; c < 70; ++c)
+        nulos += " or COLUNA_SIM_OU_NAO_NUMERO_" + std::to_string(100 + c) + " is distinct from 'N'";
+    EXPECT_EQ(Contar(conexao, nulos), 0);
+}
+
 } // namespace
