@@ -35,7 +35,10 @@ void TRelatorioCronometrado::LimparLog()
 
 void TRelatorioCronometrado::AcrescentarLinhaLog(const std::string& linha)
 {
-    UltimaLinha = linha;
+    // The line that says where the log was kept closes every command: what the bench prints
+    // is the command's own result, the line before it.
+    if (linha.find(" - Log gravado em ") == std::string::npos)
+        UltimaLinha = linha;
 }
 
 void TRelatorioCronometrado::DefinirPosicao(TBarra barra, int posicao)

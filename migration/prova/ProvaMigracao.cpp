@@ -303,11 +303,49 @@ TResultadoProva TProvaMigracao::Provar(const std::vector<std::string>& tabelas,
     std::vector<std::string> aProvar;
     std::copy_if(tabelas.begin(), tabelas.end(), std::back_inserter(aProvar),
                  [](const std::string& tabela) { return !DaFerramenta(tabela); });
+    const auto mantida = [&mantidas](const std::string& tabela) {
+        return std::find(mantidas.begin(), mantidas.end(), tabela) != mantidas.end();
+    };
+    // A kept table's digest was compared by this run before it changed anything, and the run
+    // writes nothing to it since: its rows are counted again, and only a table whose counts
+    // now differ is digested and narrowed down again.
+    std::vector<std::string> copiadas;
+    std::vector<std::string> conferidasAntes;
+    for (const std::string& tabela : aProvar)
+        (mantida(tabela) ? conferidasAntes : copiadas).push_back(tabela);
+    std::vector<TVereditoTabela> vereditos = CompararTabelas(copiadas, true);
+    const auto [origem, destino] =
+        NosDoisLados(FOrigem, FDestino, [&conferidasAntes](TConexao& conexao, TLado) {
+            std::vector<std::int64_t> contagens;
+            for (const std::string& nome : conferidasAntes)
+                contagens.push_back(
+                    LerLinha(conexao, "select count(*) from " + NomeSql(nome)).at(0));
+            return contagens;
+        });
+    std::vector<std::string> mudaram;
+    for (std::size_t t = 0; t < conferidasAntes.size(); ++t) {
+        if (origem[t] != destino[t]) {
+            mudaram.push_back(conferidasAntes[t]);
+            continue;
+        }
+        TVereditoTabela veredito;
+        veredito.Tabela = conferidasAntes[t];
+        veredito.LinhasOrigem = origem[t];
+        veredito.LinhasDestino = destino[t];
+        veredito.Igual = true;
+        vereditos.push_back(std::move(veredito));
+    }
+    for (TVereditoTabela& veredito : CompararTabelas(mudaram, true))
+        vereditos.push_back(std::move(veredito));
+
     TResultadoProva resultado;
-    resultado.Tabelas = CompararTabelas(aProvar, true);
-    for (TVereditoTabela& veredito : resultado.Tabelas)
-        veredito.Mantida = std::find(mantidas.begin(), mantidas.end(), veredito.Tabela) !=
-                           mantidas.end();
+    for (const std::string& tabela : aProvar)
+        for (TVereditoTabela& veredito : vereditos)
+            if (veredito.Tabela == tabela) {
+                veredito.Mantida = mantida(tabela);
+                resultado.Tabelas.push_back(std::move(veredito));
+                break;
+            }
     const auto acrescentar = [&resultado](std::vector<std::string> linhas) {
         resultado.OutrasDiferencas.insert(resultado.OutrasDiferencas.end(), linhas.begin(),
                                           linhas.end());

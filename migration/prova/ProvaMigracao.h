@@ -51,9 +51,9 @@ public:
     // out, refilling them costs nothing.
     std::vector<TVereditoTabela> TabelasIguais(const std::vector<std::string>& tabelas);
 
-    // The whole proof of these tables and of the other objects. Every table is read again,
-    // those a rerun kept too (whatever touched them since would show); their verdicts say
-    // Mantida.
+    // The whole proof of these tables and of the other objects. The tables a rerun kept, whose
+    // digests it compared before changing anything, are counted again (and digested again
+    // only where a count moved); their verdicts say Mantida.
     TResultadoProva Provar(const std::vector<std::string>& tabelas,
                            const std::vector<std::string>& mantidas = {});
 
