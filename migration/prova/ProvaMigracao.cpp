@@ -214,19 +214,23 @@ std::vector<TVereditoTabela> TProvaMigracao::CompararTabelas(
     return vereditos;
 }
 
+std::pair<std::vector<std::int64_t>, std::vector<std::int64_t>>
+TProvaMigracao::Contagens(const std::vector<std::string>& nomes)
+{
+    return NosDoisLados(FOrigem, FDestino, [&nomes](TConexao& conexao, TLado) {
+        std::vector<std::int64_t> contagens;
+        for (const std::string& nome : nomes)
+            contagens.push_back(LerLinha(conexao, "select count(*) from " + NomeSql(nome)).at(0));
+        return contagens;
+    });
+}
+
 std::vector<TVereditoTabela> TProvaMigracao::TabelasIguais(const std::vector<std::string>& nomes)
 {
     for (const std::string& nome : nomes)
         Tabela(nome);
     // Counts first: they rule out most tables that differ for a fraction of a digest's cost.
-    const auto [origem, destino] =
-        NosDoisLados(FOrigem, FDestino, [&nomes](TConexao& conexao, TLado) {
-            std::vector<std::int64_t> contagens;
-            for (const std::string& nome : nomes)
-                contagens.push_back(
-                    LerLinha(conexao, "select count(*) from " + NomeSql(nome)).at(0));
-            return contagens;
-        });
+    const auto [origem, destino] = Contagens(nomes);
     std::vector<std::string> candidatas;
     for (std::size_t t = 0; t < nomes.size(); ++t)
         if (origem[t] == destino[t] && origem[t] > 0)
@@ -314,14 +318,7 @@ TResultadoProva TProvaMigracao::Provar(const std::vector<std::string>& tabelas,
     for (const std::string& tabela : aProvar)
         (mantida(tabela) ? conferidasAntes : copiadas).push_back(tabela);
     std::vector<TVereditoTabela> vereditos = CompararTabelas(copiadas, true);
-    const auto [origem, destino] =
-        NosDoisLados(FOrigem, FDestino, [&conferidasAntes](TConexao& conexao, TLado) {
-            std::vector<std::int64_t> contagens;
-            for (const std::string& nome : conferidasAntes)
-                contagens.push_back(
-                    LerLinha(conexao, "select count(*) from " + NomeSql(nome)).at(0));
-            return contagens;
-        });
+    const auto [origem, destino] = Contagens(conferidasAntes);
     std::vector<std::string> mudaram;
     for (std::size_t t = 0; t < conferidasAntes.size(); ++t) {
         if (origem[t] != destino[t]) {

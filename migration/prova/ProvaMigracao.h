@@ -4,10 +4,12 @@
 #include "ResultadoProva.h"
 #include "TabelaProva.h"
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TConexao;
@@ -65,6 +67,9 @@ public:
     static bool DaFerramenta(const std::string& tabela);
 
 private:
+    // Each table's rows, counted by both servers at once: the source's, the destination's.
+    std::pair<std::vector<std::int64_t>, std::vector<std::int64_t>>
+    Contagens(const std::vector<std::string>& nomes);
     void LerCatalogo();
     const TTabelaProva& Tabela(const std::string& nome);
     void ProcurarChaves(const TTabelaProva& tabela, TVereditoTabela& veredito);

@@ -10,18 +10,6 @@
 
 namespace {
 
-// The least a database of the application needs for a run: the version table and the
-// replication configuration, no foreign keys, no sequences, no yes/no columns.
-const char* const EsquemaMinimo = R"(
-create table SCRIPTS (NOME varchar(40) not null primary key);
-create table EMPRESAS (EMPRESA smallint not null primary key, NOME varchar(60),
-  GRUPO_REPLICACAO varchar(1), ATIVA char(1));
-create table EXCECOES_REPLICACAO (TABELA varchar(31) not null, COLUNA varchar(31) not null);
-create table NOTAS (ID integer not null primary key, TEXTO varchar(20));
-insert into SCRIPTS values ('000001_0001.SQL');
-insert into EMPRESAS values (1, 'Única', 'A', 'S');
-)";
-
 // Without foreign keys and sequences the steps still write their closing lines, with 0; with
 // one active company there is no replication and no line for it; the bar still ends full.
 TEST(ExecucaoTest, SemChavesSemSequenciasSemReplicacao)

@@ -136,6 +136,10 @@ INSTANTIATE_TEST_SUITE_P(
                        {"delete from EVENTOS where ID = 42"},
                        "Diferença na tabela EVENTOS: ORIGEM 2 linhas, DESTINO 1 linhas; "
                        "chaves: ID=42."},
+        // ICMS equals the source's before the run, which keeps it: its rows are counted again.
+        TCasoDiferenca{"LinhaExcluidaDeTabelaMantida",
+                       {"delete from ICMS where UF = 'MG'"},
+                       "Diferença na tabela ICMS: ORIGEM 2 linhas, DESTINO 1 linhas; chaves: "},
         TCasoDiferenca{"LinhaAcrescentada",
                        {"insert into EVENTOS (ID, DESCRICAO) values (50, 'nova')"},
                        "Diferença na tabela EVENTOS: ORIGEM 2 linhas, DESTINO 3 linhas; "

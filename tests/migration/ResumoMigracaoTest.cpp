@@ -63,15 +63,6 @@ TEST(ResumoMigracaoTest, ProvaDaOVeredito)
     EXPECT_EQ(resumo.Tabelas()[2].Conferencia, TConferenciaResumo::NaoConferida);
 }
 
-const char* const Esquema = R"(
-create table SCRIPTS (NOME varchar(40) not null primary key);
-create table EMPRESAS (EMPRESA smallint not null primary key, NOME varchar(60),
-  GRUPO_REPLICACAO varchar(1), ATIVA char(1));
-create table EXCECOES_REPLICACAO (TABELA varchar(31) not null, COLUNA varchar(31) not null);
-create table NOTAS (ID integer not null primary key, TEXTO varchar(20));
-insert into SCRIPTS values ('000001_0001.SQL');
-insert into EMPRESAS values (1, 'Única', 'A', 'S');
-)";
 
 // A run on a destination whose EMPRESAS and SCRIPTS already equal the source's: they are
 // kept; the table without a key goes the client's way, the one with a key the server's. The
@@ -79,12 +70,12 @@ insert into EMPRESAS values (1, 'Única', 'A', 'S');
 TEST(ResumoMigracaoTest, ExecucaoConcluidaTerminaComOResumo)
 {
     TParMigracao par(TBancoTeste::TConteudo::Vazio);
-    par.Origem.ExecutarScript(std::string(Esquema) +
+    par.Origem.ExecutarScript(std::string(EsquemaMinimo) +
                               "insert into NOTAS values (1, 'um');\n"
                               "insert into NOTAS values (2, 'dois');\n"
                               "insert into NOTAS values (3, 'três');\n"
                               "insert into EXCECOES_REPLICACAO values ('NOTAS', 'TEXTO');\n");
-    par.Destino.ExecutarScript(std::string(Esquema) + "insert into NOTAS values (9, 'nove');\n");
+    par.Destino.ExecutarScript(std::string(EsquemaMinimo) + "insert into NOTAS values (9, 'nove');\n");
     par.Desconectar();
 
     TRelatorioGravado relatorio;
@@ -125,8 +116,8 @@ TEST(ResumoMigracaoTest, ExecucaoConcluidaTerminaComOResumo)
 TEST(ResumoMigracaoTest, SemCopiaSemResumo)
 {
     TParMigracao par(TBancoTeste::TConteudo::Vazio);
-    par.Origem.ExecutarScript(Esquema);
-    par.Destino.ExecutarScript(Esquema);
+    par.Origem.ExecutarScript(EsquemaMinimo);
+    par.Destino.ExecutarScript(EsquemaMinimo);
     par.Desconectar();
 
     TRelatorioGravado relatorio;

@@ -24,3 +24,8 @@ public:
 
 // The running test's name, fit for a file name.
 std::string NomeTesteAtual();
+
+// The least a database of the application needs for a run: the version table and the
+// replication configuration, no foreign keys, no sequences, no yes/no columns; and a table
+// NOTAS with a key, empty.
+extern const char* const EsquemaMinimo;
