@@ -4,6 +4,7 @@
 #include "Cancelamento.h"
 #include "Conexao.h"
 #include "ContextoMigracao.h"
+#include "EscritaForcada.h"
 #include "ExplicacaoFalha.h"
 #include "PassoReplicacao.h"
 #include "PassosChavesEstrangeiras.h"
@@ -153,6 +154,7 @@ private:
     TVerificacaoPar FVerificacaoPar;
     TPassoReplicacao FReplicacao;
     TPassosSequenciadores FSequenciadores;
+    TEscritaForcada FEscritaForcada;
     TProvaMigracao FProva;
     TResultadoProva FUltimaProva;
 };

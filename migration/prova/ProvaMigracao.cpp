@@ -136,6 +136,7 @@ void TProvaMigracao::Reiniciar()
     FTabelas.clear();
     FCatalogoLido = false;
     FIndicesAtivos.clear();
+    FEscritaForcadaEsperada = false;
 }
 
 void TProvaMigracao::LerCatalogo()
@@ -351,6 +352,7 @@ TResultadoProva TProvaMigracao::Provar(const std::vector<std::string>& tabelas,
     acrescentar(ConferirIdentidades(tabelas));
     acrescentar(ConferirChavesPendentes());
     acrescentar(ConferirIndices());
+    acrescentar(ConferirEscritaForcada());
     acrescentar(ConferirGatilhos());
     return resultado;
 }
@@ -425,6 +427,17 @@ std::vector<std::string> TProvaMigracao::ConferirChavesPendentes()
     for (const std::string& sql : TPassosChavesEstrangeiras::Pendentes(FDestino))
         diferencas.push_back("Chave estrangeira ausente no DESTINO: " + sql + ".");
     return diferencas;
+}
+
+// Forced writes a run switched off are on again, as the server says, and no run left them
+// recorded as switched off.
+std::vector<std::string> TProvaMigracao::ConferirEscritaForcada()
+{
+    if (TRegistroChavesPendentes(FDestino).Ler().EscritaForcada ||
+        (FEscritaForcadaEsperada && !FDestino.EscritaForcada()))
+        return {"Gravação forçada (forced writes) desligada no DESTINO por uma importação e "
+                "ainda não religada."};
+    return {};
 }
 
 // Every index that was active when the run began is active, and none is left recorded as set
