@@ -16,8 +16,13 @@ std::string TEscritaForcada::Suspender()
     TRegistroChavesPendentes registro(FDestino);
     const bool registrada = registro.Ler().EscritaForcada;
     FLigadaAntes = registrada || FDestino.EscritaForcada();
-    if (!FLigadaAntes)
+    // Kept on, a record an earlier run left still has this run turn them on at its end.
+    if (!FLigadaAntes || (FManter && !registrada))
         return {};
+    if (FManter) {
+        FSuspensa = true;
+        return {};
+    }
     if (!registrada)
         registro.GravarEscritaForcada(true);
     FDestino.Desconectar();

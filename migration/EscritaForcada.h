@@ -30,12 +30,16 @@ public:
     // when they could not be switched on again (they stay recorded for the next run).
     std::string RestaurarAposFalha() noexcept;
 
+    // Leaves them as they are, for whoever prefers the run slower to any time without them.
+    void DefinirManter(bool manter) noexcept { FManter = manter; }
+
     // Whether they were on when the run began (or recorded as switched off by an earlier
     // one): what the run must leave.
     bool LigadaAntes() const noexcept { return FLigadaAntes; }
 
 private:
     TConexao& FDestino;
+    bool FManter = false;
     bool FLigadaAntes = false;
     bool FSuspensa = false;
 };

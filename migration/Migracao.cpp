@@ -358,6 +358,11 @@ void TMigracao::DefinirDescarteChavesPendentes(bool descartar) noexcept
     FChavesEstrangeiras.DefinirDescarte(descartar);
 }
 
+void TMigracao::ManterEscritaForcada(bool manter) noexcept
+{
+    FEscritaForcada.DefinirManter(manter);
+}
+
 void TMigracao::SolicitarParada() noexcept
 {
     FCancelamento.Solicitar();

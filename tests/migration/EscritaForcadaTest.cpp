@@ -31,6 +31,7 @@ bool TabelaDoRegistroExiste(TConexao& destino)
 struct TCasoEscrita {
     const char* Nome;
     bool LigadaAntes;
+    bool LigadaDurante;
     std::string ScriptDestino;
     TResultadoMigracao Resultado;
     std::function<void(TRelatorioGravado&, TMigracao&)> Armar;
@@ -44,8 +45,9 @@ void PrintTo(const TCasoEscrita& caso, std::ostream* saida)
 class EscritaForcadaTest : public ::testing::TestWithParam<TCasoEscrita> {};
 
 // As the server reports them: the destination's forced writes are off while its tables are
-// refilled, and once the run is over, concluded, failed or stopped, they are as they were
-// before it, with nothing of them left in the record. The source's are never touched.
+// refilled (unless the run is told to keep them), and once the run is over, concluded, failed
+// or stopped, they are as they were before it, with nothing of them left in the record. The
+// source's are never touched.
 TEST_P(EscritaForcadaTest, DesligadaDuranteACargaEComoEraDepois)
 {
     const TCasoEscrita& caso = GetParam();
@@ -72,7 +74,7 @@ TEST_P(EscritaForcadaTest, DesligadaDuranteACargaEComoEraDepois)
     ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()), caso.Resultado)
         << relatorio.Linhas.back();
 
-    EXPECT_EQ(durante, std::optional<bool>(false));
+    EXPECT_EQ(durante, std::optional<bool>(caso.LigadaDurante));
     EXPECT_EQ(par.ConexaoDestino.EscritaForcada(), caso.LigadaAntes);
     EXPECT_FALSE(TRegistroChavesPendentes(par.ConexaoDestino).Ler().EscritaForcada);
     EXPECT_TRUE(par.ConexaoOrigem.EscritaForcada());
@@ -87,17 +89,21 @@ TEST_P(EscritaForcadaTest, DesligadaDuranteACargaEComoEraDepois)
 INSTANTIATE_TEST_SUITE_P(
     Casos, EscritaForcadaTest,
     ::testing::Values(
-        TCasoEscrita{"Ligada", true, "", TResultadoMigracao::Concluida,
+        TCasoEscrita{"Ligada", true, false, "", TResultadoMigracao::Concluida,
                      [](TRelatorioGravado&, TMigracao&) {}},
-        TCasoEscrita{"Desligada", false, "", TResultadoMigracao::Concluida,
+        TCasoEscrita{"Desligada", false, false, "", TResultadoMigracao::Concluida,
                      [](TRelatorioGravado&, TMigracao&) {}},
+        TCasoEscrita{"Mantida", true, true, "", TResultadoMigracao::Concluida,
+                     [](TRelatorioGravado&, TMigracao& migracao) {
+                         migracao.ManterEscritaForcada(true);
+                     }},
         // A row the destination refuses ends the run in the middle of the copy (the table
         // differs from the source's, so the run refills it).
-        TCasoEscrita{"FalhaNaCopia", true,
+        TCasoEscrita{"FalhaNaCopia", true, false,
                      "update TIPOS_DADOS set C_VARCHAR = 'destino';\n"
                      "alter table TIPOS_DADOS add constraint CK_TIPOS_ATE_2 check (ID <= 2);",
                      TResultadoMigracao::Falhou, [](TRelatorioGravado&, TMigracao&) {}},
-        TCasoEscrita{"ParadaSolicitada", true, "", TResultadoMigracao::Interrompida,
+        TCasoEscrita{"ParadaSolicitada", true, false, "", TResultadoMigracao::Interrompida,
                      [](TRelatorioGravado& relatorio, TMigracao& migracao) {
                          relatorio.AoCopiar = [&migracao](const std::string&, std::int64_t) {
                              migracao.SolicitarParada();
