@@ -31,6 +31,7 @@ const char* const Ajuda =
     "     vorel-newdatabase-cli --comparar ORIGEM DESTINO\n"
     "     vorel-newdatabase-cli --descartar-chaves-pendentes ORIGEM DESTINO\n"
     "     vorel-newdatabase-cli --sem-verificacao ORIGEM DESTINO\n"
+    "     vorel-newdatabase-cli --manter-gravacao-forcada ORIGEM DESTINO\n"
     "\n"
     "Importa os dados de um banco de dados Vorel (ORIGEM) para um banco de dados Vorel\n"
     "novo/limpo da mesma versão (DESTINO), ambos no servidor Firebird local (127.0.0.1).\n"
@@ -71,6 +72,14 @@ const char* const Ajuda =
     "tenha sido movido, renomeado ou copiado. Uma chave que não pode ser recriada (por\n"
     "exemplo, registros sem o registro pai) não impede as demais: a importação termina\n"
     "tudo o mais, lista cada chave pendente com o motivo e sai com o código 1.\n"
+    "\n"
+    "Enquanto esvazia e preenche o DESTINO, a importação desliga nele a gravação\n"
+    "forçada (forced writes) do servidor, o que a faz cerca de um terço mais rápida, e\n"
+    "a religa antes de conferir o resultado, perguntando ao servidor se ela está\n"
+    "ligada. A mudança fica registrada no DESTINO como as chaves pendentes: uma\n"
+    "importação interrompida a deixa registrada, e a próxima a religa. Um DESTINO que\n"
+    "já estava sem gravação forçada fica como estava; a ORIGEM nunca é tocada. Com\n"
+    "--manter-gravacao-forcada, a importação não a desliga.\n"
     "\n"
     "Um registro de chaves pendentes danificado, ou com chaves cujas tabelas ou colunas\n"
     "o DESTINO já não tem, faz a importação recusar-se a começar (código 2), nomeando\n"
@@ -186,14 +195,16 @@ void MostrarChavesPendentes(TRelatorioLinhaComando& relatorio, const std::string
 
 // The arguments as the command line takes them: --help alone, or the two databases, with
 // --verificar or --comparar anywhere among them for a check or a comparison instead of a run,
-// --sem-verificacao for a run without its check, or --descartar-chaves-pendentes for a run
-// that leaves out what the record of pending keys holds and cannot be used.
+// --sem-verificacao for a run without its check, --descartar-chaves-pendentes for a run that
+// leaves out what the record of pending keys holds and cannot be used, or
+// --manter-gravacao-forcada for a run that leaves the destination's forced writes on.
 struct TArgumentos {
     bool Ajuda = false;
     bool Verificar = false;
     bool Comparar = false;
     bool SemVerificacao = false;
     bool Descartar = false;
+    bool ManterGravacaoForcada = false;
     std::vector<std::string> Bancos;
     bool Validos = false;
 };
@@ -206,11 +217,13 @@ TArgumentos LerArgumentos(int argc, char* argv[])
     const QCommandLineOption comparar("comparar");
     const QCommandLineOption semVerificacao("sem-verificacao");
     const QCommandLineOption descartar("descartar-chaves-pendentes");
+    const QCommandLineOption manterGravacaoForcada("manter-gravacao-forcada");
     leitor.addOption(ajuda);
     leitor.addOption(verificar);
     leitor.addOption(comparar);
     leitor.addOption(semVerificacao);
     leitor.addOption(descartar);
+    leitor.addOption(manterGravacaoForcada);
     QStringList argumentos;
     for (int i = 0; i < argc; ++i)
         argumentos << QString::fromLocal8Bit(argv[i]);
@@ -234,11 +247,13 @@ TArgumentos LerArgumentos(int argc, char* argv[])
     lidos.Comparar = leitor.isSet(comparar);
     lidos.SemVerificacao = leitor.isSet(semVerificacao);
     lidos.Descartar = leitor.isSet(descartar);
+    lidos.ManterGravacaoForcada = leitor.isSet(manterGravacaoForcada);
     // A check or a comparison changes nothing: the options of a run make no sense with them.
     const bool soLeitura = lidos.Verificar || lidos.Comparar;
     lidos.Validos = lidos.Ajuda ? argc == 2
                                 : lidos.Bancos.size() == 2 && !(lidos.Verificar && lidos.Comparar) &&
-                                      !(soLeitura && (lidos.SemVerificacao || lidos.Descartar));
+                                      !(soLeitura && (lidos.SemVerificacao || lidos.Descartar ||
+                                                      lidos.ManterGravacaoForcada));
     return lidos;
 }
 
@@ -351,6 +366,7 @@ int Executar(int argc, char* argv[])
     const std::string& origem = argumentos.Bancos[0];
     const std::string& destino = argumentos.Bancos[1];
     migracao.DefinirDescarteChavesPendentes(argumentos.Descartar);
+    migracao.ManterEscritaForcada(argumentos.ManterGravacaoForcada);
     int codigo = 0;
     try {
         TRelogioProgresso relogio(relatorio);

@@ -89,11 +89,9 @@ bool TConexao::Conectado() const noexcept
     return static_cast<bool>(FEstado->Anexo);
 }
 
-IAttachment* TConexao::Anexo()
+// The parameters of every attachment of this connection, with one tag more where asked.
+IAttachment* TConexao::Anexar(const std::optional<std::pair<unsigned char, int>>& extra) const
 {
-    if (FEstado->Anexo)
-        return FEstado->Anexo.get();
-
     fb::TStatus status;
     fb::TConstrutorXpb dpb(fb::Util()->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0));
     dpb->insertString(&status, isc_dpb_user_name, FPerfil.Usuario.c_str());
@@ -103,12 +101,38 @@ IAttachment* TConexao::Anexo()
     // The path is the system's own (UTF-8 bytes); without this tag the client would read it in
     // the connection's character set and fail on any accent.
     dpb->insertTag(&status, isc_dpb_utf8_filename);
+    if (extra)
+        dpb->insertInt(&status, extra->first, extra->second);
 
     const std::string porta = FPerfil.Porta.empty() ? "" : "/" + FPerfil.Porta;
     const std::string destino = FPerfil.Servidor + porta + ":" + FBanco;
-    FEstado->Anexo.reset(fb::Master()->getDispatcher()->attachDatabase(
-        &status, destino.c_str(), dpb->getBufferLength(&status), dpb->getBuffer(&status)));
+    return fb::Master()->getDispatcher()->attachDatabase(
+        &status, destino.c_str(), dpb->getBufferLength(&status), dpb->getBuffer(&status));
+}
+
+IAttachment* TConexao::Anexo()
+{
+    if (!FEstado->Anexo)
+        FEstado->Anexo.reset(Anexar(std::nullopt));
     return FEstado->Anexo.get();
+}
+
+bool TConexao::EscritaForcada()
+{
+    TConsulta consulta(this, "select MON$FORCED_WRITES from MON$DATABASE");
+    consulta.Abrir();
+    return consulta.Campo(0).ComoInteiro() != 0;
+}
+
+// The server changes the setting only as the database is attached, and writes out every page
+// still in its cache as it turns it on: an attachment of its own, let go at once.
+void TConexao::DefinirEscritaForcada(bool ligada)
+{
+    TTrabalhoBanco trabalho;
+    fb::TAnexo anexo(Anexar(std::pair<unsigned char, int>{isc_dpb_force_write, ligada ? 1 : 0}));
+    fb::TStatus status;
+    anexo->detach(&status);
+    anexo.release();
 }
 
 ITransaction* TConexao::Transacao() const noexcept

@@ -3,8 +3,10 @@
 #include "ErroBancoDados.h"
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace Firebird {
 class IAttachment;
@@ -66,6 +68,12 @@ public:
     // Closes the attachment (committing an open transaction). The next operation attaches anew.
     void Desconectar();
 
+    // Whether the server writes each changed page through to the disk before it goes on
+    // (forced writes), as the database's header says. Switching it needs the database's owner
+    // or an administrator; switching it on writes out what the server still holds.
+    bool EscritaForcada();
+    void DefinirEscritaForcada(bool ligada);
+
     // For the database layer: the attachment (attached on demand) and the open transaction.
     Firebird::IAttachment* Anexo();
     Firebird::ITransaction* Transacao() const noexcept;
@@ -103,6 +111,7 @@ public:
 private:
     friend class TConsulta;
     void Iniciar(const unsigned char* parametros, unsigned tamanho);
+    Firebird::IAttachment* Anexar(const std::optional<std::pair<unsigned char, int>>& extra) const;
     void EsquecerSePerdida(const EBancoDados& erro) noexcept;
     void RegistrarConsulta(TConsulta* consulta);
     void RemoverConsulta(TConsulta* consulta) noexcept;

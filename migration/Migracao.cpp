@@ -44,6 +44,7 @@ TMigracao::TMigracao(IRelatorioMigracao& relatorio)
       FVerificacaoPar(FContexto, FPassosTabelas.Excecoes(), FChavesEstrangeiras, FVerificacaoPrevia),
       FReplicacao(FContexto),
       FSequenciadores(FContexto, FPassosTabelas.Tabelas()),
+      FEscritaForcada(ConexaoDestino),
       FProva(ConexaoOrigem, ConexaoDestino)
 {
     FPassosTabelas.DefinirProva(&FProva);
@@ -131,6 +132,8 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     try {
         ExecutarPassos();
     } catch (const std::exception& erro) {
+        if (const std::string linha = FEscritaForcada.RestaurarAposFalha(); !linha.empty())
+            FAcompanhamento.AdicionarLog(linha);
         FAcompanhamento.PararCronometro();
         RegistrarResumo();
         // A stop asked for may surface as whatever the statement under way was told by the
@@ -293,6 +296,8 @@ void TMigracao::ExecutarPassos()
     passo([this] { FChavesEstrangeiras.ExcluirChavesEstrangeiras(); });
     ConexaoDestino.Commit();
     FAcompanhamento.Avancar(TBarra::Total);
+    if (const std::string aviso = FEscritaForcada.Suspender(); !aviso.empty())
+        FAcompanhamento.AdicionarLog(aviso);
     passo([this] { FPassosTabelas.CarregarTabelas(); });
     passo([this] {
         FPassosTabelas.DefinirChaves(FChavesEstrangeiras.ChavesARecriar());
@@ -305,6 +310,7 @@ void TMigracao::ExecutarPassos()
     passo([this] { FSequenciadores.CriarSequenciadores(); });
     ConexaoDestino.Commit();
     FAcompanhamento.Avancar(TBarra::Total);
+    FEscritaForcada.Restaurar();
     // Everything else is done; the keys that could not be created and the indexes that could
     // not be rebuilt fail the run.
     const std::size_t naoRecriadas = FChavesEstrangeiras.NaoRecriadas().size();
@@ -324,6 +330,7 @@ void TMigracao::ExecutarPassos()
     std::vector<std::string> mantidas;
     for (const TVereditoTabela& veredito : FPassosTabelas.Mantidas())
         mantidas.push_back(veredito.Tabela);
+    FProva.DefinirEscritaForcadaEsperada(FEscritaForcada.LigadaAntes());
     if (!ProvarResultado({tabelas.begin(), tabelas.end()}, mantidas))
         throw EProvaDiferente("O DESTINO não ficou igual à ORIGEM: " +
                               std::to_string(FUltimaProva.Linhas().size()) +
@@ -349,6 +356,11 @@ void TMigracao::RegistrarResumo()
 void TMigracao::DefinirDescarteChavesPendentes(bool descartar) noexcept
 {
     FChavesEstrangeiras.DefinirDescarte(descartar);
+}
+
+void TMigracao::ManterEscritaForcada(bool manter) noexcept
+{
+    FEscritaForcada.DefinirManter(manter);
 }
 
 void TMigracao::SolicitarParada() noexcept

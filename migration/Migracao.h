@@ -4,6 +4,7 @@
 #include "Cancelamento.h"
 #include "Conexao.h"
 #include "ContextoMigracao.h"
+#include "EscritaForcada.h"
 #include "ExplicacaoFalha.h"
 #include "PassoReplicacao.h"
 #include "PassosChavesEstrangeiras.h"
@@ -99,6 +100,9 @@ public:
     // (each is logged as the run starts); the keys that can be created are created all the
     // same. Set only while no run is under way.
     void DefinirDescarteChavesPendentes(bool descartar) noexcept;
+    // Leaves the destination's forced writes on during a run (see TEscritaForcada). Set only
+    // while no run is under way.
+    void ManterEscritaForcada(bool manter) noexcept;
 
     // Asks a run under way to stop at its next safe point (between two statements or two
     // batches of a row copy); the run then ends as Interrompida with the stop's own line,
@@ -153,6 +157,7 @@ private:
     TVerificacaoPar FVerificacaoPar;
     TPassoReplicacao FReplicacao;
     TPassosSequenciadores FSequenciadores;
+    TEscritaForcada FEscritaForcada;
     TProvaMigracao FProva;
     TResultadoProva FUltimaProva;
 };

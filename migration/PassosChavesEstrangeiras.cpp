@@ -243,8 +243,9 @@ void TPassosChavesEstrangeiras::ExcluirChavesEstrangeiras()
     TRegistroChavesPendentes registro(FContexto.ConexaoDestino);
     const std::vector<TChaveEstrangeira> existentes = LerChavesEstrangeiras();
     FChaves = ComPendentes(existentes);
+    const TLeituraChavesPendentes registrado = registro.Ler();
     const std::vector<TIndicePendente> indices =
-        FConferidas ? FIndicesPendentes : IndicesExistentes(registro.Ler().Indices, nullptr);
+        FConferidas ? FIndicesPendentes : IndicesExistentes(registrado.Indices, nullptr);
     FConferidas = false;
     FPendentes.clear();
     FIndicesPendentes.clear();
@@ -252,7 +253,7 @@ void TPassosChavesEstrangeiras::ExcluirChavesEstrangeiras()
     if (FDescartar)
         registro.GuardarArquivoDanificado();
     // Recorded before the first key goes, so that no way of ending the run can lose one.
-    registro.Gravar(FChaves, indices);
+    registro.Gravar(FChaves, indices, registrado.EscritaForcada);
     for (const TChaveEstrangeira& chave : existentes) {
         FContexto.Cancelamento.Verificar();
         FContexto.ConexaoDestino.Executar(chave.SQLExcluir());

@@ -3,6 +3,7 @@
 #include "AcompanhamentoMigracao.h"
 #include "Cancelamento.h"
 #include "Conexao.h"
+#include "ContagemOrigem.h"
 #include "CopiaExterna.h"
 #include "EnderecoExterno.h"
 #include "NomeSql.h"
@@ -144,7 +145,16 @@ void TPassosTabelas::ImportarTabelas()
         acompanhamento.Avancar(TBarra::Atual);
     }
 
-    ContarLinhas();
+    std::vector<std::string> copiadas;
+    for (const std::string& tabela : FTabelas)
+        if (!Mantida(tabela))
+            copiadas.push_back(tabela);
+    TContagemOrigem contagem(FContexto.ConexaoOrigem, std::move(copiadas), acompanhamento);
+    struct TEsquecerContagem {
+        TContagemOrigem*& Contagem;
+        ~TEsquecerContagem() { Contagem = nullptr; }
+    } esquecer{FContagem};
+    FContagem = &contagem;
     acompanhamento.Reiniciar(TBarra::Atual, FTabelas.Quantidade());
     for (const std::string& tabela : FTabelas) {
         if (Mantida(tabela)) {
@@ -155,33 +165,12 @@ void TPassosTabelas::ImportarTabelas()
         }
         acompanhamento.Avancar(TBarra::Atual);
     }
+    contagem.Concluir();
     FIndices.Concluir();
 
     acompanhamento.AdicionarLog("Tabelas importadas: " + std::to_string(FTabelas.Quantidade()) +
                                 ".");
     acompanhamento.Avancar(TBarra::Total);
-}
-
-void TPassosTabelas::ContarLinhas()
-{
-    TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
-    FLinhasOrigem.clear();
-    std::int64_t total = 0;
-    TConsulta contagem(&FContexto.ConexaoOrigem);
-    for (const std::string& tabela : FTabelas) {
-        if (Mantida(tabela))
-            continue;
-        FContexto.Cancelamento.Verificar();
-        acompanhamento.DefinirAtividade("Contando as linhas da ORIGEM... " + tabela);
-        contagem.Fechar();
-        contagem.DefinirSQL("select count(*) from " + NomeSql(tabela));
-        contagem.Abrir();
-        const std::int64_t linhas = contagem.Campo(0).ComoInteiro64();
-        FLinhasOrigem[tabela] = linhas;
-        total += linhas;
-    }
-    contagem.Fechar();
-    acompanhamento.DefinirLinhasTotais(total);
 }
 
 bool TPassosTabelas::Mantida(const std::string& tabela) const
@@ -232,8 +221,7 @@ void TPassosTabelas::ImportarTabela(const std::string& tabela)
 
     TAcompanhamentoMigracao& acompanhamento = FContexto.Acompanhamento;
     IRelatorioMigracao& relatorio = acompanhamento.Relatorio();
-    const auto contada = FLinhasOrigem.find(tabela);
-    acompanhamento.IniciarTabela(tabela, contada == FLinhasOrigem.end() ? -1 : contada->second);
+    acompanhamento.IniciarTabela(tabela, FContagem ? FContagem->Linhas(tabela) : -1);
     const auto inicio = std::chrono::steady_clock::now();
     std::int64_t escritas = 0;
     TCopiaExterna copia(batMove);

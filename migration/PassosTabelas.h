@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChaveEstrangeira.h"
+#include "ContagemOrigem.h"
 #include "Consulta.h"
 #include "ContextoMigracao.h"
 #include "CopiaTabela.h"
@@ -73,14 +74,14 @@ private:
     std::int64_t CopiarTabelaVersao(const std::string& tabela);
     // The rows of every table to copy in the source, for the displays to measure the copy
     // by; counted right before it, on the source, which the run does not change meanwhile.
-    void ContarLinhas();
     bool Mantida(const std::string& tabela) const;
     void RegistrarMantida(const std::string& tabela);
 
     TContextoMigracao FContexto;
     bool FServidorAbreOrigem = true;
     TListaTextos FTabelas;
-    std::map<std::string, std::int64_t> FLinhasOrigem;
+    // The count of the source beside the copy, while the tables are copied.
+    TContagemOrigem* FContagem = nullptr;
     const TListaTextos FExcecoes;
     TConsulta sqlTabelas;
     TConsulta sqlSelectFields;

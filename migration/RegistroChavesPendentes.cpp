@@ -152,6 +152,16 @@ bool EhIndice(const QJsonObject& objeto)
     return objeto["tipo"].toString() == "indice";
 }
 
+// The row that says a run holds the destination's forced writes off: no table of the user's is
+// named so, and its statement is left empty, as there is no SQL to turn them on.
+const char* const TabelaEscritaForcada = "RDB$DATABASE";
+const char* const NomeEscritaForcada = "ESCRITA FORCADA";
+
+bool EhEscritaForcada(const QJsonObject& objeto)
+{
+    return objeto["tipo"].toString() == "escritaForcada";
+}
+
 bool DeJson(const QJsonValue& valor, TIndicePendente& indice, std::string& motivo)
 {
     if (!valor.isObject()) {
@@ -250,6 +260,10 @@ TLeituraChavesPendentes TRegistroChavesPendentes::LerArquivo(const std::string& 
             return dano(motivo);
         AcrescentarIndice(lidas, achados, std::move(indice));
     }
+    const QJsonValue escritaForcada = documento.object().value("escritaForcada");
+    if (!escritaForcada.isUndefined() && !escritaForcada.isBool())
+        return dano("\"escritaForcada\" não é verdadeiro nem falso");
+    lidas.EscritaForcada = escritaForcada.toBool();
     return lidas;
 }
 
@@ -277,6 +291,11 @@ TLeituraChavesPendentes TRegistroChavesPendentes::Ler()
                 QByteArray::fromStdString(consulta.Campo("DEFINICAO").ComoTexto()), &erro);
             TChaveEstrangeira chave;
             TIndicePendente indice;
+            if (!documento.isNull() && EhEscritaForcada(documento.object()) &&
+                tabela == TabelaEscritaForcada && nome == NomeEscritaForcada) {
+                leitura.EscritaForcada = true;
+                continue;
+            }
             const bool ehIndice = !documento.isNull() && EhIndice(documento.object());
             std::string motivo;
             if (documento.isNull())
@@ -303,6 +322,7 @@ TLeituraChavesPendentes TRegistroChavesPendentes::Ler()
         AcrescentarChave(leitura, achadas, std::move(chave));
     for (TIndicePendente& indice : arquivo.Indices)
         AcrescentarIndice(leitura, achados, std::move(indice));
+    leitura.EscritaForcada = leitura.EscritaForcada || arquivo.EscritaForcada;
     for (std::string& dano : arquivo.Danos)
         leitura.Danos.push_back(std::move(dano));
     return leitura;
@@ -310,20 +330,29 @@ TLeituraChavesPendentes TRegistroChavesPendentes::Ler()
 
 void TRegistroChavesPendentes::GravarChaves(const std::vector<TChaveEstrangeira>& chaves)
 {
-    Gravar(chaves, Ler().Indices);
+    const TLeituraChavesPendentes leitura = Ler();
+    Gravar(chaves, leitura.Indices, leitura.EscritaForcada);
 }
 
 void TRegistroChavesPendentes::GravarIndices(const std::vector<TIndicePendente>& indices)
 {
-    Gravar(Ler().Chaves, indices);
+    const TLeituraChavesPendentes leitura = Ler();
+    Gravar(leitura.Chaves, indices, leitura.EscritaForcada);
+}
+
+void TRegistroChavesPendentes::GravarEscritaForcada(bool escritaForcada)
+{
+    const TLeituraChavesPendentes leitura = Ler();
+    Gravar(leitura.Chaves, leitura.Indices, escritaForcada);
 }
 
 void TRegistroChavesPendentes::Gravar(const std::vector<TChaveEstrangeira>& chaves,
-                                      const std::vector<TIndicePendente>& indices)
+                                      const std::vector<TIndicePendente>& indices,
+                                      bool escritaForcada)
 {
     const bool existe = TabelaExiste();
-    if (chaves.empty() && indices.empty()) {
-        GravarArquivo(chaves, indices);
+    if (chaves.empty() && indices.empty() && !escritaForcada) {
+        GravarArquivo(chaves, indices, escritaForcada);
         if (existe)
             ExcluirTabela();
         return;
@@ -347,12 +376,17 @@ void TRegistroChavesPendentes::Gravar(const std::vector<TChaveEstrangeira>& chav
                 LiteralSql(QJsonDocument(ParaJson(indice)).toJson(QJsonDocument::Compact)
                                .toStdString()) +
                 ", " + LiteralSql(indice.SQLAtivar()) + ")");
+        if (escritaForcada)
+            FDestino.Executar(std::string("insert into ") + Tabela +
+                              " (TABELA, NOME, DEFINICAO) values (" +
+                              LiteralSql(TabelaEscritaForcada) + ", " +
+                              LiteralSql(NomeEscritaForcada) + ", '{\"tipo\":\"escritaForcada\"}')");
         FDestino.Commit();
     } catch (...) {
         FDestino.Rollback();
         throw;
     }
-    GravarArquivo(chaves, indices);
+    GravarArquivo(chaves, indices, escritaForcada);
 }
 
 // With nobody else attached (the run refuses a destination in use) only the server's garbage
@@ -399,13 +433,14 @@ void TRegistroChavesPendentes::GuardarArquivoDanificado()
 }
 
 void TRegistroChavesPendentes::GravarArquivo(const std::vector<TChaveEstrangeira>& chaves,
-                                             const std::vector<TIndicePendente>& indices) const
+                                             const std::vector<TIndicePendente>& indices,
+                                             bool escritaForcada) const
 {
     const auto falha = [this](const QString& motivo) {
         return std::runtime_error("O registro das chaves estrangeiras pendentes (" + FArquivo +
                                   ") não pôde ser gravado: " + motivo.toStdString());
     };
-    if (chaves.empty() && indices.empty()) {
+    if (chaves.empty() && indices.empty() && !escritaForcada) {
         QFile arquivo(Texto(FArquivo));
         if (arquivo.exists() && !arquivo.remove())
             throw falha(arquivo.errorString());
@@ -419,8 +454,9 @@ void TRegistroChavesPendentes::GravarArquivo(const std::vector<TChaveEstrangeira
     QJsonArray listaIndices;
     for (const TIndicePendente& indice : indices)
         listaIndices.append(ParaJson(indice));
-    const QJsonObject documento{
-        {"banco", Texto(FBanco)}, {"chaves", lista}, {"indices", listaIndices}};
+    QJsonObject documento{{"banco", Texto(FBanco)}, {"chaves", lista}, {"indices", listaIndices}};
+    if (escritaForcada)
+        documento["escritaForcada"] = true;
 
     // Written aside and renamed over the old record, so that a process killed while writing
     // leaves the old record or the new one, never half of one.

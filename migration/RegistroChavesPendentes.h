@@ -13,6 +13,8 @@ class TConexao;
 struct TLeituraChavesPendentes {
     std::vector<TChaveEstrangeira> Chaves;
     std::vector<TIndicePendente> Indices;
+    // A run switched the destination's forced writes off, and they are not on again yet.
+    bool EscritaForcada = false;
     std::vector<std::string> Danos;
 };
 
@@ -24,7 +26,7 @@ struct TLeituraChavesPendentes {
 // table is dropped and the file removed, so that a finished destination keeps nothing of the
 // tool's. The indexes a run sets inactive while a table is refilled are kept the same way,
 // next to the keys, until they are active again; a record written before indexes were kept
-// simply has none.
+// simply has none. So is the destination's forced writes, while a run holds them off.
 class TRegistroChavesPendentes {
 public:
     // The tool's own table in the destination: none of the run's tables. The table list, the
@@ -47,13 +49,15 @@ public:
     // Only the file: for whoever cannot reach the destination.
     static TLeituraChavesPendentes LerArquivo(const std::string& arquivo);
 
-    // Replaces both copies with these keys and indexes: the table's rows in one transaction,
-    // then the file. Nothing pending: the table is dropped and the file removed.
+    // Replaces both copies with these keys, indexes and forced writes: the table's rows in one
+    // transaction, then the file. Nothing pending: the table is dropped and the file removed.
     void Gravar(const std::vector<TChaveEstrangeira>& chaves,
-                const std::vector<TIndicePendente>& indices);
-    // Replaces the keys, or the indexes, keeping what the record holds of the other kind.
+                const std::vector<TIndicePendente>& indices, bool escritaForcada);
+    // Replaces the keys, the indexes or the forced writes, keeping what the record holds of
+    // the others.
     void GravarChaves(const std::vector<TChaveEstrangeira>& chaves);
     void GravarIndices(const std::vector<TIndicePendente>& indices);
+    void GravarEscritaForcada(bool escritaForcada);
     // One key exists again, or one index is active again: its row goes (the file is brought
     // up to date by the next Gravar).
     void Remover(const TChaveEstrangeira& chave);
@@ -66,7 +70,7 @@ private:
     bool TabelaExiste();
     void ExcluirTabela();
     void GravarArquivo(const std::vector<TChaveEstrangeira>& chaves,
-                       const std::vector<TIndicePendente>& indices) const;
+                       const std::vector<TIndicePendente>& indices, bool escritaForcada) const;
 
     TConexao& FDestino;
     std::string FBanco;

@@ -1,5 +1,7 @@
 #include "RelatorioCronometrado.h"
 
+#include "ResumoMigracao.h"
+
 #include <cstdio>
 
 namespace {
@@ -53,4 +55,15 @@ void TRelatorioCronometrado::DefinirPosicao(TBarra barra, int posicao)
 void TRelatorioCronometrado::Abandonar(const std::string& mensagem, bool)
 {
     std::fprintf(stderr, "%s\n", mensagem.c_str());
+}
+
+void TRelatorioCronometrado::MostrarResumo(const TResumoMigracao& resumo)
+{
+    for (const TResumoTabela& tabela : resumo.Tabelas()) {
+        if (tabela.Caminho == TCaminhoResumo::Mantida)
+            continue;
+        TCaminho& caminho = tabela.Caminho == TCaminhoResumo::Servidor ? Servidor : Cliente;
+        caminho.Linhas += tabela.Linhas;
+        caminho.Segundos += tabela.Segundos;
+    }
 }

@@ -3,6 +3,7 @@
 #include "RelatorioMigracao.h"
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,17 @@ public:
     void DefinirPosicao(TBarra barra, int posicao) override;
     void Abandonar(const std::string& mensagem, bool) override;
     void MostrarFalhaGatilho(const std::string&) override { ++FalhasGatilho; }
+    // Keeps the rows and seconds of the copy by the way the rows took.
+    void MostrarResumo(const TResumoMigracao& resumo) override;
 
     const std::vector<TEtapa>& Etapas() const noexcept { return FEtapas; }
     std::string UltimaLinha;
     int FalhasGatilho = 0;
+    struct TCaminho {
+        std::int64_t Linhas = 0;
+        double Segundos = 0;
+    };
+    TCaminho Servidor, Cliente;
 
 private:
     void Fechar(const std::string& nome);

@@ -283,6 +283,11 @@ int main(int argc, char** argv)
         std::printf("migration rate: %.0f rows/s (%d replication triggers refused: the "
                     "fixture lacks most catalogued tables)\n",
                     static_cast<double>(geradas) / total, relatorio.FalhasGatilho);
+        for (const auto& [nome, caminho] :
+             {std::pair{"pulled by the destination's server", relatorio.Servidor},
+              std::pair{"sent by the client", relatorio.Cliente}})
+            std::printf("copy, %s: %lld rows in %.2f s\n", nome,
+                        static_cast<long long>(caminho.Linhas), caminho.Segundos);
 
         TConexao origem, destino;
         origem.DefinirBanco(bancoOrigem.Caminho());

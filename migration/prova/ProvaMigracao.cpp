@@ -136,6 +136,7 @@ void TProvaMigracao::Reiniciar()
     FTabelas.clear();
     FCatalogoLido = false;
     FIndicesAtivos.clear();
+    FEscritaForcadaEsperada = false;
 }
 
 void TProvaMigracao::LerCatalogo()
@@ -229,12 +230,21 @@ std::vector<TVereditoTabela> TProvaMigracao::TabelasIguais(const std::vector<std
 {
     for (const std::string& nome : nomes)
         Tabela(nome);
-    // Counts first: they rule out most tables that differ for a fraction of a digest's cost.
-    const auto [origem, destino] = Contagens(nomes);
+    // A table the destination holds no row of is refilled whatever the source holds: it is
+    // not counted at all. On a first run that spares reading every table of the source once
+    // more (the first read after the NULL fill, which pays for that fill's old row versions).
+    std::vector<std::string> ocupadas;
+    for (const std::string& nome : nomes)
+        if (LerLinha(FDestino, "select count(*) from RDB$DATABASE where exists (select 1 from " +
+                                   NomeSql(nome) + ")")
+                .at(0) > 0)
+            ocupadas.push_back(nome);
+    // Counts next: they rule out most tables that differ for a fraction of a digest's cost.
+    const auto [origem, destino] = Contagens(ocupadas);
     std::vector<std::string> candidatas;
-    for (std::size_t t = 0; t < nomes.size(); ++t)
+    for (std::size_t t = 0; t < ocupadas.size(); ++t)
         if (origem[t] == destino[t] && origem[t] > 0)
-            candidatas.push_back(nomes[t]);
+            candidatas.push_back(ocupadas[t]);
     std::vector<TVereditoTabela> iguais;
     for (TVereditoTabela& veredito : CompararTabelas(candidatas, false))
         if (veredito.Igual)
@@ -351,6 +361,7 @@ TResultadoProva TProvaMigracao::Provar(const std::vector<std::string>& tabelas,
     acrescentar(ConferirIdentidades(tabelas));
     acrescentar(ConferirChavesPendentes());
     acrescentar(ConferirIndices());
+    acrescentar(ConferirEscritaForcada());
     acrescentar(ConferirGatilhos());
     return resultado;
 }
@@ -425,6 +436,17 @@ std::vector<std::string> TProvaMigracao::ConferirChavesPendentes()
     for (const std::string& sql : TPassosChavesEstrangeiras::Pendentes(FDestino))
         diferencas.push_back("Chave estrangeira ausente no DESTINO: " + sql + ".");
     return diferencas;
+}
+
+// Forced writes a run switched off are on again, as the server says, and no run left them
+// recorded as switched off.
+std::vector<std::string> TProvaMigracao::ConferirEscritaForcada()
+{
+    if (TRegistroChavesPendentes(FDestino).Ler().EscritaForcada ||
+        (FEscritaForcadaEsperada && !FDestino.EscritaForcada()))
+        return {"Gravação forçada (forced writes) desligada no DESTINO por uma importação e "
+                "ainda não religada."};
+    return {};
 }
 
 // Every index that was active when the run began is active, and none is left recorded as set

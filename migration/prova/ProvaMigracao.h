@@ -43,6 +43,9 @@ public:
     // The indexes (as "TABELA.INDICE") that were active when the run began: each must be
     // active once it is over. Forgotten by Reiniciar.
     void DefinirIndicesAtivos(std::set<std::string> indices) { FIndicesAtivos = std::move(indices); }
+    // Whether the destination's forced writes must be on once the run is over (they were on
+    // when it began). Forgotten by Reiniciar.
+    void DefinirEscritaForcadaEsperada(bool ligada) noexcept { FEscritaForcadaEsperada = ligada; }
 
     // The tables a run copies from this destination: its user tables but the ones it keeps
     // and the tool's own.
@@ -77,6 +80,7 @@ private:
     std::vector<std::string> ConferirIdentidades(const std::vector<std::string>& tabelas);
     std::vector<std::string> ConferirChavesPendentes();
     std::vector<std::string> ConferirIndices();
+    std::vector<std::string> ConferirEscritaForcada();
     std::vector<std::string> ConferirGatilhos();
 
     TConexao& FOrigem;
@@ -84,4 +88,5 @@ private:
     std::map<std::string, TTabelaProva> FTabelas;
     bool FCatalogoLido = false;
     std::set<std::string> FIndicesAtivos;
+    bool FEscritaForcadaEsperada = false;
 };

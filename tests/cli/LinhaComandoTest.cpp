@@ -157,6 +157,9 @@ INSTANTIATE_TEST_SUITE_P(
         TCasoArgumentos{"VerificarMesmoArquivo", {"/x/a.fdb", "/x/./a.fdb", "--verificar"}, 2, "",
                         "Banco de dados de ORIGEM e DESTINO não podem ser iguais.\n"},
         TCasoArgumentos{"CompararUmBanco", {"--comparar", "/x/a.fdb"}, 2, "", Uso},
+        TCasoArgumentos{"CompararEManterGravacaoForcada",
+                        {"--comparar", "--manter-gravacao-forcada", "/x/a.fdb", "/x/b.fdb"}, 2,
+                        "", Uso},
         TCasoArgumentos{"CompararEVerificar", {"--comparar", "--verificar", "/x/a.fdb", "/x/b.fdb"},
                         2, "", Uso},
         TCasoArgumentos{"CompararMesmoArquivo", {"--comparar", "/x/a.fdb", "/x/./a.fdb"}, 2, "",
@@ -177,6 +180,8 @@ TEST(LinhaComandoTest, AjudaEmPortugues)
     EXPECT_NE(execucao.Saida.find("\n  4  "), std::string::npos);
     EXPECT_NE(execucao.Saida.find("\n  5  interrompida com Ctrl+C; "), std::string::npos);
     EXPECT_NE(execucao.Saida.find("--sem-verificacao ORIGEM DESTINO\n"), std::string::npos);
+    EXPECT_NE(execucao.Saida.find("--manter-gravacao-forcada ORIGEM DESTINO\n"),
+              std::string::npos);
     EXPECT_NE(execucao.Saida.find("\n  " + TRegistroChavesPendentes::Pasta() + "\n"),
               std::string::npos)
         << execucao.Saida;

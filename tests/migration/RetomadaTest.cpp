@@ -55,7 +55,8 @@ TEST_P(RetomadaTest, ProximaExecucaoDeixaODestinoComoUmaExecucaoIntacta)
 INSTANTIATE_TEST_SUITE_P(
     Interrupcoes, RetomadaTest,
     ::testing::Values(
-        TCasoRetomada{"ProcessoMorto", OrigemGrande, TabelaGrande, MatarDuranteACopia},
+        TCasoRetomada{"ProcessoMorto", OrigemGrande, TabelaGrande, MatarDuranteACopia, "", "",
+                      true},
         // Deleted between two of its statements, as the table's copy is about to begin.
         TCasoRetomada{"ConexaoExcluida", OrigemGrande, TabelaGrande,
                       [](TParMigracao& par) {

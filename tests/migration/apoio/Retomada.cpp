@@ -2,6 +2,7 @@
 
 #include "InspecaoBanco.h"
 #include "Migracao.h"
+#include "RegistroChavesPendentes.h"
 #include "RelatorioGravado.h"
 
 #include <gtest/gtest.h>
@@ -83,7 +84,13 @@ void ConferirRetomada(const TCasoRetomada& caso)
     TParMigracao par(TBancoTeste::TConteudo::Aplicacao, "-interrompido");
     Preparar(par, caso.ScriptOrigem, caso.ScriptDestino);
     par.Desconectar();
+    ASSERT_TRUE(par.ConexaoDestino.EscritaForcada());
+    par.Desconectar();
     caso.PrimeiraExecucao(par);
+    AguardarSemOutrasConexoes(par.ConexaoDestino);
+    EXPECT_EQ(par.ConexaoDestino.EscritaForcada(), !caso.ProcessoMorto);
+    EXPECT_EQ(TRegistroChavesPendentes(par.ConexaoDestino).Ler().EscritaForcada,
+              caso.ProcessoMorto);
     Preparar(par, caso.CorrecaoOrigem, caso.CorrecaoDestino);
     AguardarSemOutrasConexoes(par.ConexaoOrigem);
     AguardarSemOutrasConexoes(par.ConexaoDestino);
@@ -94,6 +101,8 @@ void ConferirRetomada(const TCasoRetomada& caso)
               TResultadoMigracao::Concluida)
         << (relatorio.Abandonos.empty() ? relatorio.Linhas.back() : relatorio.Abandonos[0]);
     EXPECT_TRUE(TMigracao::ChavesEstrangeirasPendentes(par.Destino.Caminho()).empty());
+    EXPECT_TRUE(par.ConexaoDestino.EscritaForcada());
+    EXPECT_FALSE(TRegistroChavesPendentes(par.ConexaoDestino).Ler().EscritaForcada);
 
     TParMigracao intacto(TBancoTeste::TConteudo::Aplicacao, "-intacto");
     Preparar(intacto, caso.ScriptOrigem + caso.CorrecaoOrigem,

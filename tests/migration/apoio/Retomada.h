@@ -22,6 +22,9 @@ struct TCasoRetomada {
     // What takes the cause away before the next run; the untouched pair gets it before its run.
     std::string CorrecaoOrigem;
     std::string CorrecaoDestino;
+    // The first run's process is killed: nothing of it could put the destination's forced
+    // writes back on, only the record tells the next run to.
+    bool ProcessoMorto = false;
 };
 
 void PrintTo(const TCasoRetomada& caso, std::ostream* saida);
@@ -42,7 +45,9 @@ std::function<void(const std::string&, std::int64_t)> DuranteACopia(std::functio
 
 // Runs the case and checks, with gtest's assertions, that the next run on the faulted pair
 // completes, leaves no foreign key pending, and gives the destination's every table, foreign
-// key, trigger and sequence as the untouched pair's single run does.
+// key, trigger and sequence as the untouched pair's single run does. The destination's forced
+// writes, on before the first run, are on again once it ends, unless its process was killed:
+// then they are off and recorded, and on once the next run is over.
 void ConferirRetomada(const TCasoRetomada& caso);
 
 // Waits until the server has let go of every attachment to the database but the caller's own
