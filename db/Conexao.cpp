@@ -124,8 +124,9 @@ bool TConexao::EscritaForcada()
     return consulta.Campo(0).ComoInteiro() != 0;
 }
 
-// The server changes the setting only as the database is attached, and writes out every page
-// still in its cache as it turns it on: an attachment of its own, let go at once.
+// The server changes the setting only as the database is attached: an attachment of its own,
+// let go at once. Other attachments of a server that keeps one file handle per attachment go on
+// writing the old way until they attach anew.
 void TConexao::DefinirEscritaForcada(bool ligada)
 {
     TTrabalhoBanco trabalho;

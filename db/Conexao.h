@@ -70,7 +70,8 @@ public:
 
     // Whether the server writes each changed page through to the disk before it goes on
     // (forced writes), as the database's header says. Switching it needs the database's owner
-    // or an administrator; switching it on writes out what the server still holds.
+    // or an administrator. Switching it on does not make the server flush what it wrote
+    // before: those pages reach the disk when the operating system writes them out.
     bool EscritaForcada();
     void DefinirEscritaForcada(bool ligada);
 
