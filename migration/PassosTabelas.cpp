@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 
 namespace {
 
@@ -155,6 +156,9 @@ void TPassosTabelas::ImportarTabelas()
         ~TEsquecerContagem() { Contagem = nullptr; }
     } esquecer{FContagem};
     FContagem = &contagem;
+    std::optional<TProvaAntecipada> antecipada;
+    if (FProva)
+        antecipada.emplace(FContexto.ConexaoOrigem, FContexto.ConexaoDestino);
     acompanhamento.Reiniciar(TBarra::Atual, FTabelas.Quantidade());
     for (const std::string& tabela : FTabelas) {
         if (Mantida(tabela)) {
@@ -162,10 +166,20 @@ void TPassosTabelas::ImportarTabelas()
         } else {
             ImportarTabela(tabela);
             FIndices.Ativar(tabela);
+            if (antecipada)
+                antecipada->Provar(FProva->Tabela(tabela));
         }
         acompanhamento.Avancar(TBarra::Atual);
     }
     contagem.Concluir();
+    if (antecipada) {
+        std::string interrupcao;
+        FProva->DefinirAntecipadas(antecipada->Concluir(interrupcao));
+        if (!interrupcao.empty())
+            acompanhamento.AdicionarLog("Conferência durante a cópia interrompida: " +
+                                        interrupcao +
+                                        " As tabelas restantes serão conferidas no final.");
+    }
     FIndices.Concluir();
 
     acompanhamento.AdicionarLog("Tabelas importadas: " + std::to_string(FTabelas.Quantidade()) +

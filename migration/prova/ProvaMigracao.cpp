@@ -2,6 +2,7 @@
 
 #include "Conexao.h"
 #include "Consulta.h"
+#include "LeituraProva.h"
 #include "NomeSql.h"
 #include "PassosChavesEstrangeiras.h"
 #include "PassosIndices.h"
@@ -21,35 +22,6 @@ using TLado = TTabelaProva::TLado;
 // Tables the tool keeps for itself in the destination: never copied, never proven.
 const char* const TabelasDaFerramenta[] = {"NEWDATABASE_CHAVES_PENDENTES"};
 
-// One read-only snapshot on a connection for the length of a reading.
-class TLeitura {
-public:
-    explicit TLeitura(TConexao& conexao) : FConexao(conexao) { conexao.IniciarTransacaoLeitura(); }
-    ~TLeitura()
-    {
-        // Reached only when the reading failed: its own failure is what the caller sees.
-        try {
-            FConexao.Rollback();
-        } catch (const EBancoDados&) {
-        }
-    }
-    TLeitura(const TLeitura&) = delete;
-    TLeitura& operator=(const TLeitura&) = delete;
-    void Concluir() { FConexao.Commit(); }
-
-private:
-    TConexao& FConexao;
-};
-
-template <typename TFuncao>
-auto EmLeitura(TConexao& conexao, TFuncao&& funcao)
-{
-    TLeitura leitura(conexao);
-    auto resultado = funcao(conexao);
-    leitura.Concluir();
-    return resultado;
-}
-
 // The same reading on both databases at once, each on its own attachment: the source's on a
 // thread of its own, the destination's on the caller's. Returns the source's result first.
 template <typename TFuncao>
@@ -60,16 +32,6 @@ auto NosDoisLados(TConexao& origem, TConexao& destino, TFuncao funcao)
     });
     auto doDestino = EmLeitura(destino, [&](TConexao& c) { return funcao(c, TLado::Destino); });
     return std::make_pair(futuro.get(), std::move(doDestino));
-}
-
-std::vector<std::int64_t> LerLinha(TConexao& conexao, const std::string& sql)
-{
-    TConsulta consulta(&conexao, sql);
-    consulta.Abrir();
-    std::vector<std::int64_t> valores;
-    for (std::size_t i = 0; i < consulta.NomesColunas().size(); ++i)
-        valores.push_back(consulta.Campo(static_cast<int>(i)).ComoInteiro64());
-    return valores;
 }
 
 std::string TextoChave(const TTabelaProva& tabela, const TConsulta& consulta)
@@ -137,6 +99,7 @@ void TProvaMigracao::Reiniciar()
     FCatalogoLido = false;
     FIndicesAtivos.clear();
     FEscritaForcadaEsperada = false;
+    FAntecipadas.clear();
 }
 
 void TProvaMigracao::LerCatalogo()
@@ -223,6 +186,22 @@ TProvaMigracao::Contagens(const std::vector<std::string>& nomes)
         for (const std::string& nome : nomes)
             contagens.push_back(LerLinha(conexao, "select count(*) from " + NomeSql(nome)).at(0));
         return contagens;
+    });
+}
+
+std::pair<std::vector<TMarcaTabela>, std::vector<TMarcaTabela>>
+TProvaMigracao::Marcas(const std::vector<std::string>& nomes)
+{
+    std::vector<const TTabelaProva*> tabelas;
+    for (const std::string& nome : nomes)
+        tabelas.push_back(&Tabela(nome));
+    return NosDoisLados(FOrigem, FDestino, [&tabelas](TConexao& conexao, TLado) {
+        std::vector<TMarcaTabela> marcas;
+        for (const TTabelaProva* tabela : tabelas) {
+            const std::vector<std::int64_t> valores = LerLinha(conexao, tabela->SQLMarca());
+            marcas.push_back({valores.at(0), valores.at(1)});
+        }
+        return marcas;
     });
 }
 
@@ -322,12 +301,31 @@ TResultadoProva TProvaMigracao::Provar(const std::vector<std::string>& tabelas,
     };
     // A kept table's digest was compared by this run before it changed anything, and the run
     // writes nothing to it since: its rows are counted again, and only a table whose counts
-    // now differ is digested and narrowed down again.
+    // now differ is digested and narrowed down again. A table the run proved equal while it
+    // copied the others keeps that verdict when neither side's mark moved since.
     std::vector<std::string> copiadas;
     std::vector<std::string> conferidasAntes;
-    for (const std::string& tabela : aProvar)
-        (mantida(tabela) ? conferidasAntes : copiadas).push_back(tabela);
-    std::vector<TVereditoTabela> vereditos = CompararTabelas(copiadas, true);
+    std::vector<std::string> antecipadas;
+    for (const std::string& tabela : aProvar) {
+        const auto antecipada = FAntecipadas.find(tabela);
+        if (mantida(tabela))
+            conferidasAntes.push_back(tabela);
+        else if (antecipada != FAntecipadas.end() && antecipada->second.Veredito.Igual)
+            antecipadas.push_back(tabela);
+        else
+            copiadas.push_back(tabela);
+    }
+    std::vector<TVereditoTabela> vereditos;
+    const auto [marcasOrigem, marcasDestino] = Marcas(antecipadas);
+    for (std::size_t t = 0; t < antecipadas.size(); ++t) {
+        const TTabelaAntecipada& antecipada = FAntecipadas.at(antecipadas[t]);
+        if (marcasOrigem[t] == antecipada.Origem && marcasDestino[t] == antecipada.Destino)
+            vereditos.push_back(antecipada.Veredito);
+        else
+            copiadas.push_back(antecipadas[t]);
+    }
+    for (TVereditoTabela& veredito : CompararTabelas(copiadas, true))
+        vereditos.push_back(std::move(veredito));
     const auto [origem, destino] = Contagens(conferidasAntes);
     std::vector<std::string> mudaram;
     for (std::size_t t = 0; t < conferidasAntes.size(); ++t) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ListaTextos.h"
+#include "ProvaAntecipada.h"
 #include "ResultadoProva.h"
 #include "TabelaProva.h"
 
@@ -46,6 +47,16 @@ public:
     // Whether the destination's forced writes must be on once the run is over (they were on
     // when it began). Forgotten by Reiniciar.
     void DefinirEscritaForcadaEsperada(bool ligada) noexcept { FEscritaForcadaEsperada = ligada; }
+    // The tables the run proved while it copied the others: the proof takes their verdicts
+    // where both sides' marks are still the same, and proves the rest in full. Forgotten by
+    // Reiniciar.
+    void DefinirAntecipadas(std::map<std::string, TTabelaAntecipada> antecipadas)
+    {
+        FAntecipadas = std::move(antecipadas);
+    }
+
+    // The destination's table as the proof reads it.
+    const TTabelaProva& Tabela(const std::string& nome);
 
     // The tables a run copies from this destination: its user tables but the ones it keeps
     // and the tool's own.
@@ -73,8 +84,10 @@ private:
     // Each table's rows, counted by both servers at once: the source's, the destination's.
     std::pair<std::vector<std::int64_t>, std::vector<std::int64_t>>
     Contagens(const std::vector<std::string>& nomes);
+    // Each table's mark (rows, newest record version) on both sides at once.
+    std::pair<std::vector<TMarcaTabela>, std::vector<TMarcaTabela>>
+    Marcas(const std::vector<std::string>& nomes);
     void LerCatalogo();
-    const TTabelaProva& Tabela(const std::string& nome);
     void ProcurarChaves(const TTabelaProva& tabela, TVereditoTabela& veredito);
     std::vector<std::string> ConferirSequenciadores();
     std::vector<std::string> ConferirIdentidades(const std::vector<std::string>& tabelas);
@@ -89,4 +102,5 @@ private:
     bool FCatalogoLido = false;
     std::set<std::string> FIndicesAtivos;
     bool FEscritaForcadaEsperada = false;
+    std::map<std::string, TTabelaAntecipada> FAntecipadas;
 };

@@ -16,6 +16,8 @@ struct TVereditoTabela {
     std::vector<std::string> ChavesDiferentes;
     // A rerun found it equal before the copy and kept it as it was.
     bool Mantida = false;
+    // Proven equal while the run copied the tables after it, and found unwritten since.
+    bool Antecipada = false;
     // Why a side could not be digested (a source value the destination's type cannot hold,
     // say); empty when both were.
     std::string Falha;

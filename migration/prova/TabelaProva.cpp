@@ -49,8 +49,9 @@ std::string TTabelaProva::Valor(TLado lado, const TColunaProva& coluna) const
 }
 
 // Per row: K_, the folded hash of its key (1 for a table without one); H1..Hn, each copied
-// column's folded hash (a NULL counts as a value of its own); C1..Ck, the key's values.
-std::string TTabelaProva::Base(TLado lado) const
+// column's folded hash (a NULL counts as a value of its own); C1..Ck, the key's values; V_,
+// when asked for, the row's record version.
+std::string TTabelaProva::Base(TLado lado, bool comVersao) const
 {
     std::string chave = "1";
     for (std::size_t k = 0; k < Chave.size(); ++k) {
@@ -66,6 +67,8 @@ std::string TTabelaProva::Base(TLado lado) const
                HashNulo + ") as H" + std::to_string(c + 1);
     for (std::size_t k = 0; k < Chave.size(); ++k)
         sql += ", " + Valor(lado, Colunas[Chave[k]]) + " as C" + std::to_string(k + 1);
+    if (comVersao)
+        sql += ", RDB$RECORD_VERSION as V_";
     return sql + " from " + NomeSql(Nome);
 }
 
@@ -80,12 +83,19 @@ std::string TTabelaProva::DigestoLinha() const
     return "mod(" + (soma.empty() ? std::string("0") : soma) + ", " + Primo + ")";
 }
 
-std::string TTabelaProva::SQLResumo(TLado lado) const
+std::string TTabelaProva::SQLResumo(TLado lado, bool comMarca) const
 {
     std::string sql = "select count(*)";
     for (std::size_t c = 0; c < Colunas.size(); ++c)
         sql += ", sum(mod(H" + std::to_string(c + 1) + " * K_, " + Primo + "))";
-    return sql + " from (" + Base(lado) + ") X";
+    if (comMarca)
+        sql += ", coalesce(max(V_), 0)";
+    return sql + " from (" + Base(lado, comMarca) + ") X";
+}
+
+std::string TTabelaProva::SQLMarca() const
+{
+    return "select count(*), coalesce(max(RDB$RECORD_VERSION), 0) from " + NomeSql(Nome);
 }
 
 std::string TTabelaProva::SQLFaixas(TLado lado) const

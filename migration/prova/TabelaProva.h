@@ -26,8 +26,11 @@ struct TTabelaProva {
     enum class TLado { Origem, Destino };
 
     // The rows' count and, per copied column, the sum of its folded hashes bound to the row's
-    // key, in one select.
-    std::string SQLResumo(TLado lado) const;
+    // key, in one select; with the mark, the newest record version among the rows last.
+    std::string SQLResumo(TLado lado, bool comMarca = false) const;
+    // The rows' count and the newest record version among them (the number of the transaction
+    // that wrote it; 0 without rows): a table written since shows another pair.
+    std::string SQLMarca() const;
     // Per range of the key's hash: the range, its rows and the sum of the rows' digests.
     std::string SQLFaixas(TLado lado) const;
     // The key columns and the row's digest of every row in the given ranges.
@@ -38,7 +41,7 @@ struct TTabelaProva {
 
 private:
     std::string Valor(TLado lado, const TColunaProva& coluna) const;
-    std::string Base(TLado lado) const;
+    std::string Base(TLado lado, bool comVersao = false) const;
     std::string DigestoLinha() const;
 };
 

@@ -1,4 +1,5 @@
 #include "Conexao.h"
+#include "EscritorConcorrente.h"
 #include "InspecaoBanco.h"
 #include "Migracao.h"
 #include "NomeSql.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <cstdio>
 #include <sys/wait.h>
 
@@ -63,10 +65,14 @@ TEST(ProvaTest, ParMigradoEhIgualEACompararNaoAlteraNada)
         EXPECT_EQ(veredito.LinhasOrigem,
                   Contar(par.ConexaoOrigem, "select count(*) from " + NomeSql(veredito.Tabela)));
     }
-    // The tables the run refilled were proven at its end; the others it kept before the copy.
+    // The tables the run refilled were proven while it copied the next ones, and found unwritten
+    // at its end; the others it kept before the copy.
     EXPECT_FALSE(prova.Veredito("EVENTOS")->Mantida);
     EXPECT_FALSE(prova.Veredito("MARCAS")->Mantida);
+    EXPECT_TRUE(prova.Veredito("EVENTOS")->Antecipada);
+    EXPECT_TRUE(prova.Veredito("MARCAS")->Antecipada);
     EXPECT_TRUE(prova.Veredito("SCRIPTS")->Mantida);
+    EXPECT_FALSE(prova.Veredito("SCRIPTS")->Antecipada);
     EXPECT_EQ(prova.Veredito("EVENTOS")->LinhasDestino, 2);
 
     const auto antes = Retrato(par.ConexaoDestino);
@@ -164,6 +170,37 @@ INSTANTIATE_TEST_SUITE_P(
                        {"alter trigger CLIENTES_BIU inactive"},
                        "Gatilho inativo no DESTINO: CLIENTES_BIU."}),
     [](const auto& info) { return info.param.Nome; });
+
+// Another user's read-committed transaction, open since before the copy, changes a copied row
+// once the run has proven the table: the change carries that transaction's number, older than
+// the copy's, so the table's newest record version does not move. The run must not take the
+// verdict it reached during the copy: it proves the table again and names the row.
+TEST(ProvaTest, EscritorMaisAntigoQueACopiaNaoEscapaDaProva)
+{
+    TParMigracao par;
+    par.Destino.ExecutarScript("delete from EVENTOS;\n");
+    par.Desconectar();
+    std::optional<TEscritorConcorrente> escritor;
+    TRelatorioGravado relatorio;
+    relatorio.AoAcrescentar = [&](const std::string& texto) {
+        if (texto == "Carregando tabelas...")
+            escritor.emplace(par.Destino.Caminho());
+        if (texto == "Conferindo o DESTINO com a ORIGEM..." && escritor) {
+            escritor->Executar("update EVENTOS set DESCRICAO = 'alterada' where ID = 7");
+            escritor->Commit();
+        }
+    };
+    TMigracao migracao(relatorio);
+    ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Falhou)
+        << ::testing::PrintToString(relatorio.Textos());
+    const auto textos = relatorio.Textos();
+    EXPECT_TRUE(Contem(textos, "Diferença na tabela EVENTOS: conteúdo diferente, 2 linhas em "
+                               "cada lado; chaves: ID=7."))
+        << ::testing::PrintToString(textos);
+    EXPECT_FALSE(migracao.UltimaProva().Veredito("EVENTOS")->Antecipada);
+    EXPECT_FALSE(Contem(textos, "Importação concluída."));
+}
 
 // A run that failed at the last table, and the run after it: the tables the first one refilled
 // are kept as they are, each with its line, only the last one is copied, and the pair ends equal.
