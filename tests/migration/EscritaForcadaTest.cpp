@@ -78,8 +78,9 @@ TEST_P(EscritaForcadaTest, DesligadaDuranteACargaEComoEraDepois)
     EXPECT_EQ(par.ConexaoDestino.EscritaForcada(), caso.LigadaAntes);
     EXPECT_FALSE(TRegistroChavesPendentes(par.ConexaoDestino).Ler().EscritaForcada);
     EXPECT_TRUE(par.ConexaoOrigem.EscritaForcada());
-    if (caso.Resultado == TResultadoMigracao::Concluida)
+    if (caso.Resultado == TResultadoMigracao::Concluida) {
         EXPECT_FALSE(TabelaDoRegistroExiste(par.ConexaoDestino));
+    }
     const auto textos = relatorio.Textos();
     EXPECT_TRUE(std::none_of(textos.begin(), textos.end(), [](const std::string& texto) {
         return texto.find("gravação forçada") != std::string::npos;

@@ -259,8 +259,9 @@ TEST_F(MigracaoCompletaTest, SegundaExecucaoDaOMesmoResultado)
         const std::int64_t linhasOrigem =
             Contar(FPar.ConexaoOrigem, "select count(*) from " + NomeSql(tabela.Tabela));
         EXPECT_EQ(tabela.Linhas, linhasOrigem) << tabela.Tabela;
-        if (linhasOrigem > 0)
+        if (linhasOrigem > 0) {
             EXPECT_EQ(tabela.Caminho, TCaminhoResumo::Mantida) << tabela.Tabela;
+        }
     }
     EXPECT_EQ(FRelatorio.Limpezas, 2);
     EXPECT_EQ(ChavesEstrangeiras(FPar.ConexaoDestino), chaves);
