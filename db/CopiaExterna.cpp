@@ -334,6 +334,12 @@ void TCopiaExterna::DefinirCancelamento(const TCancelamento* cancelamento) noexc
     FCancelamento = cancelamento;
 }
 
+void TCopiaExterna::DefinirLeituraExterna(std::optional<TLeituraExterna> leitura)
+{
+    FLeitura = std::move(leitura);
+    FMotivoRecusa = "o servidor do DESTINO não abre a ORIGEM";
+}
+
 void TCopiaExterna::DefinirLinhasPorLote(int linhas)
 {
     if (linhas < 1)
@@ -372,13 +378,22 @@ std::int64_t TCopiaExterna::Executar()
 std::optional<TCopiaExterna::TPlano> TCopiaExterna::Planejar(const std::string& sql)
 {
     TConexao& origem = FCopia.Leitor().Conexao();
+    const TPerfilConexao perfil = FPerfilExterno.value_or(origem.Perfil());
+    if (!FLeitura)
+        FLeitura = EscolherLeituraExterna(FCopia.Escritor().Conexao(), perfil, origem.Banco(),
+                                          &FMotivoRecusa);
+    if (!*FLeitura) {
+        FMotivoCliente = FMotivoRecusa;
+        return std::nullopt;
+    }
+    const TLeituraExterna& leitura = **FLeitura;
     const std::string texto = ConverterParaBanco(sql);
     const std::vector<TColunaDescrita> lidas = Descrever(origem, texto);
     const std::vector<TColunaDescrita> colunas = Descrever(FCopia.Escritor().Conexao(), texto);
     auto temBlob = [](const TColunaDescrita& c) { return c.Blob; };
-    if (std::any_of(colunas.begin(), colunas.end(), temBlob) ||
-        std::any_of(lidas.begin(), lidas.end(), temBlob)) {
-        FMotivoCliente = "a tabela tem colunas blob";
+    if (!leitura.SemRede && (std::any_of(colunas.begin(), colunas.end(), temBlob) ||
+                             std::any_of(lidas.begin(), lidas.end(), temBlob))) {
+        FMotivoCliente = "a tabela tem colunas blob e o servidor do DESTINO lê a ORIGEM pela rede";
         return std::nullopt;
     }
     TPlano plano;
@@ -421,8 +436,7 @@ std::optional<TCopiaExterna::TPlano> TCopiaExterna::Planejar(const std::string& 
         }
         plano.Chave.push_back(posicao);
     }
-    const TPerfilConexao perfil = FPerfilExterno.value_or(origem.Perfil());
-    plano.Acesso.Origem = EnderecoExterno(perfil, origem.Banco());
+    plano.Acesso.Origem = leitura.Endereco;
     plano.Acesso.Usuario = perfil.Usuario;
     plano.Acesso.Senha = perfil.Senha;
     plano.Bloco = TextoBloco(nomeTabela, nomes, declaracoes, plano.Chave, plano.Acesso, false);
@@ -569,9 +583,12 @@ void TCopiaExterna::Diagnosticar(const TPlano& plano, EBancoDados& erro,
             const auto tipos = LerTiposColunas(destino, plano.Tabela);
             const auto tipo = tipos.find(nome);
             if (tipo != tipos.end() && tipo->second.Caracteres > 0 &&
-                static_cast<std::size_t>(caracteres) > tipo->second.Caracteres)
+                static_cast<std::size_t>(caracteres) > tipo->second.Caracteres) {
                 texto += " (" + std::to_string(caracteres) + " caracteres; o destino comporta " +
                          std::to_string(tipo->second.Caracteres) + ")";
+                erro.DefinirExcesso(NomeLegivel(nome), static_cast<std::size_t>(caracteres),
+                                    tipo->second.Caracteres);
+            }
             erro.DefinirColuna(texto);
         } else if (const std::string nome = ColunaDaMensagem(erro.what()); !nome.empty()) {
             erro.DefinirColuna(nome);

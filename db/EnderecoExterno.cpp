@@ -35,16 +35,23 @@ std::string EnderecoExterno(const TPerfilConexao& perfil, const std::string& ban
     return perfil.Servidor + (perfil.Porta.empty() ? "" : "/" + perfil.Porta) + ":" + banco;
 }
 
-bool ServidorAbreOrigem(TConexao& destino, const std::string& endereco,
-                        const TPerfilConexao& perfil, std::string* motivo)
+namespace {
+
+// Attaches the destination's server to the source for one read of the protocol that
+// attachment came by: NULL for one the server made in its own process. Nothing when it fails.
+std::optional<bool> Sondar(TConexao& destino, const std::string& endereco,
+                           const TPerfilConexao& perfil, std::string* motivo)
 {
     // The password travels as a parameter, never in a statement's text.
     const std::string bloco = "execute block (ORIGEM " + Octetos(endereco) + ", USUARIO " +
                               Octetos(perfil.Usuario) + ", SENHA " + Octetos(perfil.Senha) +
-                              ")\nreturns (N integer)\nas\nbegin\n"
-                              "execute statement 'select 1 from RDB$DATABASE'\n"
+                              ")\nreturns (PROTOCOLO varchar(10) character set OCTETS)\nas\n"
+                              "begin\n"
+                              "execute statement 'select MON$REMOTE_PROTOCOL from "
+                              "MON$ATTACHMENTS where MON$ATTACHMENT_ID = current_connection'\n"
                               "on external :ORIGEM as user :USUARIO password :SENHA\n"
-                              "into :N;\nsuspend;\nend";
+                              "into :PROTOCOLO;\nsuspend;\nend";
+    bool semRede = false;
     try {
         destino.Protegido([&] {
             // Never concluded: the transaction is rolled back when the scope ends.
@@ -62,12 +69,41 @@ bool ServidorAbreOrigem(TConexao& destino, const std::string& endereco,
             GravarOctetos(parametros, entrada.get(), 2, perfil.Senha);
             comando->execute(&status, destino.Transacao(), entrada.get(), parametros.data(),
                              saida.get(), resultado.data());
+            short nulo = 0;
+            std::memcpy(&nulo, resultado.data() + saida->getNullOffset(&status, 0), sizeof nulo);
+            semRede = nulo != 0;
             fb::Liberar(comando, status);
         });
     } catch (const EBancoDados& erro) {
         if (motivo)
             *motivo = erro.what();
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return semRede;
+}
+
+} // namespace
+
+bool ServidorAbreOrigem(TConexao& destino, const std::string& endereco,
+                        const TPerfilConexao& perfil, std::string* motivo)
+{
+    return Sondar(destino, endereco, perfil, motivo).has_value();
+}
+
+std::optional<TLeituraExterna> EscolherLeituraExterna(TConexao& destino,
+                                                      const TPerfilConexao& perfil,
+                                                      const std::string& banco,
+                                                      std::string* motivo)
+{
+    const TPerfilConexao& servidor = destino.Perfil();
+    if (perfil.Servidor == servidor.Servidor && perfil.Porta == servidor.Porta) {
+        // A refusal here (a server configured to attach only through the network, say)
+        // leaves the network address, which is what the source's own connection uses.
+        if (const std::optional<bool> semRede = Sondar(destino, banco, perfil, nullptr))
+            return TLeituraExterna{banco, *semRede};
+    }
+    const std::string endereco = EnderecoExterno(perfil, banco);
+    if (const std::optional<bool> semRede = Sondar(destino, endereco, perfil, motivo))
+        return TLeituraExterna{endereco, *semRede};
+    return std::nullopt;
 }

@@ -19,7 +19,10 @@ enum : int {
     TipoDouble = 27,
     TipoTimestamp = 35,
     TipoVarchar = 37,
+    TipoBlob = 261,
 };
+
+constexpr int SubtipoTexto = 1;
 
 // Scaled integers are declared by their storage, not by their declared precision: a
 // decimal(4,2) is kept in an integer, and a numeric(4,2) would not hold all of its values.
@@ -38,7 +41,8 @@ std::map<std::string, TTipoColuna> LerTiposColunas(TConexao& conexao, const std:
         &conexao,
         "select trim(RF.RDB$FIELD_NAME), F.RDB$FIELD_TYPE, coalesce(F.RDB$FIELD_SCALE, 0), "
         "coalesce(F.RDB$CHARACTER_LENGTH, F.RDB$FIELD_LENGTH / coalesce(CS.RDB$BYTES_PER_CHARACTER, 1)), "
-        "trim(CS.RDB$CHARACTER_SET_NAME), trim(CO.RDB$COLLATION_NAME) "
+        "trim(CS.RDB$CHARACTER_SET_NAME), trim(CO.RDB$COLLATION_NAME), "
+        "coalesce(F.RDB$FIELD_SUB_TYPE, 0) "
         "from RDB$RELATION_FIELDS RF "
         "join RDB$FIELDS F on F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
         "left join RDB$CHARACTER_SETS CS on CS.RDB$CHARACTER_SET_ID = F.RDB$CHARACTER_SET_ID "
@@ -70,6 +74,14 @@ std::map<std::string, TTipoColuna> LerTiposColunas(TConexao& conexao, const std:
         case TipoBoolean: tipo.Declaracao = "boolean"; break;
         case TipoChar: tipo.Declaracao = texto("char"); break;
         case TipoVarchar: tipo.Declaracao = texto("varchar"); break;
+        case TipoBlob: {
+            const int subtipo = consulta.Campo(6).ComoInteiro();
+            tipo.Declaracao = subtipo == SubtipoTexto
+                                  ? "blob sub_type text character set " +
+                                        NomeSql(consulta.Campo(4).ComoTexto())
+                                  : "blob sub_type " + std::to_string(subtipo);
+            break;
+        }
         default: break;
         }
     }

@@ -10,7 +10,7 @@ class TConexao;
 // variable of it holds every value of the column unchanged and compares as the column does
 // (character set and collation included), and how many characters a text column holds.
 struct TTipoColuna {
-    std::string Declaracao; // empty when the type is one this code does not declare (blobs)
+    std::string Declaracao; // empty when the type is one this code does not declare (arrays)
     std::size_t Caracteres = 0; // 0 for other types than char and varchar
 };
 

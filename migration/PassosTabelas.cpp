@@ -75,9 +75,9 @@ TPassosTabelas::TPassosTabelas(const TContextoMigracao& contexto)
 void TPassosTabelas::DecidirCaminhoCopia()
 {
     TConexao& origem = FContexto.ConexaoOrigem;
-    FServidorAbreOrigem = ServidorAbreOrigem(
-        FContexto.ConexaoDestino, EnderecoExterno(origem.Perfil(), origem.Banco()), origem.Perfil());
-    if (!FServidorAbreOrigem)
+    FLeituraExterna =
+        EscolherLeituraExterna(FContexto.ConexaoDestino, origem.Perfil(), origem.Banco());
+    if (!FLeituraExterna)
         FContexto.Acompanhamento.AdicionarLog(
             "O servidor do DESTINO não abre a ORIGEM; as tabelas serão copiadas por este "
             "programa.");
@@ -239,6 +239,7 @@ void TPassosTabelas::ImportarTabela(const std::string& tabela)
     const auto inicio = std::chrono::steady_clock::now();
     std::int64_t escritas = 0;
     TCopiaExterna copia(batMove);
+    copia.DefinirLeituraExterna(FLeituraExterna);
     copia.DefinirCancelamento(&FContexto.Cancelamento);
     copia.DefinirObservadorProgresso([&acompanhamento, &relatorio, &tabela, &escritas,
                                       inicio](std::int64_t linhas) {
@@ -251,7 +252,7 @@ void TPassosTabelas::ImportarTabela(const std::string& tabela)
     });
 
     // A table the copy fails on is summed up too, with the rows it had committed.
-    const bool pelaCopiaExterna = FServidorAbreOrigem && tabela != TabelaVersao;
+    const bool pelaCopiaExterna = FLeituraExterna && tabela != TabelaVersao;
     const auto registrar = [&] {
         const std::chrono::duration<double> decorrido = std::chrono::steady_clock::now() - inicio;
         const bool servidor = pelaCopiaExterna && copia.Caminho() == TCaminhoCopia::Servidor;

@@ -5,6 +5,7 @@
 #include "Consulta.h"
 #include "ContextoMigracao.h"
 #include "CopiaTabela.h"
+#include "EnderecoExterno.h"
 #include "ListaTextos.h"
 #include "PassosIndices.h"
 #include "ResultadoProva.h"
@@ -12,6 +13,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -78,7 +80,9 @@ private:
     void RegistrarMantida(const std::string& tabela);
 
     TContextoMigracao FContexto;
-    bool FServidorAbreOrigem = true;
+    // How the destination's server reads the source; nothing when it cannot, and every table
+    // then goes through this program.
+    std::optional<TLeituraExterna> FLeituraExterna;
     TListaTextos FTabelas;
     // The count of the source beside the copy, while the tables are copied.
     TContagemOrigem* FContagem = nullptr;

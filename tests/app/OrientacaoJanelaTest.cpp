@@ -184,8 +184,13 @@ void TOrientacaoJanelaTest::FailureExplainsWhatHappenedAndWhatToDo_data()
         "Bloqueio de outro usuário: outra conexão ao banco de dados mantém bloqueado o que este comando precisa "
         "alterar.",
         "Feche o sistema Vorel e as outras conexões com a ORIGEM e o DESTINO"};
+    // The window hears of the run's lines after the run wrote them: enough rows in the first
+    // table copied keep the run busy long enough for the window to act while it is still on.
     QTest::newRow("connection lost") << TCasoFalha{
-        "", "", false, false,
+        "set term ^;\nexecute block as declare i integer = 1000; begin while (i < 201000) do begin "
+        "insert into CLIENTES (EMPRESA, CLI_CODIGO, CLI_NOME) values (1, :i, 'Cliente ' || :i); "
+        "i = i + 1; end end^\nset term ;^\n",
+        "", false, false,
         [](const TBancoTeste&, const TBancoTeste& ADestino) {
             TConexao administrador;
             administrador.DefinirBanco(ADestino.Caminho());

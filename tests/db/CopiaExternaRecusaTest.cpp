@@ -19,6 +19,9 @@ struct TCasoRecusa {
     const char* Destino; // the destination's table
     const char* TrechoServidor;
     const char* Local;
+    // The source's table when it is not RECUSA (ID, NOME varchar(20), VALOR).
+    const char* Origem = "create table RECUSA (ID integer not null primary key, "
+                         "NOME varchar(20), VALOR integer)";
 };
 
 class RecusaServidorTest : public ::testing::TestWithParam<TCasoRecusa> {
@@ -38,8 +41,7 @@ protected:
 TEST_P(RecusaServidorTest, FalhaNomeiaTabelaColunaEChave)
 {
     const TCasoRecusa& caso = GetParam();
-    FOrigem.Executar("create table RECUSA (ID integer not null primary key, NOME varchar(20), "
-                     "VALOR integer)");
+    FOrigem.Executar(caso.Origem);
     FDestino.Executar(caso.Destino);
     FOrigem.Executar("execute block as declare i integer = 1; begin while (i <= 10) do begin "
                      "insert into RECUSA values (:i, 'nome ' || :i, :i); i = i + 1; end end");
@@ -83,7 +85,16 @@ INSTANTIATE_TEST_SUITE_P(
                     "create table RECUSA (ID integer not null primary key, NOME varchar(20), "
                     "VALOR integer, constraint VALOR_PEQUENO check (VALOR < 50))",
                     "Operation violates CHECK constraint VALOR_PEQUENO",
-                    "\r\nTabela: RECUSA\r\nChave primária: ID = 7"}),
+                    "\r\nTabela: RECUSA\r\nChave primária: ID = 7"},
+        // A blob column the destination refuses a NULL in: the diagnosis reads the source's
+        // blob as it is declared there.
+        TCasoRecusa{"blob_nulo_proibido",
+                    "create table RECUSA (ID integer not null primary key, "
+                    "NOME blob sub_type text not null, VALOR integer)",
+                    "validation error for column",
+                    "\r\nTabela: RECUSA\r\nColuna: NOME\r\nChave primária: ID = 6",
+                    "create table RECUSA (ID integer not null primary key, "
+                    "NOME blob sub_type text character set UTF8, VALOR integer)"}),
     [](const auto& info) { return std::string(info.param.Nome); });
 
 } // namespace

@@ -165,6 +165,35 @@ INSTANTIATE_TEST_SUITE_P(
                    "insert into AGENDA values ('Ângela', '2024-01-01', '00:00');\n",
                    "", "select NOME,DIA,HORA from AGENDA",
                    "select * from AGENDA order by NOME, DIA"},
+        // Blobs of every sub_type and size: each byte of a binary one, text the destination
+        // keeps in another character set, empty and NULL ones, and one of 100 kB that the
+        // server reads in many segments.
+        TCasoTipos{
+            "blobs", "",
+            "create table NOTAS (ID integer not null primary key, "
+            "T blob sub_type text character set WIN1252, U blob sub_type text character set UTF8, "
+            "N blob sub_type text character set NONE, B blob sub_type binary, TITULO varchar(20));\n"
+            "set term ^;\n"
+            "execute block as\n"
+            "declare b blob sub_type binary = '';\n"
+            "declare t blob sub_type text character set WIN1252 = '';\n"
+            "declare i integer = 0;\n"
+            "begin\n"
+            "while (i < 256) do begin b = b || ascii_char(i); i = i + 1; end\n"
+            "insert into NOTAS values (1, 'Observação: ação', 'ação € ñ œ', 'çé', :b, 'um');\n"
+            "insert into NOTAS (ID) values (2);\n"
+            "insert into NOTAS values (3, '', '', '', '', '');\n"
+            "i = 0;\n"
+            "while (i < 100) do begin t = t || rpad(i || ' ', 1000, 'xyzâ'); i = i + 1; end\n"
+            "insert into NOTAS values (4, :t, :t, :t, :t, 'grande');\n"
+            "end^\n"
+            "set term ;^\n",
+            "create table NOTAS (ID integer not null primary key, "
+            "T blob sub_type text character set UTF8, U blob sub_type text character set UTF8, "
+            "N blob sub_type text character set NONE, B blob sub_type binary, TITULO varchar(20));\n",
+            "select ID,T,U,N,B,TITULO from NOTAS",
+            "select ID, hash(T), octet_length(T), char_length(T), hash(U), octet_length(U), "
+            "hash(N), octet_length(N), hash(B), octet_length(B), TITULO from NOTAS order by ID"},
         // Names that must be quoted, one with a quote inside the external read's text.
         TCasoTipos{"nomes_entre_aspas",
                    "create table \"Pedido d'Água\" (\"Id\" integer not null primary key, "
@@ -292,12 +321,36 @@ TEST_F(CopiaExternaTest, ParadaPedidaEntreLotesGuardaOsLotesConfirmados)
     EXPECT_FALSE(FDestino.EmTransacao());
 }
 
+// A destination whose attachment was lost before the table is a failure, never a table
+// quietly sent the client's way on an attachment made anew.
+TEST_F(CopiaExternaTest, ConexaoPerdidaDoDestinoFalha)
+{
+    CriarTabelaNumerada(100);
+    FCopia.Leitor().DefinirSQLLeitura("select ID,NOME from NUMERADA");
+    FCopia.Escritor().DefinirSQLLeitura("select ID,NOME from NUMERADA");
+    ASSERT_EQ(Valor(FDestino, "select count(*) from NUMERADA"), 0);
+    {
+        TConexao administrador;
+        administrador.DefinirBanco(FBancoDestino.Caminho());
+        administrador.Executar("delete from MON$ATTACHMENTS where MON$ATTACHMENT_ID <> "
+                               "current_connection and coalesce(MON$SYSTEM_FLAG, 0) = 0");
+    }
+    TCopiaExterna externa(FCopia);
+    externa.DefinirLeituraExterna(TLeituraExterna{FBancoOrigem.Caminho(), true});
+    EXPECT_THROW(externa.Executar(), EBancoDados);
+    EXPECT_EQ(Valor(FDestino, "select count(*) from NUMERADA"), 0);
+}
+
 // Tables the destination's server does not pull go the client's way, and arrive whole.
 struct TCasoCliente {
     const char* Nome;
     const char* Tabela;
     const char* Select;
     const char* SenhaExterna; // the password the destination's server presents; empty: the right one
+    // The port the destination's server is told; empty: none, as the source connection has.
+    // Named, the server is no longer taken for the destination's own and reads the source
+    // through the network.
+    const char* PortaExterna = "";
 };
 
 class CaminhoClienteTest : public CopiaExternaTest,
@@ -314,9 +367,11 @@ TEST_P(CaminhoClienteTest, CopiaPeloCliente)
     FCopia.Leitor().DefinirSQLLeitura(sql);
     FCopia.Escritor().DefinirSQLLeitura(sql);
     std::optional<TPerfilConexao> perfil;
-    if (*caso.SenhaExterna) {
+    if (*caso.SenhaExterna || *caso.PortaExterna) {
         perfil = FOrigem.Perfil();
-        perfil->Senha = caso.SenhaExterna;
+        if (*caso.SenhaExterna)
+            perfil->Senha = caso.SenhaExterna;
+        perfil->Porta = caso.PortaExterna;
     }
     TCopiaExterna externa(FCopia, perfil);
     EXPECT_EQ(externa.Executar(), Valor(FOrigem, "select count(*) from (" + sql + ")"));
@@ -333,10 +388,10 @@ TEST_P(CaminhoClienteTest, CopiaPeloCliente)
 INSTANTIATE_TEST_SUITE_P(
     Casos, CaminhoClienteTest,
     ::testing::Values(
-        TCasoCliente{"com_blob",
+        TCasoCliente{"com_blob_pela_rede",
                      "create table CLIENTE (ID integer not null primary key, "
                      "NOTA blob sub_type text)",
-                     "select ID,NOTA from CLIENTE", ""},
+                     "select ID,NOTA from CLIENTE", "", "3050"},
         TCasoCliente{"sem_chave_primaria", "create table CLIENTE (ID integer, NOTA varchar(20))",
                      "select ID,NOTA from CLIENTE", ""},
         TCasoCliente{"chave_primaria_descendente",

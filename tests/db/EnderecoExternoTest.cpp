@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 namespace {
 
@@ -71,11 +72,31 @@ TEST_P(EnderecoExternoTest, ServidorDoDestinoAbreAOrigem)
               caso.Abre)
         << motivo;
     EXPECT_FALSE(destino.EmTransacao());
+    // On the destination's own server the source is read by its path, in the server's own
+    // process; told of another port, the server reads it through the network.
+    std::string motivoEscolha;
+    const std::optional<TLeituraExterna> propria =
+        EscolherLeituraExterna(destino, perfil, caminho, &motivoEscolha);
+    TPerfilConexao outraPorta = perfil;
+    outraPorta.Porta = "3050";
+    const std::optional<TLeituraExterna> pelaRede =
+        EscolherLeituraExterna(destino, outraPorta, caminho);
+    EXPECT_FALSE(destino.EmTransacao());
     if (!caso.Abre) {
         EXPECT_FALSE(motivo.empty());
         EXPECT_EQ(motivo.find("errada"), std::string::npos) << motivo;
+        EXPECT_FALSE(propria);
+        EXPECT_FALSE(pelaRede);
+        EXPECT_FALSE(motivoEscolha.empty());
+        EXPECT_EQ(motivoEscolha.find("errada"), std::string::npos) << motivoEscolha;
         return;
     }
+    ASSERT_TRUE(propria) << motivoEscolha;
+    EXPECT_EQ(propria->Endereco, caminho);
+    EXPECT_TRUE(propria->SemRede);
+    ASSERT_TRUE(pelaRede);
+    EXPECT_EQ(pelaRede->Endereco, "127.0.0.1/3050:" + caminho);
+    EXPECT_FALSE(pelaRede->SemRede);
 
     TCopiaTabela copia(origem, destino);
     copia.Leitor().DefinirSQLLeitura("select ID,NOME from NUMEROS");

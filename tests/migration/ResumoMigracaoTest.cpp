@@ -55,8 +55,8 @@ TEST(ResumoMigracaoTest, ProvaDaOVeredito)
     resumo.Registrar({"B", 1, 1, TCaminhoResumo::Cliente, {}});
     resumo.Registrar({"C", 1, 1, TCaminhoResumo::Cliente, {}});
     TResultadoProva prova;
-    prova.Tabelas.push_back({"A", true, 1, 1, {}, false, ""});
-    prova.Tabelas.push_back({"B", false, 1, 2, {}, false, ""});
+    prova.Tabelas.push_back({"A", true, 1, 1, {}, false, false, ""});
+    prova.Tabelas.push_back({"B", false, 1, 2, {}, false, false, ""});
     resumo.AplicarProva(prova);
     EXPECT_EQ(resumo.Tabelas()[0].Conferencia, TConferenciaResumo::Igual);
     EXPECT_EQ(resumo.Tabelas()[1].Conferencia, TConferenciaResumo::Diferente);
