@@ -462,13 +462,18 @@ std::optional<std::int64_t> TCopiaExterna::CopiarPeloServidor(const TPlano& plan
         try {
             if (!destino.EmTransacao())
                 destino.IniciarTransacao();
-            comando.reset(destino.Anexo()->prepare(
-                &status, destino.Transacao(), static_cast<unsigned>(plano.Bloco.size()),
-                plano.Bloco.c_str(), TConexao::Dialeto, IStatement::PREPARE_PREFETCH_METADATA));
+            destino.Protegido([&] {
+                comando.reset(destino.Anexo()->prepare(
+                    &status, destino.Transacao(), static_cast<unsigned>(plano.Bloco.size()),
+                    plano.Bloco.c_str(), TConexao::Dialeto, IStatement::PREPARE_PREFETCH_METADATA));
+            });
         } catch (const EBancoDados& erro) {
             // A server that cannot compile the statement (one without external reads, or
             // without the key's collation, say) leaves the table to the client's way, which
-            // reports any real fault itself.
+            // reports any real fault itself. A lost attachment is a failure: the client's way
+            // would attach anew and go on as if nothing had been lost with it.
+            if (!destino.Conectado())
+                throw;
             destino.Rollback();
             FMotivoCliente = erro.what();
             return std::nullopt;
@@ -499,9 +504,13 @@ std::optional<std::int64_t> TCopiaExterna::CopiarPeloServidor(const TPlano& plan
             if (FCancelamento)
                 FCancelamento->Verificar();
             try {
-                comando->execute(&status, destino.Transacao(), entrada.get(), parametros.data(),
-                                 saida.get(), resultado.data());
+                destino.Protegido([&] {
+                    comando->execute(&status, destino.Transacao(), entrada.get(),
+                                     parametros.data(), saida.get(), resultado.data());
+                });
             } catch (EBancoDados& erro) {
+                if (!destino.Conectado())
+                    throw;
                 if (!primeiro || !RecusaDoServidor(erro)) {
                     destino.Rollback();
                     Diagnosticar(plano, erro, entrada.get(), parametros.data());

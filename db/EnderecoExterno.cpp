@@ -75,6 +75,9 @@ std::optional<bool> Sondar(TConexao& destino, const std::string& endereco,
             fb::Liberar(comando, status);
         });
     } catch (const EBancoDados& erro) {
+        // The destination's own attachment lost is no answer about the source.
+        if (!destino.Conectado())
+            throw;
         if (motivo)
             *motivo = erro.what();
         return std::nullopt;

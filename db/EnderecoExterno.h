@@ -14,8 +14,9 @@ std::string EnderecoExterno(const TPerfilConexao& perfil, const std::string& ban
 
 // Whether the destination's server opens the source at that address, as that user, for an
 // external read: one read of one row, in a transaction of the destination that is rolled back,
-// so nothing changes in either database. Any failure is a no; the reason, when asked for,
-// is the server's message.
+// so nothing changes in either database. Any failure is a no, but for the loss of the
+// destination's own attachment, which is passed on; the reason, when asked for, is the
+// server's message.
 bool ServidorAbreOrigem(TConexao& destino, const std::string& endereco,
                         const TPerfilConexao& perfil, std::string* motivo = nullptr);
 

@@ -321,25 +321,39 @@ TEST_F(CopiaExternaTest, ParadaPedidaEntreLotesGuardaOsLotesConfirmados)
     EXPECT_FALSE(FDestino.EmTransacao());
 }
 
-// A destination whose attachment was lost before the table is a failure, never a table
-// quietly sent the client's way on an attachment made anew.
-TEST_F(CopiaExternaTest, ConexaoPerdidaDoDestinoFalha)
-{
-    CriarTabelaNumerada(100);
-    FCopia.Leitor().DefinirSQLLeitura("select ID,NOME from NUMERADA");
-    FCopia.Escritor().DefinirSQLLeitura("select ID,NOME from NUMERADA");
-    ASSERT_EQ(Valor(FDestino, "select count(*) from NUMERADA"), 0);
+// A destination whose attachment is lost, before the table or between its batches, is a
+// failure, never a table quietly sent the client's way on an attachment made anew: the
+// batches committed before it stay, nothing after them is written.
+class ConexaoPerdidaTest : public CopiaExternaTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void Derrubar()
     {
         TConexao administrador;
         administrador.DefinirBanco(FBancoDestino.Caminho());
         administrador.Executar("delete from MON$ATTACHMENTS where MON$ATTACHMENT_ID <> "
                                "current_connection and coalesce(MON$SYSTEM_FLAG, 0) = 0");
     }
+};
+
+TEST_P(ConexaoPerdidaTest, DestinoPerdidoFalha)
+{
+    const bool entreLotes = GetParam();
+    CriarTabelaNumerada(25000);
+    FCopia.Leitor().DefinirSQLLeitura("select ID,NOME from NUMERADA");
+    FCopia.Escritor().DefinirSQLLeitura("select ID,NOME from NUMERADA");
+    ASSERT_EQ(Valor(FDestino, "select count(*) from NUMERADA"), 0);
     TCopiaExterna externa(FCopia);
     externa.DefinirLeituraExterna(TLeituraExterna{FBancoOrigem.Caminho(), true});
+    if (entreLotes)
+        externa.DefinirObservadorProgresso([this](std::int64_t) { Derrubar(); });
+    else
+        Derrubar();
     EXPECT_THROW(externa.Executar(), EBancoDados);
-    EXPECT_EQ(Valor(FDestino, "select count(*) from NUMERADA"), 0);
+    EXPECT_EQ(Valor(FDestino, "select count(*) from NUMERADA"), entreLotes ? 10000 : 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Momentos, ConexaoPerdidaTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "entre_lotes" : "antes"; });
 
 // Tables the destination's server does not pull go the client's way, and arrive whole.
 struct TCasoCliente {
