@@ -87,12 +87,6 @@ std::optional<bool> Sondar(TConexao& destino, const std::string& endereco,
 
 } // namespace
 
-bool ServidorAbreOrigem(TConexao& destino, const std::string& endereco,
-                        const TPerfilConexao& perfil, std::string* motivo)
-{
-    return Sondar(destino, endereco, perfil, motivo).has_value();
-}
-
 std::optional<TLeituraExterna> EscolherLeituraExterna(TConexao& destino,
                                                       const TPerfilConexao& perfil,
                                                       const std::string& banco,

@@ -12,14 +12,6 @@
 // travels as OCTETS, never converted to the connection's character set.
 std::string EnderecoExterno(const TPerfilConexao& perfil, const std::string& banco);
 
-// Whether the destination's server opens the source at that address, as that user, for an
-// external read: one read of one row, in a transaction of the destination that is rolled back,
-// so nothing changes in either database. Any failure is a no, but for the loss of the
-// destination's own attachment, which is passed on; the reason, when asked for, is the
-// server's message.
-bool ServidorAbreOrigem(TConexao& destino, const std::string& endereco,
-                        const TPerfilConexao& perfil, std::string* motivo = nullptr);
-
 // Where the destination's server reads the source, and how it got there.
 struct TLeituraExterna {
     std::string Endereco;
@@ -35,6 +27,9 @@ struct TLeituraExterna {
 // server itself says whether that attachment went without the network. Otherwise, or if the
 // server refuses the path, the source's network address. Nothing when the server opens
 // neither; the reason, when asked for, is the server's message about the network address.
+// Each try is one read of one row, in a transaction of the destination that is rolled back,
+// so nothing changes in either database. The loss of the destination's own attachment is no
+// answer about the source: it is passed on.
 std::optional<TLeituraExterna> EscolherLeituraExterna(TConexao& destino,
                                                       const TPerfilConexao& perfil,
                                                       const std::string& banco,
