@@ -334,10 +334,9 @@ void TCopiaExterna::DefinirCancelamento(const TCancelamento* cancelamento) noexc
     FCancelamento = cancelamento;
 }
 
-void TCopiaExterna::DefinirLeituraExterna(std::optional<TLeituraExterna> leitura)
+void TCopiaExterna::DefinirLeituraExterna(TLeituraExterna leitura)
 {
     FLeitura = std::move(leitura);
-    FMotivoRecusa = "o servidor do DESTINO não abre a ORIGEM";
 }
 
 void TCopiaExterna::DefinirLinhasPorLote(int linhas)

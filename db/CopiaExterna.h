@@ -47,8 +47,8 @@ public:
 
     // The way the destination's server reaches the source, as a caller that copies many
     // tables found it once (EscolherLeituraExterna); without it, the first table asks the
-    // server. Nothing: the server opens no way, and every table goes the client's way.
-    void DefinirLeituraExterna(std::optional<TLeituraExterna> leitura);
+    // server.
+    void DefinirLeituraExterna(TLeituraExterna leitura);
 
     // Told the rows written so far after every committed batch; the client's way is told
     // through the row copy, which this sets too.

@@ -239,7 +239,8 @@ void TPassosTabelas::ImportarTabela(const std::string& tabela)
     const auto inicio = std::chrono::steady_clock::now();
     std::int64_t escritas = 0;
     TCopiaExterna copia(batMove);
-    copia.DefinirLeituraExterna(FLeituraExterna);
+    if (FLeituraExterna)
+        copia.DefinirLeituraExterna(*FLeituraExterna);
     copia.DefinirCancelamento(&FContexto.Cancelamento);
     copia.DefinirObservadorProgresso([&acompanhamento, &relatorio, &tabela, &escritas,
                                       inicio](std::int64_t linhas) {
