@@ -72,16 +72,21 @@ void TConexao::Desconectar()
 
 void TConexao::EsquecerSePerdida(const EBancoDados& erro) noexcept
 {
-    static constexpr std::intptr_t CodigosPerda[] = {
-        isc_shutdown,      isc_conn_lost,    isc_network_error,     isc_net_read_err,
-        isc_net_write_err, isc_att_shutdown, isc_lost_db_connection};
-    for (std::intptr_t codigo : CodigosPerda)
-        if (erro.TemCodigo(codigo)) {
-            FecharConsultas();
-            FEstado->Transacao.reset();
-            FEstado->Anexo.reset();
-            return;
-        }
+    if (!erro.PerdaDeConexao())
+        return;
+    // The server has dropped the attachment, yet may leave its socket open without ever
+    // answering on it again: the rollback and the frees the handles' owners send would then
+    // wait forever. Closing the client's side first makes each of them fail at once, and the
+    // handles are released all the same; the server rolls back what the attachment left.
+    if (FEstado->Anexo) {
+        IStatus* bruto = fb::Master()->getStatus();
+        CheckStatusWrapper status(bruto);
+        FEstado->Anexo->cancelOperation(&status, fb_cancel_abort);
+        bruto->dispose();
+    }
+    FecharConsultas();
+    FEstado->Transacao.reset();
+    FEstado->Anexo.reset();
 }
 
 bool TConexao::Conectado() const noexcept
@@ -145,13 +150,13 @@ void TConexao::Executar(const std::string& sql)
 {
     TTrabalhoBanco trabalho;
     const std::string texto = ConverterParaBanco(sql);
+    TEscopoTransacao escopo(*this);
     Protegido([&] {
-        TEscopoTransacao escopo(*this);
         fb::TStatus status;
         Anexo()->execute(&status, FEstado->Transacao.get(), static_cast<unsigned>(texto.size()),
                          texto.c_str(), Dialeto, nullptr, nullptr, nullptr, nullptr);
-        escopo.Concluir();
     });
+    escopo.Concluir();
 }
 
 void TConexao::IniciarTransacao()

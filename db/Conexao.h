@@ -97,7 +97,9 @@ public:
 
     // Runs one database operation; when it fails because the server dropped the attachment
     // (restart, shutdown, network), the attachment is let go so that the next operation
-    // attaches anew, and the failure is passed on.
+    // attaches anew, and the failure is passed on. It goes inside a TEscopoTransacao, never
+    // around one: the scope rolls back as the failure leaves it, and on a lost attachment that
+    // rollback must find the attachment already let go, or it may wait on it forever.
     template <typename TOperacao>
     void Protegido(TOperacao&& operacao)
     {

@@ -106,7 +106,9 @@ void TConsulta::Abrir()
     Fechar();
     TTrabalhoBanco trabalho;
     auto [texto, ordem] = TrocarParametros(FSQL);
+    TConexao::TEscopoTransacao escopo(*FConexao);
     FConexao->Protegido([&] { LerResultado(ConverterParaBanco(texto), ordem); });
+    escopo.Concluir();
     FAberta = true;
     FPosicao = 0;
     FConexao->RegistrarConsulta(this);
@@ -114,7 +116,6 @@ void TConsulta::Abrir()
 
 void TConsulta::LerResultado(const std::string& texto, const std::vector<std::string>& ordem)
 {
-    TConexao::TEscopoTransacao escopo(*FConexao);
     IAttachment* anexo = FConexao->Anexo();
     ITransaction* transacao = FConexao->Transacao();
     fb::TStatus status;
@@ -185,7 +186,6 @@ void TConsulta::LerResultado(const std::string& texto, const std::vector<std::st
             guardarLinha();
     }
     fb::Liberar(comando, status);
-    escopo.Concluir();
 
     FColunas = std::move(nomes);
     FLinhas = std::move(linhas);

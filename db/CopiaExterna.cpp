@@ -32,20 +32,21 @@ struct TColunaDescrita {
 std::vector<TColunaDescrita> Descrever(TConexao& conexao, const std::string& sql)
 {
     TConexao::TEscopoTransacao escopo(conexao);
-    fb::TStatus status;
-    fb::TComando comando(conexao.Anexo()->prepare(&status, conexao.Transacao(),
-                                                  static_cast<unsigned>(sql.size()), sql.c_str(),
-                                                  TConexao::Dialeto,
-                                                  IStatement::PREPARE_PREFETCH_METADATA));
-    fb::TMetadados meta(comando->getOutputMetadata(&status));
     std::vector<TColunaDescrita> colunas;
-    const unsigned total = meta->getCount(&status);
-    for (unsigned i = 0; i < total; ++i) {
-        const char* tabela = meta->getRelation(&status, i);
-        colunas.push_back({tabela ? tabela : "", meta->getField(&status, i),
-                           (meta->getType(&status, i) & ~1u) == SQL_BLOB});
-    }
-    fb::Liberar(comando, status);
+    conexao.Protegido([&] {
+        fb::TStatus status;
+        fb::TComando comando(conexao.Anexo()->prepare(
+            &status, conexao.Transacao(), static_cast<unsigned>(sql.size()), sql.c_str(),
+            TConexao::Dialeto, IStatement::PREPARE_PREFETCH_METADATA));
+        fb::TMetadados meta(comando->getOutputMetadata(&status));
+        const unsigned total = meta->getCount(&status);
+        for (unsigned i = 0; i < total; ++i) {
+            const char* tabela = meta->getRelation(&status, i);
+            colunas.push_back({tabela ? tabela : "", meta->getField(&status, i),
+                               (meta->getType(&status, i) & ~1u) == SQL_BLOB});
+        }
+        fb::Liberar(comando, status);
+    });
     escopo.Concluir();
     return colunas;
 }

@@ -123,14 +123,32 @@ std::int64_t TCopiaTabela::Executar()
     TTrabalhoBanco trabalho;
     std::int64_t gravadas = 0;
     try {
+        // The source's transaction is held outside the protection, so that a lost source is
+        // let go before the scope would roll back on it.
+        TConexao::TEscopoTransacao escopoOrigem(FLeitor.Conexao());
         FLeitor.Conexao().Protegido(
             [&] { FEscritor.Conexao().Protegido([&] { gravadas = Copiar(); }); });
+        escopoOrigem.Concluir();
     } catch (EBancoDados& erro) {
         erro.DefinirTabela(TabelaDaLeitura(FLeitor.SQLLeitura()));
         throw;
     }
     return gravadas;
 }
+
+namespace {
+
+// The copy's own failure is what the caller must see; a connection that also fails to roll
+// back (the server is gone, say) has nothing to add to it.
+void Reverter(TConexao& destino)
+{
+    try {
+        destino.Rollback();
+    } catch (const EBancoDados&) {
+    }
+}
+
+} // namespace
 
 std::int64_t TCopiaTabela::Copiar()
 {
@@ -147,7 +165,6 @@ std::int64_t TCopiaTabela::Copiar()
         FBancoConjuntos = origem.Banco();
     }
     const TConjuntosCaracteres& conjuntos = FConjuntos;
-    TConexao::TEscopoTransacao escopoOrigem(origem);
     TLeitorTabela leitor(origem.Anexo(), origem.Transacao(), sqlLeitura, conjuntos);
 
     try {
@@ -248,15 +265,16 @@ std::int64_t TCopiaTabela::Copiar()
         FContagensPreparadas = escritor.ContagensPreparadas();
         escritor.Liberar();
         leitor.Fechar();
-        escopoOrigem.Concluir();
         avisar(true);
+    } catch (const EBancoDados& erro) {
+        // A lost attachment, on either side, is let go by the protection around the copy, which
+        // closes it first: a rollback sent on it now could wait forever.
+        if (!erro.PerdaDeConexao())
+            Reverter(destino);
+        leitor.Descartar();
+        throw;
     } catch (...) {
-        // The copy's own failure is what the caller must see; a connection that also fails
-        // to roll back or close (the server is gone, say) has nothing to add to it.
-        try {
-            destino.Rollback();
-        } catch (const EBancoDados&) {
-        }
+        Reverter(destino);
         leitor.Descartar();
         throw;
     }

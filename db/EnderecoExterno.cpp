@@ -53,9 +53,9 @@ std::optional<bool> Sondar(TConexao& destino, const std::string& endereco,
                               "into :PROTOCOLO;\nsuspend;\nend";
     bool semRede = false;
     try {
+        // Never concluded: the transaction is rolled back when the scope ends.
+        TConexao::TEscopoTransacao escopo(destino);
         destino.Protegido([&] {
-            // Never concluded: the transaction is rolled back when the scope ends.
-            TConexao::TEscopoTransacao escopo(destino);
             fb::TStatus status;
             fb::TComando comando(destino.Anexo()->prepare(
                 &status, destino.Transacao(), static_cast<unsigned>(bloco.size()), bloco.c_str(),

@@ -208,3 +208,14 @@ bool EBancoDados::TemCodigo(std::intptr_t codigo) const noexcept
             return true;
     return false;
 }
+
+bool EBancoDados::PerdaDeConexao() const noexcept
+{
+    static constexpr std::intptr_t CodigosPerda[] = {
+        isc_shutdown,      isc_conn_lost,    isc_network_error,     isc_net_read_err,
+        isc_net_write_err, isc_att_shutdown, isc_lost_db_connection};
+    for (std::intptr_t codigo : CodigosPerda)
+        if (TemCodigo(codigo))
+            return true;
+    return false;
+}

@@ -25,6 +25,8 @@ public:
     std::intptr_t CodigoMotor() const noexcept;
     // Whether any message of the status carries this engine error code.
     bool TemCodigo(std::intptr_t codigo) const noexcept;
+    // Whether the server or the network dropped the attachment the failure came from.
+    bool PerdaDeConexao() const noexcept;
     // Where in a block or trigger the server failed, one place a line as it gives them
     // ("At block line: 5, col: 1"); empty when it gave none.
     const std::string& Local() const noexcept { return FLocal; }

@@ -69,8 +69,8 @@ void PreencherNaOrigem(TConexao& conexao, const std::string& sql)
     TTrabalhoBanco trabalho;
     std::string tabela, campo;
     try {
+        TConexao::TEscopoTransacao escopo(conexao);
         conexao.Protegido([&] {
-            TConexao::TEscopoTransacao escopo(conexao);
             fb::TStatus status;
             fb::TComando comando(conexao.Anexo()->prepare(
                 &status, conexao.Transacao(), static_cast<unsigned>(sql.size()), sql.c_str(),
@@ -85,8 +85,8 @@ void PreencherNaOrigem(TConexao& conexao, const std::string& sql)
             }
             fb::Fechar(cursor, status);
             fb::Liberar(comando, status);
-            escopo.Concluir();
         });
+        escopo.Concluir();
     } catch (EBancoDados& erro) {
         if (!tabela.empty()) {
             erro.DefinirTabela(tabela);
