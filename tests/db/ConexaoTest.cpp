@@ -3,11 +3,15 @@
 #include "Consulta.h"
 #include "ErroBancoDados.h"
 #include "ObservadorOcupado.h"
+#include "RetransmissorTcp.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <optional>
 
 namespace {
 
@@ -170,6 +174,42 @@ TEST_F(ConexaoTest, AnexoDerrubadoPeloServidorEhRefeitoNaProximaOperacao)
     EXPECT_THROW(Contar(FConexao, "EMPRESAS"), EBancoDados);
     EXPECT_FALSE(FConexao.Conectado());
     EXPECT_EQ(Contar(FConexao, "EMPRESAS"), 4);
+}
+
+// A server may drop an attachment and then never answer on its socket again. The attachment
+// that meets the drop is let go without waiting on that server: the relay stands for it, going
+// silent once the drop has reached the client, and stays so until told to close.
+TEST_F(ConexaoTest, AnexoDerrubadoNaoEsperaPeloServidorQueSeCala)
+{
+    TRetransmissorTcp retransmissor(3050);
+    TPerfilConexao perfil;
+    perfil.Porta = std::to_string(retransmissor.Porta());
+    TConexao conexao(perfil);
+    conexao.DefinirBanco(FBanco.Caminho());
+    conexao.IniciarTransacao();
+    const std::string anexo = Texto(conexao, "select CURRENT_CONNECTION from RDB$DATABASE");
+    retransmissor.EmudecerAposResposta();
+    TConexao administrador;
+    administrador.DefinirBanco(FBanco.Caminho());
+    administrador.Executar("delete from MON$ATTACHMENTS where MON$ATTACHMENT_ID = " + anexo);
+
+    auto falha = std::async(std::launch::async, [&conexao]() -> std::optional<EBancoDados> {
+        try {
+            conexao.Executar("delete from ICMS");
+        } catch (const EBancoDados& erro) {
+            return erro;
+        }
+        return std::nullopt;
+    });
+    const bool terminou = falha.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    if (!terminou)
+        retransmissor.Encerrar();
+    EXPECT_TRUE(terminou) << "a conexão esperou pelo servidor calado";
+    const std::optional<EBancoDados> erro = falha.get();
+    ASSERT_TRUE(erro.has_value());
+    EXPECT_TRUE(erro->PerdaDeConexao()) << erro->what();
+    EXPECT_FALSE(conexao.Conectado());
+    EXPECT_EQ(Contar(FConexao, "ICMS"), 2);
 }
 
 class TObservadorContador : public IObservadorOcupado {
