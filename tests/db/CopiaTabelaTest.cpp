@@ -5,10 +5,14 @@
 #include "CopiaTabela.h"
 #include "ErroBancoDados.h"
 #include "EscritorTabela.h"
+#include "RetransmissorTcp.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -330,6 +334,59 @@ TEST_F(CopiaTabelaTest, AnexoDerrubadoEhLargadoPelaCopia)
     EXPECT_FALSE(FOrigem.Conectado());
     EXPECT_EQ(Copiar(sql), 3);
 }
+
+// A side the server has dropped, and which never answers again once it has said so: the copy
+// fails with the loss at once instead of waiting on that side, and the next copy attaches anew.
+// The relay stands for such a server on the side under test; the side's transaction is opened
+// beforehand, so that the copy's first operation on it meets the drop.
+class LadoCaladoTest : public CopiaTabelaTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(LadoCaladoTest, CopiaNaoEsperaPeloLadoQueSeCala)
+{
+    const bool origemCalada = GetParam();
+    TRetransmissorTcp retransmissor(3050);
+    TPerfilConexao calado;
+    calado.Porta = std::to_string(retransmissor.Porta());
+    TConexao origem(origemCalada ? calado : TPerfilConexao{});
+    TConexao destino(origemCalada ? TPerfilConexao{} : calado);
+    origem.DefinirBanco(FBancoOrigem.Caminho());
+    destino.DefinirBanco(FBancoDestino.Caminho());
+    TConexao& lado = origemCalada ? origem : destino;
+    lado.IniciarTransacao();
+    const std::int64_t anexo = Valor(lado, "select current_connection from RDB$DATABASE");
+    TConexao administrador;
+    administrador.DefinirBanco(lado.Banco());
+    administrador.Executar("delete from MON$ATTACHMENTS where MON$ATTACHMENT_ID = " +
+                           std::to_string(anexo));
+    retransmissor.EmudecerAposResposta();
+
+    TCopiaTabela copia(origem, destino);
+    const std::string sql = "select EMPRESA,MAR_CODIGO,MAR_DESCRICAO from MARCAS";
+    copia.Leitor().DefinirSQLLeitura(sql);
+    copia.Escritor().DefinirSQLLeitura(sql);
+    auto falha = std::async(std::launch::async, [&copia]() -> std::optional<EBancoDados> {
+        try {
+            copia.Executar();
+        } catch (const EBancoDados& erro) {
+            return erro;
+        }
+        return std::nullopt;
+    });
+    const bool terminou = falha.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    if (!terminou)
+        retransmissor.Encerrar();
+    EXPECT_TRUE(terminou) << "a cópia esperou pelo lado calado";
+    const std::optional<EBancoDados> erro = falha.get();
+    ASSERT_TRUE(erro.has_value());
+    EXPECT_TRUE(erro->PerdaDeConexao()) << erro->what();
+    EXPECT_FALSE(lado.Conectado());
+    if (terminou) {
+        EXPECT_EQ(copia.Executar(), 3);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lados, LadoCaladoTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "origem" : "destino"; });
 
 // Columns of a collation other than the character set's default (the server reports them with
 // the collation in the high byte of the id) copy like any other, NULLs included.
