@@ -68,7 +68,6 @@ TRetransmissorTcp::~TRetransmissorTcp()
 {
     Encerrar();
     FLinha.join();
-    close(FEscuta);
     close(FAviso[0]);
     close(FAviso[1]);
 }
@@ -110,8 +109,11 @@ void TRetransmissorTcp::Retransmitir()
             (void)!read(FAviso[0], &sinal, 1);
             std::lock_guard trava(FTrava);
             if (FEncerrarPedido) {
+                // New attachments are refused rather than left waiting on a relay gone.
                 for (TPar& par : pares)
                     FecharPar(par);
+                close(FEscuta);
+                FEscuta = -1;
                 return;
             }
             if (FEmudecerPedido) {

@@ -21,7 +21,8 @@ public:
     std::uint16_t Porta() const noexcept { return FPorta; }
     // Returns once the relay has taken the order.
     void EmudecerAposResposta();
-    // Closes every connection, silent or not, so that a client waiting on one is let go.
+    // Closes every connection, silent or not, so that a client waiting on one is let go, and
+    // stops listening.
     void Encerrar();
 
 private:
