@@ -2,16 +2,14 @@
 #include "Conexao.h"
 #include "Consulta.h"
 #include "ErroBancoDados.h"
+#include "FalhaNoPrazo.h"
 #include "ObservadorOcupado.h"
 #include "RetransmissorTcp.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <future>
-#include <optional>
 
 namespace {
 
@@ -193,21 +191,11 @@ TEST_F(ConexaoTest, AnexoDerrubadoNaoEsperaPeloServidorQueSeCala)
     administrador.DefinirBanco(FBanco.Caminho());
     administrador.Executar("delete from MON$ATTACHMENTS where MON$ATTACHMENT_ID = " + anexo);
 
-    auto falha = std::async(std::launch::async, [&conexao]() -> std::optional<EBancoDados> {
-        try {
-            conexao.Executar("delete from ICMS");
-        } catch (const EBancoDados& erro) {
-            return erro;
-        }
-        return std::nullopt;
-    });
-    const bool terminou = falha.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
-    if (!terminou)
-        retransmissor.Encerrar();
-    EXPECT_TRUE(terminou) << "a conexão esperou pelo servidor calado";
-    const std::optional<EBancoDados> erro = falha.get();
-    ASSERT_TRUE(erro.has_value());
-    EXPECT_TRUE(erro->PerdaDeConexao()) << erro->what();
+    const TFalhaNoPrazo falha =
+        FalharNoPrazo(retransmissor, [&conexao] { conexao.Executar("delete from ICMS"); });
+    EXPECT_TRUE(falha.NoPrazo) << "a conexão esperou pelo servidor calado";
+    ASSERT_TRUE(falha.Erro.has_value());
+    EXPECT_TRUE(falha.Erro->PerdaDeConexao()) << falha.Erro->what();
     EXPECT_FALSE(conexao.Conectado());
     EXPECT_EQ(Contar(FConexao, "ICMS"), 2);
 }

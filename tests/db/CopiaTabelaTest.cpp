@@ -5,14 +5,12 @@
 #include "CopiaTabela.h"
 #include "ErroBancoDados.h"
 #include "EscritorTabela.h"
+#include "FalhaNoPrazo.h"
 #include "RetransmissorTcp.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <future>
 #include <map>
-#include <optional>
 
 namespace {
 
@@ -364,23 +362,12 @@ TEST_P(LadoCaladoTest, CopiaNaoEsperaPeloLadoQueSeCala)
     const std::string sql = "select EMPRESA,MAR_CODIGO,MAR_DESCRICAO from MARCAS";
     copia.Leitor().DefinirSQLLeitura(sql);
     copia.Escritor().DefinirSQLLeitura(sql);
-    auto falha = std::async(std::launch::async, [&copia]() -> std::optional<EBancoDados> {
-        try {
-            copia.Executar();
-        } catch (const EBancoDados& erro) {
-            return erro;
-        }
-        return std::nullopt;
-    });
-    const bool terminou = falha.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
-    if (!terminou)
-        retransmissor.Encerrar();
-    EXPECT_TRUE(terminou) << "a cópia esperou pelo lado calado";
-    const std::optional<EBancoDados> erro = falha.get();
-    ASSERT_TRUE(erro.has_value());
-    EXPECT_TRUE(erro->PerdaDeConexao()) << erro->what();
+    const TFalhaNoPrazo falha = FalharNoPrazo(retransmissor, [&copia] { copia.Executar(); });
+    EXPECT_TRUE(falha.NoPrazo) << "a cópia esperou pelo lado calado";
+    ASSERT_TRUE(falha.Erro.has_value());
+    EXPECT_TRUE(falha.Erro->PerdaDeConexao()) << falha.Erro->what();
     EXPECT_FALSE(lado.Conectado());
-    if (terminou) {
+    if (falha.NoPrazo) {
         EXPECT_EQ(copia.Executar(), 3);
     }
 }
