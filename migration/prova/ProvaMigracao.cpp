@@ -106,7 +106,9 @@ void TProvaMigracao::LerCatalogo()
 {
     if (FCatalogoLido)
         return;
-    FTabelas = EmLeitura(FDestino, [](TConexao& c) { return LerTabelasProva(c); });
+    const TCatalogoRelacoes origem =
+        EmLeitura(FOrigem, [](TConexao& c) { return LerCatalogoRelacoes(c); });
+    FTabelas = EmLeitura(FDestino, [&origem](TConexao& c) { return LerTabelasProva(c, origem); });
     FCatalogoLido = true;
 }
 

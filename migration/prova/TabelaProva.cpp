@@ -1,21 +1,20 @@
 #include "TabelaProva.h"
 
-#include "CatalogoRelacoes.h"
 #include "Consulta.h"
-#include "ListaTextos.h"
+#include "Estreitamento.h"
 #include "NomeSql.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
-// The prime every hash is folded by: a folded hash times a folded key stays below 2^63, and
-// the sum of a table's folded values stays far from it.
-const char* const Primo = "1000000007";
-// The stand-in for a NULL's hash, which the server leaves NULL and a sum would skip.
-const char* const HashNulo = "3";
-// The width of one range of the key's hash.
-const long long LarguraFaixa = (1000000007LL + TTabelaProva::Faixas - 1) / TTabelaProva::Faixas;
+// The modulus of every fold: a product of two folded values stays below 2^62, and a table's
+// sum of up to 2^32 row digests inside a BIGINT.
+constexpr std::int64_t Primo = 2147483647;
+const std::string P = std::to_string(Primo);
+// The width of one range of the key's fold.
+const long long LarguraFaixa = (Primo + TTabelaProva::Faixas - 1) / TTabelaProva::Faixas;
 
 // Every primary key's columns, in key order.
 const char* const SQLChaves =
@@ -27,11 +26,120 @@ const char* const SQLChaves =
     "   where C.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY'\r\n"
     "order by C.RDB$RELATION_NAME, S.RDB$FIELD_POSITION\r\n";
 
-// The destination's type as a cast names it; none for blobs, which the hash reads as they
-// are, and for the types this code does not know.
+// The constants of the folds: fixed, so that both sides and every run compute the same
+// digests, and unrelated to each other and to the values, so that no simple change of a
+// value (a digit, a swap of two parts) is undone by another. splitmix64 of the place.
+std::int64_t Constante(std::uint64_t finalidade, std::size_t coluna, std::size_t parte)
+{
+    std::uint64_t z = 0x9E3779B97F4A7C15ULL * (finalidade * 1000003ULL + coluna * 17ULL + parte + 1);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    z ^= z >> 31;
+    return static_cast<std::int64_t>(z % static_cast<std::uint64_t>(Primo - 1)) + 1;
+}
+
+enum TFinalidade : std::uint64_t { PesoValor = 1, NuloColuna = 2, PesoChave = 3 };
+
+// The integers one value is taken apart into; NULL for a NULL value.
+std::vector<std::string> Partes(TClasseValor classe, const std::string& v)
+{
+    switch (classe) {
+    case TClasseValor::Inteiro:
+        return {"mod(" + v + ", " + P + ")", "mod(" + v + " / " + P + ", " + P + ")"};
+    case TClasseValor::Flutuante: {
+        // Scaled by a power of two (exact) so that the mantissa becomes an integer of 59 bits;
+        // in two steps, so that no factor leaves a double's range even for the smallest values.
+        const std::string e = "cast(floor(log(2, abs(" + v + "))) as integer)";
+        const std::string m = "cast(" + v + " * power(2e0, 29 - " + e + " / 2) * power(2e0, 29 - " +
+                              e + " + " + e + " / 2) as bigint)";
+        return {"iif(" + v + " = 0, 0, mod(" + m + ", " + P + "))",
+                "iif(" + v + " = 0, -2000, " + e + ")"};
+    }
+    case TClasseValor::Data:
+        return {"datediff(day from date '2000-01-01' to " + v + ")"};
+    case TClasseValor::Hora:
+        return {"cast(datediff(millisecond from time '00:00:00' to " + v + ") * 10 as integer)"};
+    case TClasseValor::DataHora: {
+        const std::string u = "cast(datediff(millisecond from timestamp '2000-01-01 00:00:00' to " +
+                              v + ") * 10 as bigint)";
+        return {"mod(" + u + ", " + P + ")", u + " / " + P};
+    }
+    case TClasseValor::Logico:
+        return {"case when " + v + " then 2 when not " + v + " then 1 end"};
+    case TClasseValor::Texto:
+        break;
+    }
+    // hash() alone lets 'Ab' and 'BR' meet, and loses leading zero bytes; the same hash of the
+    // reversed text weighs every byte differently, and the length counts every byte.
+    return {"hash(" + v + ")", "hash(reverse(" + v + "))", "octet_length(" + v + ")"};
+}
+
+// The parts of a value folded into one sum, each by a weight of its own.
+std::string Dobra(const std::vector<std::string>& partes, TFinalidade finalidade, std::size_t coluna)
+{
+    std::string soma;
+    for (std::size_t j = 0; j < partes.size(); ++j)
+        soma += std::string(j ? " + " : "") + "mod(" +
+                std::to_string(Constante(finalidade, coluna, j)) + " * mod(" + partes[j] + ", " +
+                P + "), " + P + ")";
+    return soma;
+}
+
+TClasseValor Classe(const TColunaCatalogo& coluna)
+{
+    switch (coluna.Tipo) {
+    case 7:
+    case 8:
+    case 16:
+        return coluna.Escala == 0 ? TClasseValor::Inteiro : TClasseValor::Texto;
+    case 10:
+    case 27:
+        return TClasseValor::Flutuante;
+    case 12:
+        return TClasseValor::Data;
+    case 13:
+        return TClasseValor::Hora;
+    case 35:
+        return TClasseValor::DataHora;
+    case 23:
+        return TClasseValor::Logico;
+    default:
+        return TClasseValor::Texto;
+    }
+}
+
+bool MesmoArmazenamento(const TColunaCatalogo& a, const TColunaCatalogo& b)
+{
+    return a.Tipo == b.Tipo && a.SubTipo == b.SubTipo && a.Caracteres == b.Caracteres &&
+           a.Escala == b.Escala && a.ConjuntoCaracteres == b.ConjuntoCaracteres;
+}
+
+// The type a cast names; for a blob only a text blob's character set, binary blobs are read
+// as they are.
 std::string TipoCast(const TColunaCatalogo& coluna)
 {
-    return coluna.Tipo == 261 ? std::string() : coluna.TipoSql(false);
+    if (coluna.Tipo == 261)
+        return coluna.TextoLongo() && !coluna.NomeConjunto.empty() ? coluna.TipoSql(false)
+                                                                    : std::string();
+    return coluna.TipoSql(false);
+}
+
+TColunaProva ColunaProva(const TColunaCatalogo& destino, const TColunaCatalogo* origem)
+{
+    TColunaProva coluna;
+    coluna.Nome = destino.Nome;
+    coluna.SimNao = destino.SimNao();
+    coluna.Classe = Classe(destino);
+    if (!origem)
+        coluna.TipoOrigem = TipoCast(destino);
+    else if (PodeEstreitar(*origem, destino)) {
+        // What the destination's type dropped must show: the destination's value is taken
+        // back to the source's type, and compared with the source's as it is.
+        coluna.TipoDestino = TipoCast(*origem);
+        coluna.Classe = Classe(*origem);
+    } else if (!MesmoArmazenamento(*origem, destino))
+        coluna.TipoOrigem = TipoCast(destino);
+    return coluna;
 }
 
 } // namespace
@@ -39,58 +147,57 @@ std::string TipoCast(const TColunaCatalogo& coluna)
 std::string TTabelaProva::Valor(TLado lado, const TColunaProva& coluna) const
 {
     std::string valor = NomeSql(coluna.Nome);
-    if (lado == TLado::Destino)
-        return valor;
-    if (!coluna.Tipo.empty())
-        valor = "cast(" + valor + " as " + coluna.Tipo + ")";
-    if (coluna.SimNao)
+    const std::string& tipo = lado == TLado::Origem ? coluna.TipoOrigem : coluna.TipoDestino;
+    if (!tipo.empty())
+        valor = "cast(" + valor + " as " + tipo + ")";
+    if (lado == TLado::Origem && coluna.SimNao)
         valor = "coalesce(" + valor + ", 'N')";
     return valor;
 }
 
-// Per row: K_, the folded hash of its key (1 for a table without one); H1..Hn, each copied
-// column's folded hash (a NULL counts as a value of its own); C1..Ck, the key's values; V_,
-// when asked for, the row's record version.
-std::string TTabelaProva::Base(TLado lado, bool comVersao) const
+// The column's factor, between 1 and the prime less 1: never 0, so no other factor of the
+// row can hide behind it.
+std::string TTabelaProva::Fator(TLado lado, std::size_t c) const
 {
-    std::string chave = "1";
-    for (std::size_t k = 0; k < Chave.size(); ++k) {
-        const std::string hash =
-            "mod(hash(" + Valor(lado, Colunas[Chave[k]]) + "), " + Primo + ")";
-        chave = k == 0 ? hash : "mod(" + chave + " * 31 + " + hash + ", " + Primo + ")";
-    }
-    if (!Chave.empty())
-        chave = "(" + chave + " + 1)";
-    std::string sql = "select " + chave + " as K_";
-    for (std::size_t c = 0; c < Colunas.size(); ++c)
-        sql += ", coalesce(mod(hash(" + Valor(lado, Colunas[c]) + "), " + Primo + "), " +
-               HashNulo + ") as H" + std::to_string(c + 1);
-    for (std::size_t k = 0; k < Chave.size(); ++k)
-        sql += ", " + Valor(lado, Colunas[Chave[k]]) + " as C" + std::to_string(k + 1);
-    if (comVersao)
-        sql += ", RDB$RECORD_VERSION as V_";
-    return sql + " from " + NomeSql(Nome);
+    const TColunaProva& coluna = Colunas[c];
+    return "mod(mod(coalesce(" + Dobra(Partes(coluna.Classe, Valor(lado, coluna)), PesoValor, c) +
+           ", " + std::to_string(Constante(NuloColuna, c, 0)) + "), " + P + ") + " + P + ", " + P +
+           " - 1) + 1";
 }
 
-// One value per row from every column's hash bound to the key, each weighted by its column's
-// place, so that values swapped between two columns of a row change it too.
-std::string TTabelaProva::DigestoLinha() const
+std::string TTabelaProva::DigestoLinha(TLado lado) const
+{
+    if (Colunas.empty())
+        return "1";
+    std::string produto = Fator(lado, 0);
+    for (std::size_t c = 1; c < Colunas.size(); ++c)
+        produto = "mod((" + produto + ") * (" + Fator(lado, c) + "), " + P + ")";
+    return produto;
+}
+
+// The key's values folded into one number from 0 to the prime, which places a row in its range.
+std::string TTabelaProva::DobraChave(TLado lado) const
 {
     std::string soma;
-    for (std::size_t c = 0; c < Colunas.size(); ++c)
-        soma += std::string(c ? " + " : "") + "mod(H" + std::to_string(c + 1) + " * K_, " +
-                Primo + ") * " + std::to_string(c + 1);
-    return "mod(" + (soma.empty() ? std::string("0") : soma) + ", " + Primo + ")";
+    for (std::size_t k = 0; k < Chave.size(); ++k) {
+        const TColunaProva& coluna = Colunas[Chave[k]];
+        soma += std::string(k ? " + " : "") + "coalesce(" +
+                Dobra(Partes(coluna.Classe, Valor(lado, coluna)), PesoChave, k) + ", 0)";
+    }
+    return "abs(mod(" + (soma.empty() ? std::string("0") : soma) + ", " + P + "))";
 }
 
 std::string TTabelaProva::SQLResumo(TLado lado, bool comMarca) const
 {
     std::string sql = "select count(*)";
-    for (std::size_t c = 0; c < Colunas.size(); ++c)
-        sql += ", sum(mod(H" + std::to_string(c + 1) + " * K_, " + Primo + "))";
+    for (const TColunaProva& coluna : Colunas)
+        sql += ", count(" +
+               (lado == TLado::Origem && coluna.SimNao ? Valor(lado, coluna) : NomeSql(coluna.Nome)) +
+               ")";
+    sql += ", coalesce(sum(" + DigestoLinha(lado) + "), 0)";
     if (comMarca)
-        sql += ", coalesce(max(V_), 0)";
-    return sql + " from (" + Base(lado, comMarca) + ") X";
+        sql += ", coalesce(max(RDB$RECORD_VERSION), 0)";
+    return sql + " from " + NomeSql(Nome);
 }
 
 std::string TTabelaProva::SQLMarca() const
@@ -100,23 +207,28 @@ std::string TTabelaProva::SQLMarca() const
 
 std::string TTabelaProva::SQLFaixas(TLado lado) const
 {
-    return "select K_ / " + std::to_string(LarguraFaixa) + ", count(*), sum(" + DigestoLinha() +
-           ") from (" + Base(lado) + ") X group by 1";
+    return "select K_ / " + std::to_string(LarguraFaixa) + ", count(*), sum(R_) from (select " +
+           DobraChave(lado) + " as K_, " + DigestoLinha(lado) + " as R_ from " + NomeSql(Nome) +
+           ") X group by 1";
 }
 
 std::string TTabelaProva::SQLLinhas(TLado lado, const std::vector<long long>& faixas) const
 {
-    std::string sql = "select ";
-    for (std::size_t k = 0; k < Chave.size(); ++k)
-        sql += "C" + std::to_string(k + 1) + ", ";
+    std::string colunas;
+    std::string base = "select " + DobraChave(lado) + " as K_, " + DigestoLinha(lado) + " as R_";
+    for (std::size_t k = 0; k < Chave.size(); ++k) {
+        colunas += "C" + std::to_string(k + 1) + ", ";
+        base += ", " + Valor(lado, Colunas[Chave[k]]) + " as C" + std::to_string(k + 1);
+    }
     std::string lista;
     for (long long faixa : faixas)
         lista += (lista.empty() ? "" : ", ") + std::to_string(faixa);
-    return sql + DigestoLinha() + " from (" + Base(lado) + ") X where K_ / " +
+    return "select " + colunas + "R_ from (" + base + " from " + NomeSql(Nome) + ") X where K_ / " +
            std::to_string(LarguraFaixa) + " in (" + lista + ")";
 }
 
-std::map<std::string, TTabelaProva> LerTabelasProva(TConexao& destino)
+std::map<std::string, TTabelaProva> LerTabelasProva(TConexao& destino,
+                                                    const TCatalogoRelacoes& origem)
 {
     std::map<std::string, TTabelaProva> tabelas;
     for (const auto& [nome, relacao] : LerCatalogoRelacoes(destino)) {
@@ -124,9 +236,11 @@ std::map<std::string, TTabelaProva> LerTabelasProva(TConexao& destino)
             continue;
         TTabelaProva& tabela = tabelas[nome];
         tabela.Nome = nome;
+        const auto daOrigem = origem.find(nome);
         for (const TColunaCatalogo& coluna : relacao.Colunas)
             if (coluna.Copiada())
-                tabela.Colunas.push_back({coluna.Nome, TipoCast(coluna), coluna.SimNao()});
+                tabela.Colunas.push_back(ColunaProva(
+                    coluna, daOrigem == origem.end() ? nullptr : daOrigem->second.Coluna(coluna.Nome)));
     }
     TConsulta consulta(&destino, SQLChaves);
     consulta.Abrir();
