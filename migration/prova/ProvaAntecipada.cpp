@@ -30,15 +30,13 @@ TEscritores LerEscritores(TConexao& conexao)
     });
 }
 
-struct TLeituraLado {
-    std::vector<std::int64_t> Resumo; // the digest, as the proof at the end compares it
-    TMarcaTabela Marca;
-};
+} // namespace
 
-// One side of a table: nothing when its mark cannot tell a later write, that is when a
-// transaction that may still write the table is not newer than the table's newest version.
-// Any later write then shows as a newer version, or as another count for a delete.
-std::optional<TLeituraLado> LerLado(TConexao& conexao, const TTabelaProva& tabela, TLado lado)
+// The mark cannot tell a later write when a transaction that may still write the table is not
+// newer than the table's newest version. Otherwise any later write shows as a newer version,
+// or as another count for a delete.
+TLeituraLado LerLadoMarcado(TConexao& conexao, const TTabelaProva& tabela,
+                                           TTabelaProva::TLado lado)
 {
     const TEscritores escritores = LerEscritores(conexao);
     TLeituraLado leitura;
@@ -47,13 +45,10 @@ std::optional<TLeituraLado> LerLado(TConexao& conexao, const TTabelaProva& tabel
     leitura.Marca = {leitura.Resumo.front(), leitura.Resumo.back()};
     leitura.Resumo.pop_back();
     const std::int64_t versao = leitura.Marca.Versao;
-    if (versao >= escritores.Leitor ||
-        (escritores.MaisAntigo != 0 && escritores.MaisAntigo <= versao))
-        return std::nullopt;
+    leitura.MarcaConfiavel = versao < escritores.Leitor &&
+                             (escritores.MaisAntigo == 0 || escritores.MaisAntigo > versao);
     return leitura;
 }
-
-} // namespace
 
 TProvaAntecipada::TProvaAntecipada(const TConexao& origem, const TConexao& destino)
 {
@@ -126,7 +121,10 @@ void TProvaAntecipada::Trabalhar(const TPerfilConexao& perfilOrigem,
         // the table again and names it. Without the server nothing more is read here.
         const auto ler = [&tabela](TConexao& conexao, TLado lado) -> std::optional<TLeituraLado> {
             try {
-                return LerLado(conexao, tabela, lado);
+                TLeituraLado leitura = LerLadoMarcado(conexao, tabela, lado);
+                if (!leitura.MarcaConfiavel)
+                    return std::nullopt;
+                return leitura;
             } catch (const EBancoDados&) {
                 if (!conexao.Conectado())
                     throw;

@@ -11,6 +11,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class TConexao;
 struct TPerfilConexao;
@@ -31,6 +32,18 @@ struct TTabelaAntecipada {
     TMarcaTabela Origem;
     TMarcaTabela Destino;
 };
+
+// One side's digest of a table with its mark.
+struct TLeituraLado {
+    std::vector<std::int64_t> Resumo; // the digest, as the proof at the end compares it
+    TMarcaTabela Marca;
+    // No transaction that could write the table unseen by its mark was open when it was read.
+    bool MarcaConfiavel = false;
+};
+
+// One side's digest and mark of a table, read in one snapshot.
+TLeituraLado LerLadoMarcado(TConexao& conexao, const TTabelaProva& tabela,
+                                           TTabelaProva::TLado lado);
 
 // Digests each table once its rows are in, on attachments of its own and on a thread of its
 // own, while the run copies the next: the server does that reading on its other core instead

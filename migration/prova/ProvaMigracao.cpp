@@ -12,6 +12,7 @@
 #include <functional>
 #include <iterator>
 #include <future>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -24,14 +25,22 @@ const char* const TabelasDaFerramenta[] = {"NEWDATABASE_CHAVES_PENDENTES"};
 
 // The same reading on both databases at once, each on its own attachment: the source's on a
 // thread of its own, the destination's on the caller's. Returns the source's result first.
+// Without the snapshot, the function begins its own transactions.
+template <typename TFuncao>
+auto NosDoisLadosSemLeitura(TConexao& origem, TConexao& destino, TFuncao funcao)
+{
+    auto futuro = std::async(std::launch::async,
+                             [&origem, &funcao] { return funcao(origem, TLado::Origem); });
+    auto doDestino = funcao(destino, TLado::Destino);
+    return std::make_pair(futuro.get(), std::move(doDestino));
+}
+
 template <typename TFuncao>
 auto NosDoisLados(TConexao& origem, TConexao& destino, TFuncao funcao)
 {
-    auto futuro = std::async(std::launch::async, [&origem, &funcao] {
-        return EmLeitura(origem, [&](TConexao& c) { return funcao(c, TLado::Origem); });
+    return NosDoisLadosSemLeitura(origem, destino, [&funcao](TConexao& conexao, TLado lado) {
+        return EmLeitura(conexao, [&](TConexao& c) { return funcao(c, lado); });
     });
-    auto doDestino = EmLeitura(destino, [&](TConexao& c) { return funcao(c, TLado::Destino); });
-    return std::make_pair(futuro.get(), std::move(doDestino));
 }
 
 std::string TextoChave(const TTabelaProva& tabela, const TConsulta& consulta)
@@ -100,6 +109,7 @@ void TProvaMigracao::Reiniciar()
     FIndicesAtivos.clear();
     FEscritaForcadaEsperada = false;
     FAntecipadas.clear();
+    FMarcasMantidas.clear();
 }
 
 void TProvaMigracao::LerCatalogo()
@@ -226,10 +236,45 @@ std::vector<TVereditoTabela> TProvaMigracao::TabelasIguais(const std::vector<std
     for (std::size_t t = 0; t < ocupadas.size(); ++t)
         if (origem[t] == destino[t] && origem[t] > 0)
             candidatas.push_back(ocupadas[t]);
+    // Each digest is read with its table's mark, so that the end can tell whether anything
+    // wrote a kept table since; a table whose mark cannot tell that is digested again then.
+    std::vector<const TTabelaProva*> tabelas;
+    for (const std::string& nome : candidatas)
+        tabelas.push_back(&Tabela(nome));
+    using TLeituras = std::vector<std::optional<TLeituraLado>>;
+    const auto [lidasOrigem, lidasDestino] =
+        NosDoisLadosSemLeitura(FOrigem, FDestino, [&tabelas](TConexao& conexao, TLado lado) {
+            TLeituras leituras;
+            for (const TTabelaProva* tabela : tabelas) {
+                try {
+                    leituras.emplace_back(LerLadoMarcado(conexao, *tabela, lado));
+                } catch (const EBancoDados&) {
+                    // A value the destination's type cannot hold: the table is refilled.
+                    if (!conexao.Conectado())
+                        throw;
+                    leituras.push_back(std::nullopt);
+                }
+            }
+            return leituras;
+        });
     std::vector<TVereditoTabela> iguais;
-    for (TVereditoTabela& veredito : CompararTabelas(candidatas, false))
-        if (veredito.Igual)
-            iguais.push_back(std::move(veredito));
+    for (std::size_t t = 0; t < tabelas.size(); ++t) {
+        const std::optional<TLeituraLado>& origem = lidasOrigem[t];
+        const std::optional<TLeituraLado>& destino = lidasDestino[t];
+        if (!origem || !destino || origem->Resumo != destino->Resumo)
+            continue;
+        const bool marcada = origem->MarcaConfiavel && destino->MarcaConfiavel;
+        TTabelaAntecipada mantida;
+        mantida.Veredito.Tabela = tabelas[t]->Nome;
+        mantida.Veredito.LinhasOrigem = origem->Marca.Linhas;
+        mantida.Veredito.LinhasDestino = destino->Marca.Linhas;
+        mantida.Veredito.Igual = true;
+        mantida.Origem = origem->Marca;
+        mantida.Destino = destino->Marca;
+        iguais.push_back(mantida.Veredito);
+        if (marcada)
+            FMarcasMantidas[tabelas[t]->Nome] = std::move(mantida);
+    }
     return iguais;
 }
 
@@ -301,48 +346,36 @@ TResultadoProva TProvaMigracao::Provar(const std::vector<std::string>& tabelas,
     const auto mantida = [&mantidas](const std::string& tabela) {
         return std::find(mantidas.begin(), mantidas.end(), tabela) != mantidas.end();
     };
-    // A kept table's digest was compared by this run before it changed anything, and the run
-    // writes nothing to it since: its rows are counted again, and only a table whose counts
-    // now differ is digested and narrowed down again. A table the run proved equal while it
-    // copied the others keeps that verdict when neither side's mark moved since.
+    // A kept table's digest was compared by this run before it changed anything, with both
+    // sides' marks; a table the run proved equal while it copied the others has its marks
+    // too. Either keeps its verdict where neither side's mark moved since; every other table
+    // is digested now.
     std::vector<std::string> copiadas;
-    std::vector<std::string> conferidasAntes;
-    std::vector<std::string> antecipadas;
+    std::vector<std::string> marcadas;
+    std::map<std::string, const TTabelaAntecipada*> lidas;
     for (const std::string& tabela : aProvar) {
         const auto antecipada = FAntecipadas.find(tabela);
-        if (mantida(tabela))
-            conferidasAntes.push_back(tabela);
-        else if (antecipada != FAntecipadas.end() && antecipada->second.Veredito.Igual)
-            antecipadas.push_back(tabela);
+        const auto conferida = FMarcasMantidas.find(tabela);
+        if (mantida(tabela) && conferida != FMarcasMantidas.end())
+            lidas[tabela] = &conferida->second;
+        else if (!mantida(tabela) && antecipada != FAntecipadas.end() &&
+                 antecipada->second.Veredito.Igual)
+            lidas[tabela] = &antecipada->second;
         else
             copiadas.push_back(tabela);
+        if (lidas.count(tabela))
+            marcadas.push_back(tabela);
     }
     std::vector<TVereditoTabela> vereditos;
-    const auto [marcasOrigem, marcasDestino] = Marcas(antecipadas);
-    for (std::size_t t = 0; t < antecipadas.size(); ++t) {
-        const TTabelaAntecipada& antecipada = FAntecipadas.at(antecipadas[t]);
-        if (marcasOrigem[t] == antecipada.Origem && marcasDestino[t] == antecipada.Destino)
-            vereditos.push_back(antecipada.Veredito);
+    const auto [marcasOrigem, marcasDestino] = Marcas(marcadas);
+    for (std::size_t t = 0; t < marcadas.size(); ++t) {
+        const TTabelaAntecipada& lida = *lidas.at(marcadas[t]);
+        if (marcasOrigem[t] == lida.Origem && marcasDestino[t] == lida.Destino)
+            vereditos.push_back(lida.Veredito);
         else
-            copiadas.push_back(antecipadas[t]);
+            copiadas.push_back(marcadas[t]);
     }
     for (TVereditoTabela& veredito : CompararTabelas(copiadas, true))
-        vereditos.push_back(std::move(veredito));
-    const auto [origem, destino] = Contagens(conferidasAntes);
-    std::vector<std::string> mudaram;
-    for (std::size_t t = 0; t < conferidasAntes.size(); ++t) {
-        if (origem[t] != destino[t]) {
-            mudaram.push_back(conferidasAntes[t]);
-            continue;
-        }
-        TVereditoTabela veredito;
-        veredito.Tabela = conferidasAntes[t];
-        veredito.LinhasOrigem = origem[t];
-        veredito.LinhasDestino = destino[t];
-        veredito.Igual = true;
-        vereditos.push_back(std::move(veredito));
-    }
-    for (TVereditoTabela& veredito : CompararTabelas(mudaram, true))
         vereditos.push_back(std::move(veredito));
 
     TResultadoProva resultado;

@@ -27,10 +27,11 @@ public:
 // snapshot; then the sequences, the identity columns, the pending foreign keys, the
 // indexes a run sets inactive and the triggers. It changes nothing in either database.
 //
-// A table's digest is one sum per copied column of the column's folded hash times the folded
-// hash of the row's key: a NULL counts, and values swapped between rows change it. The
-// source's values are taken as the destination's column types first (and its NULL yes/no
-// values as the 'N' a run gives them), so what the copy converts on purpose compares equal.
+// A table's digest is its row count, each column's count of values, and the sum of its rows'
+// digests (TTabelaProva): every stored value counts, bound to its whole row. The source's
+// values are taken as the destination's column types first (and its NULL yes/no values as the
+// 'N' a run gives them), so what the copy converts on purpose compares equal; a column whose
+// destination type may lose data is compared at the source's type instead.
 class TProvaMigracao {
 public:
     TProvaMigracao(TConexao& origem, TConexao& destino);
@@ -64,12 +65,12 @@ public:
 
     // Which tables already hold the source's rows (count first, then digest), without looking
     // for the differing keys: what a rerun keeps. Tables with no rows on either side are left
-    // out, refilling them costs nothing.
+    // out, refilling them costs nothing. Each kept table's marks are noted for Provar.
     std::vector<TVereditoTabela> TabelasIguais(const std::vector<std::string>& tabelas);
 
     // The whole proof of these tables and of the other objects. The tables a rerun kept, whose
-    // digests it compared before changing anything, are counted again (and digested again
-    // only where a count moved); their verdicts say Mantida.
+    // digests it compared before changing anything, keep that verdict only where neither
+    // side's mark moved since, and are digested again otherwise; their verdicts say Mantida.
     TResultadoProva Provar(const std::vector<std::string>& tabelas,
                            const std::vector<std::string>& mantidas = {});
 
@@ -103,4 +104,5 @@ private:
     std::set<std::string> FIndicesAtivos;
     bool FEscritaForcadaEsperada = false;
     std::map<std::string, TTabelaAntecipada> FAntecipadas;
+    std::map<std::string, TTabelaAntecipada> FMarcasMantidas; // read when the run kept them
 };
