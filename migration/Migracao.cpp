@@ -125,6 +125,8 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     FAcompanhamento.DefinirMaximo(TBarra::Total, 11);
     for (const std::string& aviso : previa.Avisos)
         FAcompanhamento.AdicionarLog(aviso);
+    for (const TTabelaNaoCopiada& naoCopiada : previa.NaoCopiadas)
+        FAcompanhamento.AdicionarLog(ProblemaNaoCopiada(naoCopiada).Linha());
     // The check lists the pre-flight's warnings as well: they are logged once, above.
     for (const TProblemaVerificacao& aviso : avisos)
         if (!aviso.Tabela.empty() && !aviso.MostradoPelaImportacao)

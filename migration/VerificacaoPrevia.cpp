@@ -3,6 +3,7 @@
 #include "Conexao.h"
 #include "Consulta.h"
 #include "ListaTextos.h"
+#include "NomeSql.h"
 #include "PassosChavesEstrangeiras.h"
 
 namespace {
@@ -101,7 +102,26 @@ TResultadoVerificacaoPrevia TVerificacaoPrevia::Verificar()
                                    "conexão (" +
                                    conexao +
                                    "); a cópia de um banco em uso pode não ser consistente.");
+    resultado.NaoCopiadas = TabelasNaoCopiadas(FContexto.ConexaoOrigem, origem, destino);
     return resultado;
+}
+
+std::vector<TTabelaNaoCopiada> TVerificacaoPrevia::TabelasNaoCopiadas(
+    TConexao& conexaoOrigem, const TCatalogoRelacoes& origem, const TCatalogoRelacoes& destino)
+{
+    std::vector<TTabelaNaoCopiada> naoCopiadas;
+    for (const auto& [tabela, relacao] : origem) {
+        if (relacao.Visao)
+            continue;
+        if (const auto noDestino = destino.find(tabela);
+            noDestino != destino.end() && !noDestino->second.Visao)
+            continue;
+        TConsulta consulta(&conexaoOrigem, "select count(*) from " + NomeSql(tabela));
+        consulta.Abrir();
+        if (const std::int64_t linhas = consulta.Campo(0).ComoInteiro64(); linhas > 0)
+            naoCopiadas.push_back({tabela, linhas});
+    }
+    return naoCopiadas;
 }
 
 std::vector<TImpedimentoTabela> TVerificacaoPrevia::VerificarTabelas(

@@ -3,17 +3,25 @@
 #include "CatalogoRelacoes.h"
 #include "ContextoMigracao.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 class TListaTextos;
 class TPassosChavesEstrangeiras;
 
+// A table of the source that the destination lacks, holding rows no run copies.
+struct TTabelaNaoCopiada {
+    std::string Tabela;
+    std::int64_t Linhas = 0;
+};
+
 // What the look at both databases before a run found: the reasons the run must not start, and
 // the warnings it starts with.
 struct TResultadoVerificacaoPrevia {
     std::vector<std::string> Impedimentos;
     std::vector<std::string> Avisos;
+    std::vector<TTabelaNaoCopiada> NaoCopiadas;
 };
 
 // One reason found in the two catalogues why a destination table cannot be filled, with the
@@ -31,7 +39,8 @@ struct TImpedimentoTabela {
 // through), and a record of foreign keys an earlier run left pending that is damaged or names
 // keys the destination can no longer have. Everything found is listed at once. Others
 // attached to the source only earn a warning: the copy of a database in use may not be
-// consistent.
+// consistent; so do the source's tables with rows that the destination lacks, which no run
+// copies.
 class TVerificacaoPrevia {
 public:
     // Excecoes: the destination tables the run keeps as they are. Chaves: the run's
@@ -55,6 +64,12 @@ public:
     static std::vector<TImpedimentoTabela> VerificarTabelas(const TCatalogoRelacoes& origem,
                                                             const TCatalogoRelacoes& destino,
                                                             const TListaTextos& excecoes);
+
+    // The source's tables that hold rows and that the destination lacks (or has as a view
+    // only), with their row counts; the source's views play no part, their rows are tables'.
+    static std::vector<TTabelaNaoCopiada> TabelasNaoCopiadas(TConexao& conexaoOrigem,
+                                                             const TCatalogoRelacoes& origem,
+                                                             const TCatalogoRelacoes& destino);
 
 private:
     TContextoMigracao FContexto;

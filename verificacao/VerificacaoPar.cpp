@@ -49,6 +49,18 @@ void Acrescentar(std::vector<TProblemaVerificacao>& problemas,
 
 } // namespace
 
+TProblemaVerificacao ProblemaNaoCopiada(const TTabelaNaoCopiada& tabela)
+{
+    TProblemaVerificacao problema;
+    problema.Aviso = true;
+    problema.MostradoPelaImportacao = true;
+    problema.Tabela = tabela.Tabela;
+    problema.Descricao = "tabela da ORIGEM que o DESTINO não tem; " +
+                         std::to_string(tabela.Linhas) +
+                         (tabela.Linhas == 1 ? " linha não copiada" : " linhas não copiadas");
+    return problema;
+}
+
 std::vector<TProblemaVerificacao> TVerificacaoPar::Verificar(bool silenciosa)
 {
     FSilenciosa = silenciosa;
@@ -122,6 +134,8 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::VerificarLendo()
             problemas.push_back(DaPrevia(impedimento, false));
     for (const std::string& aviso : previa.Avisos)
         problemas.push_back(DaPrevia(aviso, true));
+    for (const TTabelaNaoCopiada& naoCopiada : previa.NaoCopiadas)
+        problemas.push_back(ProblemaNaoCopiada(naoCopiada));
 
     // The tables whose rows the run copies, and could copy.
     std::vector<std::string> copiadas;

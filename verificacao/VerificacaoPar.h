@@ -10,6 +10,11 @@
 class TListaTextos;
 class TPassosChavesEstrangeiras;
 class TVerificacaoPrevia;
+struct TTabelaNaoCopiada;
+
+// The warning for a source table whose rows no run copies: the check lists it, and every run
+// shows it as it starts.
+TProblemaVerificacao ProblemaNaoCopiada(const TTabelaNaoCopiada& tabela);
 
 // The check of a pair before a run: everything that would make the run on these two databases
 // fail, or lose data, found at once, while neither database is changed (the source's NULL

@@ -2,6 +2,7 @@
 
 #include "Consulta.h"
 #include "ErroBancoDados.h"
+#include "Estreitamento.h"
 #include "ListaTextos.h"
 #include "NomeSql.h"
 
@@ -16,16 +17,6 @@ const char* const Apelido = "LINHA_ORIGEM";
 bool SemConversao(int conjunto)
 {
     return conjunto == 0 || conjunto == 1 || conjunto == 2 || conjunto == 53;
-}
-
-bool PontoFlutuante(const TColunaCatalogo& coluna)
-{
-    return coluna.Tipo == 10 || coluna.Tipo == 27;
-}
-
-bool Exato(const TColunaCatalogo& coluna)
-{
-    return coluna.Tipo == 7 || coluna.Tipo == 8 || coluna.Tipo == 16;
 }
 
 bool TextoOuTextoLongo(const TColunaCatalogo& coluna)
@@ -48,7 +39,7 @@ std::string TipoDeclarado(const TColunaCatalogo& coluna)
     if (coluna.Precisao > 0)
         return "numeric(" + std::to_string(coluna.Precisao) + "," + std::to_string(coluna.Escala) +
                ")";
-    return coluna.TipoSql();
+    return coluna.TipoSql(false);
 }
 
 // The condition as the CHECK's trigger keeps it: "CHECK (...)", the word in any case.
@@ -89,7 +80,7 @@ struct TConversao {
     const TColunaCatalogo* Destino;
     bool PassaWin1252; // the run reads it through WIN1252, which may refuse it
     bool Convertida;   // the destination's type differs: the assignment may refuse or round
-    bool Arredonda;    // fewer decimals in the destination: the server rounds silently
+    bool Estreita;     // the assignment may change the value silently: each is read back
 };
 
 class TVerificacao {
@@ -166,8 +157,7 @@ private:
         TConversao conversao{&origem, &destino,
                              TextoOuTextoLongo(origem) && !SemConversao(origem.ConjuntoCaracteres),
                              !MesmoArmazenamento(origem, destino),
-                             Exato(destino) && (PontoFlutuante(origem) ||
-                                                (Exato(origem) && origem.Escala > destino.Escala))};
+                             PodeEstreitar(origem, destino)};
         if (conversao.PassaWin1252 || conversao.Convertida)
             FConversoes.push_back(conversao);
     }
@@ -257,8 +247,9 @@ private:
         std::vector<TRestricaoCheck> checks = FTabela.Checks;
         for (;;) {
             std::vector<TProblemaVerificacao> problemas;
+            std::map<std::size_t, TProblemaVerificacao> semMudanca;
             try {
-                problemas = ExecutarPasso(checks);
+                problemas = ExecutarPasso(checks, semMudanca);
             } catch (const EBancoDados& erro) {
                 if (checks.empty())
                     throw;
@@ -270,14 +261,20 @@ private:
                 checks.clear();
                 continue;
             }
-            for (TProblemaVerificacao& problema : problemas)
-                if (problema.Linhas > 0)
-                    FProblemas.push_back(std::move(problema));
+            for (std::size_t p = 0; p < problemas.size(); ++p)
+                if (problemas[p].Linhas > 0)
+                    FProblemas.push_back(std::move(problemas[p]));
+                else if (const auto aviso = semMudanca.find(p); aviso != semMudanca.end())
+                    FProblemas.push_back(std::move(aviso->second));
             return;
         }
     }
 
-    std::vector<TProblemaVerificacao> ExecutarPasso(const std::vector<TRestricaoCheck>& checks)
+    // SemMudanca: for the problem of each narrowing column whose values would change, the
+    // warning that stands in its place when none does.
+    std::vector<TProblemaVerificacao> ExecutarPasso(
+        const std::vector<TRestricaoCheck>& checks,
+        std::map<std::size_t, TProblemaVerificacao>& semMudanca)
     {
         const std::string tabela = NomeSql(FTabela.Nome);
         std::vector<TProblemaVerificacao> problemas;
@@ -335,14 +332,23 @@ private:
             problemas.push_back(Problema(false, alvo, DescricaoRecusa(*conversao.Destino)));
             declaracoes += "declare D" + sufixo + " " + conversao.Destino->TipoSql() + ";\n";
             corpo += "D" + sufixo + " = " + valor + ";\n";
-            if (conversao.Arredonda) {
-                corpo += "if (D" + sufixo + " <> " + valor + ") then begin " +
+            if (conversao.Estreita) {
+                // Read back into the source's type, a value that changed differs; one that
+                // cannot even be read back has changed too.
+                corpo += "M = 0;\nbegin\nif (" +
+                         Mudou(conversao, "D" + sufixo, valor) +
+                         ") then M = 1;\nwhen any do M = 1;\nend\nif (M = 1) then begin " +
                          contar(problemas.size()) + "end\n";
-                problemas.push_back(Problema(true, alvo,
-                                             "número com mais casas decimais que a coluna do "
-                                             "DESTINO (" +
+                const std::string tipos = TipoDeclarado(*conversao.Origem) + " na ORIGEM ";
+                semMudanca.emplace(problemas.size(),
+                                   Problema(true, alvo,
+                                            tipos + "e " + TipoDeclarado(*conversao.Destino) +
+                                                " no DESTINO, que podem mudar valores; nenhum "
+                                                "valor presente muda"));
+                problemas.push_back(Problema(false, alvo,
+                                             "valor que a cópia mudaria, de " + tipos + "para " +
                                                  TipoDeclarado(*conversao.Destino) +
-                                                 "); seria arredondado"));
+                                                 " no DESTINO"));
             }
             corpo += "when any do begin F = 1; if (E = 0) then begin " +
                      contar(recusa - (conversao.PassaWin1252 ? 1 : 0)) + "end else begin " +
@@ -380,7 +386,7 @@ private:
             declaracoes += "declare N" + std::to_string(p) + " bigint = 0;\n";
 
         std::string sql = "execute block returns (I integer, CHAVE varchar(2000), LINHAS bigint)\n"
-                          "as\ndeclare E smallint;\ndeclare F smallint;\n" +
+                          "as\ndeclare E smallint;\ndeclare F smallint;\ndeclare M smallint;\n" +
                           declaracoes + "begin\nfor select " + Juntar(selecionadas, ", ") +
                           " from " + tabela + " into " + Juntar(destinos, ", ") +
                           " do begin\nF = 0;\n" + corpo + "end\nCHAVE = null;\n";
@@ -399,6 +405,35 @@ private:
                 problema.Chaves.push_back(consulta.Campo("CHAVE").ComoTexto());
         }
         return problemas;
+    }
+
+    // Whether the converted value, read back into the source's type, is not the original. A
+    // text is compared byte by byte, so that case and blanks count, those a char pads to
+    // its length apart.
+    static std::string Mudou(const TConversao& conversao, const std::string& convertido,
+                             const std::string& original)
+    {
+        const TColunaCatalogo& origem = *conversao.Origem;
+        if (!origem.Texto() && !origem.TextoLongo())
+            return "cast(" + convertido + " as " + origem.TipoSql(false) + ") is distinct from " +
+                   original;
+        const std::string conjunto = conversao.PassaWin1252 ? "WIN1252" : origem.NomeConjunto;
+        const std::string emConjunto = conjunto.empty() ? "" : " character set " + conjunto;
+        const std::string lido =
+            origem.TextoLongo()
+                ? "blob sub_type text" + emConjunto
+                : std::string(origem.Tipo == 14 ? "char(" : "varchar(") +
+                      std::to_string(std::max(origem.Caracteres, 1)) + ")" + emConjunto;
+        // Four bytes a character at most; a text blob longer than a varchar holds reads as
+        // no number, date or yes/no anyway.
+        const std::string bytes =
+            "varchar(" +
+            std::to_string(origem.TextoLongo() ? 32765
+                                               : std::min(std::max(origem.Caracteres, 1) * 4,
+                                                          32765)) +
+            ") character set OCTETS";
+        return "cast(cast(" + convertido + " as " + lido + ") as " + bytes +
+               ") is distinct from cast(" + original + " as " + bytes + ")";
     }
 
     static std::string DescricaoRecusa(const TColunaCatalogo& destino)

@@ -54,9 +54,11 @@ std::string TextoChave(const TConsulta& consulta, const std::vector<std::string>
 // columns the destination lacks, rows whose parent the source lacks, in one aggregate pass;
 // every value whose type differs assigned, row by row in one PSQL pass, first to WIN1252 (the
 // run reads through it) and then to a variable of the destination column's own type, which
-// refuses what the column refuses (length, character set, the storage's numeric limit) and
-// rounds what it rounds, and the destination's CHECK conditions evaluated on those values in
-// the same pass; rows that collide on a unique key grouped under the destination's collation
+// refuses what the column refuses (length, character set, the storage's numeric limit); where
+// the types may narrow (PodeEstreitar), read back into the source's type, so that a value the
+// assignment would change without refusing it is an error, and a narrowing column whose every
+// value comes back whole a warning; the destination's CHECK conditions evaluated on those
+// values in the same pass; rows that collide on a unique key grouped under the destination's collation
 // and NULL rule. What the source enforces the same way already needs no look at its rows.
 std::vector<TProblemaVerificacao> VerificarTabela(TConexao& origem,
                                                   const TTabelaVerificada& tabela);

@@ -27,8 +27,8 @@ std::vector<std::string> Problemas(const TRelatorioGravado& relatorio)
 // One problem of every kind, planted in a pair that is otherwise clean: each is reported once,
 // with its table, its column or key, its row count and the offending rows' keys, grouped by
 // table; what the run would put right (a yes/no NULL, trailing blanks, 12345.5 in a
-// numeric(5,2), whose integer storage holds it) is not reported, and what it rounds silently is
-// a warning; and neither database changes, not even the yes/no NULLs.
+// numeric(5,2), whose integer storage holds it) is not reported, and what it would round
+// silently is an error too; and neither database changes, not even the yes/no NULLs.
 TEST(VerificacaoParTest, UmProblemaDeCadaTipoSemAlterarNada)
 {
     TParMigracao par;
@@ -93,14 +93,14 @@ update CFOP set EMPRESA = 9;
             "(ID=5).",
             "Aviso: VERIFICADA, coluna EXTRA: coluna que o DESTINO não tem; seus valores não serão "
             "copiados; 1 linha (ID=6).",
-            "Aviso: VERIFICADA, coluna VALOR: número com mais casas decimais que a coluna do "
-            "DESTINO (numeric(5,2)); seria arredondado; 1 linha (ID=4).",
+            "Erro: VERIFICADA, coluna VALOR: valor que a cópia mudaria, de numeric(15,4) na "
+            "ORIGEM para numeric(5,2) no DESTINO; 1 linha (ID=4).",
             "Erro: VERIFICADA, coluna QTD: número além do que a coluna do DESTINO comporta "
             "(smallint); 1 linha (ID=6).",
             "Erro: VERIFICADA, chave primária PK_VERIFICADA (ID): linhas com os mesmos valores da "
             "chave; 2 linhas (ID=2).",
         }));
-    EXPECT_EQ(relatorio.Textos().back(), "Verificação concluída: 9 erros e 2 avisos em 7 tabelas.");
+    EXPECT_EQ(relatorio.Textos().back(), "Verificação concluída: 10 erros e 1 aviso em 7 tabelas.");
     EXPECT_FALSE(relatorio.EmVermelho);
     EXPECT_EQ(relatorio.Posicao[0], relatorio.Maximo[0]);
 
@@ -164,20 +164,27 @@ TEST(VerificacaoParTest, ParLimpoNaoTemProblemas)
 // whole step instead: an error.
 TEST(VerificacaoParTest, GatilhosDaReplicacaoQueSeriamRecusados)
 {
-    // A table the step reads missing from one side: the whole step would fail.
+    // A table the step reads missing from one side: the whole step would fail (and the
+    // source's rows of a table the destination lacks are not copied either).
     struct TCaso {
         const char* Sufixo;
         const char* ScriptOrigem;
         const char* ScriptDestino;
-        const char* Linha;
+        std::vector<std::string> Linhas;
     };
     const TCaso casos[] = {
-        {"-sem-excecoes", "", "drop table EXCECOES_REPLICACAO;",
-         "Erro: EXCECOES_REPLICACAO: tabela que o banco de dados de DESTINO não tem; a etapa da "
-         "replicação falharia."},
-        {"-sem-empresas", "drop table EMPRESAS;", "drop table EMPRESAS;",
-         "Erro: EMPRESAS: tabela que o banco de dados de ORIGEM não tem; a etapa da replicação "
-         "falharia."},
+        {"-sem-excecoes",
+         "",
+         "drop table EXCECOES_REPLICACAO;",
+         {"Aviso: EXCECOES_REPLICACAO: tabela da ORIGEM que o DESTINO não tem; 1 linha não "
+          "copiada.",
+          "Erro: EXCECOES_REPLICACAO: tabela que o banco de dados de DESTINO não tem; a etapa da "
+          "replicação falharia."}},
+        {"-sem-empresas",
+         "drop table EMPRESAS;",
+         "drop table EMPRESAS;",
+         {"Erro: EMPRESAS: tabela que o banco de dados de ORIGEM não tem; a etapa da replicação "
+          "falharia."}},
     };
     for (const TCaso& caso : casos) {
         SCOPED_TRACE(caso.Sufixo);
@@ -190,7 +197,7 @@ TEST(VerificacaoParTest, GatilhosDaReplicacaoQueSeriamRecusados)
         TMigracao migracao(relatorio);
         EXPECT_EQ(migracao.Verificar(semTabela.Origem.Caminho(), semTabela.Destino.Caminho()),
                   TResultadoVerificacao::ComProblemas);
-        EXPECT_EQ(Problemas(relatorio), std::vector<std::string>{caso.Linha});
+        EXPECT_EQ(Problemas(relatorio), caso.Linhas);
     }
 
     TParMigracao par;
@@ -213,6 +220,47 @@ TEST(VerificacaoParTest, GatilhosDaReplicacaoQueSeriamRecusados)
                        "gatilho da replicação seria recusado."));
     EXPECT_FALSE(contem("Aviso: PRODUTOS: tabela da replicação que o DESTINO não tem; o gatilho "
                         "da replicação seria recusado."));
+}
+
+// The source's tables that the destination lacks are copied by no run: the check and every
+// run, with its check or without it, name each one that holds rows, with their count, and go
+// on. Empty ones, views and the tool's own record are not named.
+TEST(VerificacaoParTest, TabelasQueODestinoNaoTemSaoNomeadas)
+{
+    TParMigracao par;
+    par.Origem.ExecutarScript(std::string(SemReplicacao) + R"(
+create table SO_ORIGEM (ID integer);
+insert into SO_ORIGEM values (1);
+insert into SO_ORIGEM values (2);
+create table "So Origem" (ID integer);
+insert into "So Origem" values (1);
+create table SO_ORIGEM_VAZIA (ID integer);
+create view SO_ORIGEM_VISAO as select ID from SO_ORIGEM;
+create table NEWDATABASE_CHAVES_PENDENTES (ID integer);
+insert into NEWDATABASE_CHAVES_PENDENTES values (1);
+)");
+    par.Desconectar();
+    const std::vector<std::string> linhas = {
+        "Aviso: SO_ORIGEM: tabela da ORIGEM que o DESTINO não tem; 2 linhas não copiadas.",
+        "Aviso: So Origem: tabela da ORIGEM que o DESTINO não tem; 1 linha não copiada.",
+    };
+
+    TRelatorioGravado relatorio;
+    TMigracao migracao(relatorio);
+    EXPECT_EQ(migracao.Verificar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoVerificacao::SemProblemas);
+    EXPECT_EQ(Problemas(relatorio), linhas);
+    EXPECT_EQ(relatorio.Textos().back(), "Verificação concluída: 0 erros e 2 avisos em 2 tabelas.");
+
+    for (const bool semVerificacao : {false, true}) {
+        SCOPED_TRACE(semVerificacao ? "sem verificação" : "com verificação");
+        relatorio.Linhas.clear();
+        migracao.DispensarVerificacao(semVerificacao);
+        EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+                  TResultadoMigracao::Concluida)
+            << relatorio.Textos().back();
+        EXPECT_EQ(Problemas(relatorio), linhas);
+    }
 }
 
 // A run that failed part way leaves the destination's later tables empty and its foreign keys
