@@ -4,12 +4,14 @@
 #include "Migracao.h"
 #include "NomeSql.h"
 #include "ParMigracao.h"
+#include "ProvaMigracao.h"
 #include "RelatorioGravado.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 #include <cstdio>
 #include <sys/wait.h>
 
@@ -269,6 +271,58 @@ TEST(ProvaTest, EscritorMaisAntigoQueACopiaNaoEscapaDaProva)
         << ::testing::PrintToString(textos);
     EXPECT_FALSE(migracao.UltimaProva().Veredito("EVENTOS")->Antecipada);
     EXPECT_FALSE(Contem(textos, "Importação concluída."));
+}
+
+// A column whose type differs between the two databases: the copy converts on purpose what
+// comes back the same (wider types, another character set), and that compares equal; what the
+// destination's type lost compares different, although the source cast to that type would
+// look the same.
+TEST(ProvaTest, ColunaDeOutroTipoComparaOQueOsDoisGuardam)
+{
+    struct TCaso {
+        const char* TipoOrigem;
+        const char* ValorOrigem;
+        const char* TipoDestino;
+        const char* ValorDestino;
+        bool Igual;
+    };
+    const TCaso casos[] = {
+        {"blob sub_type text character set WIN1252", "'Ação'",
+         "blob sub_type text character set UTF8", "'Ação'", true},
+        {"varchar(10) character set WIN1252", "'Ação'", "varchar(20) character set UTF8",
+         "'Ação'", true},
+        {"integer", "5", "bigint", "5", true},
+        {"numeric(9,2)", "1.25", "numeric(15,2)", "1.25", true},
+        {"timestamp", "timestamp '2024-05-17 00:00:00'", "date", "date '2024-05-17'", true},
+        {"timestamp", "timestamp '2024-05-17 14:23:45'", "date", "date '2024-05-17'", false},
+        {"double precision", "1.4285714285714286e0", "float", "1.4285714285714286e0", false},
+        {"bigint", "9007199254740993", "double precision", "9007199254740993", false},
+        {"varchar(10)", "'0012'", "integer", "12", false},
+        {"varchar(10)", "'12'", "integer", "12", true},
+    };
+    TParMigracao par(TBancoTeste::TConteudo::Vazio);
+    std::vector<std::string> tabelas;
+    for (std::size_t i = 0; i < std::size(casos); ++i) {
+        const std::string tabela = "TIPO_" + std::to_string(i);
+        tabelas.push_back(tabela);
+        for (const auto& [banco, tipo, valor] :
+             {std::tuple{&par.Origem, casos[i].TipoOrigem, casos[i].ValorOrigem},
+              std::tuple{&par.Destino, casos[i].TipoDestino, casos[i].ValorDestino}})
+            banco->ExecutarScript("create table " + tabela +
+                                  " (ID integer not null primary key, V " + tipo + ");\n"
+                                  "commit;\ninsert into " + tabela + " values (1, " + valor +
+                                  ");\n");
+    }
+    TProvaMigracao prova(par.ConexaoOrigem, par.ConexaoDestino);
+    const std::vector<TVereditoTabela> vereditos = prova.CompararTabelas(tabelas, true);
+    ASSERT_EQ(vereditos.size(), std::size(casos));
+    for (std::size_t i = 0; i < std::size(casos); ++i) {
+        SCOPED_TRACE(std::string(casos[i].TipoOrigem) + " -> " + casos[i].TipoDestino);
+        EXPECT_EQ(vereditos[i].Falha, "");
+        EXPECT_EQ(vereditos[i].Igual, casos[i].Igual);
+        if (!casos[i].Igual)
+            EXPECT_EQ(vereditos[i].ChavesDiferentes, std::vector<std::string>{"ID=1"});
+    }
 }
 
 // A run that failed at the last table, and the run after it: the tables the first one refilled
