@@ -25,7 +25,7 @@ const char* const TabelasDaFerramenta[] = {"NEWDATABASE_CHAVES_PENDENTES"};
 
 // The same reading on both databases at once, each on its own attachment: the source's on a
 // thread of its own, the destination's on the caller's. Returns the source's result first.
-// Without the snapshot, the function begins its own transactions.
+// The function begins its own transactions.
 template <typename TFuncao>
 auto NosDoisLadosSemLeitura(TConexao& origem, TConexao& destino, TFuncao funcao)
 {
@@ -35,6 +35,7 @@ auto NosDoisLadosSemLeitura(TConexao& origem, TConexao& destino, TFuncao funcao)
     return std::make_pair(futuro.get(), std::move(doDestino));
 }
 
+// The same, each side in one read-only snapshot.
 template <typename TFuncao>
 auto NosDoisLados(TConexao& origem, TConexao& destino, TFuncao funcao)
 {
