@@ -40,48 +40,77 @@ std::int64_t Constante(std::uint64_t finalidade, std::size_t coluna, std::size_t
 
 enum TFinalidade : std::uint64_t { PesoValor = 1, NuloColuna = 2, PesoChave = 3 };
 
-// The integers one value is taken apart into; NULL for a NULL value.
-std::vector<std::string> Partes(TClasseValor classe, const std::string& v)
+// One integer a value is taken apart into; Reduzida when it already lies within (-P, P), so
+// that a weight below P times it stays below 2^62 without folding it first.
+struct TParte {
+    std::string Sql;
+    bool Reduzida = false;
+};
+
+// A 64-bit integer as two parts within (-P, P).
+std::vector<TParte> Inteiro64(const std::string& v)
 {
-    switch (classe) {
+    return {{"mod(" + v + ", " + P + ")", true}, {"mod(" + v + " / " + P + ", " + P + ")", true}};
+}
+
+// The integers one value is taken apart into; NULL for a NULL value.
+std::vector<TParte> Partes(const TColunaProva& coluna, const std::string& v)
+{
+    switch (coluna.Classe) {
     case TClasseValor::Inteiro:
-        return {"mod(" + v + ", " + P + ")", "mod(" + v + " / " + P + ", " + P + ")"};
+        if (!coluna.Largo)
+            return {{v, true}};
+        return Inteiro64(v);
+    case TClasseValor::Decimal: {
+        // Exact arithmetic on the stored number, cheaper than its text: the integer part and
+        // the decimals times 10^scale.
+        const std::string inteira = "cast(trunc(" + v + ") as bigint)";
+        std::vector<TParte> partes = coluna.Largo ? Inteiro64(inteira)
+                                                  : std::vector<TParte>{{inteira, true}};
+        partes.push_back({"cast((" + v + " - trunc(" + v + ")) * 1" +
+                              std::string(static_cast<std::size_t>(coluna.Escala), '0') +
+                              " as bigint)",
+                          coluna.Escala <= 9});
+        return partes;
+    }
     case TClasseValor::Flutuante: {
         // Scaled by a power of two (exact) so that the mantissa becomes an integer of 59 bits;
         // in two steps, so that no factor leaves a double's range even for the smallest values.
         const std::string e = "cast(floor(log(2, abs(" + v + "))) as integer)";
         const std::string m = "cast(" + v + " * power(2e0, 29 - " + e + " / 2) * power(2e0, 29 - " +
                               e + " + " + e + " / 2) as bigint)";
-        return {"iif(" + v + " = 0, 0, mod(" + m + ", " + P + "))",
-                "iif(" + v + " = 0, -2000, " + e + ")"};
+        return {{"iif(" + v + " = 0, 0, mod(" + m + ", " + P + "))", true},
+                {"iif(" + v + " = 0, -2000, " + e + ")", true}};
     }
     case TClasseValor::Data:
-        return {"datediff(day from date '2000-01-01' to " + v + ")"};
+        return {{"datediff(day from date '2000-01-01' to " + v + ")", true}};
     case TClasseValor::Hora:
-        return {"cast(datediff(millisecond from time '00:00:00' to " + v + ") * 10 as integer)"};
-    case TClasseValor::DataHora: {
-        const std::string u = "cast(datediff(millisecond from timestamp '2000-01-01 00:00:00' to " +
-                              v + ") * 10 as bigint)";
-        return {"mod(" + u + ", " + P + ")", u + " / " + P};
-    }
+        return {{"cast(datediff(millisecond from time '00:00:00' to " + v + ") * 10 as integer)",
+                 true}};
+    case TClasseValor::DataHora:
+        return Inteiro64("cast(datediff(millisecond from timestamp '2000-01-01 00:00:00' to " + v +
+                         ") * 10 as bigint)");
     case TClasseValor::Logico:
-        return {"case when " + v + " then 2 when not " + v + " then 1 end"};
+        return {{"case when " + v + " then 2 when not " + v + " then 1 end", true}};
     case TClasseValor::Texto:
         break;
     }
     // hash() alone lets 'Ab' and 'BR' meet, and loses leading zero bytes; the same hash of the
     // reversed text weighs every byte differently, and the length counts every byte.
-    return {"hash(" + v + ")", "hash(reverse(" + v + "))", "octet_length(" + v + ")"};
+    return {{"hash(" + v + ")", false}, {"hash(reverse(" + v + "))", false},
+            {"octet_length(" + v + ")", false}};
 }
 
-// The parts of a value folded into one sum, each by a weight of its own.
-std::string Dobra(const std::vector<std::string>& partes, TFinalidade finalidade, std::size_t coluna)
+// The parts of a value folded into one sum within (-3P, 3P), each by a weight of its own.
+std::string Dobra(const std::vector<TParte>& partes, TFinalidade finalidade, std::size_t coluna)
 {
     std::string soma;
-    for (std::size_t j = 0; j < partes.size(); ++j)
+    for (std::size_t j = 0; j < partes.size(); ++j) {
+        const std::string parte =
+            partes[j].Reduzida ? partes[j].Sql : "mod(" + partes[j].Sql + ", " + P + ")";
         soma += std::string(j ? " + " : "") + "mod(" +
-                std::to_string(Constante(finalidade, coluna, j)) + " * mod(" + partes[j] + ", " +
-                P + "), " + P + ")";
+                std::to_string(Constante(finalidade, coluna, j)) + " * " + parte + ", " + P + ")";
+    }
     return soma;
 }
 
@@ -91,7 +120,7 @@ TClasseValor Classe(const TColunaCatalogo& coluna)
     case 7:
     case 8:
     case 16:
-        return coluna.Escala == 0 ? TClasseValor::Inteiro : TClasseValor::Texto;
+        return coluna.Escala == 0 ? TClasseValor::Inteiro : TClasseValor::Decimal;
     case 10:
     case 27:
         return TClasseValor::Flutuante;
@@ -124,19 +153,27 @@ std::string TipoCast(const TColunaCatalogo& coluna)
     return coluna.TipoSql(false);
 }
 
+// The type both sides are compared at decides how a value is taken apart.
+void DefinirClasse(TColunaProva& coluna, const TColunaCatalogo& tipo)
+{
+    coluna.Classe = Classe(tipo);
+    coluna.Largo = tipo.Tipo == 16;
+    coluna.Escala = tipo.Escala;
+}
+
 TColunaProva ColunaProva(const TColunaCatalogo& destino, const TColunaCatalogo* origem)
 {
     TColunaProva coluna;
     coluna.Nome = destino.Nome;
     coluna.SimNao = destino.SimNao();
-    coluna.Classe = Classe(destino);
+    DefinirClasse(coluna, destino);
     if (!origem)
         coluna.TipoOrigem = TipoCast(destino);
     else if (PodeEstreitar(*origem, destino)) {
         // What the destination's type dropped must show: the destination's value is taken
         // back to the source's type, and compared with the source's as it is.
         coluna.TipoDestino = TipoCast(*origem);
-        coluna.Classe = Classe(*origem);
+        DefinirClasse(coluna, *origem);
     } else if (!MesmoArmazenamento(*origem, destino))
         coluna.TipoOrigem = TipoCast(destino);
     return coluna;
@@ -156,13 +193,13 @@ std::string TTabelaProva::Valor(TLado lado, const TColunaProva& coluna) const
 }
 
 // The column's factor, between 1 and the prime less 1: never 0, so no other factor of the
-// row can hide behind it.
+// row can hide behind it. The fold lies above -3P: 3P moves it above 0.
 std::string TTabelaProva::Fator(TLado lado, std::size_t c) const
 {
     const TColunaProva& coluna = Colunas[c];
-    return "mod(mod(coalesce(" + Dobra(Partes(coluna.Classe, Valor(lado, coluna)), PesoValor, c) +
-           ", " + std::to_string(Constante(NuloColuna, c, 0)) + "), " + P + ") + " + P + ", " + P +
-           " - 1) + 1";
+    return "mod(coalesce(" + Dobra(Partes(coluna, Valor(lado, coluna)), PesoValor, c) + ", " +
+           std::to_string(Constante(NuloColuna, c, 0)) + ") + " + std::to_string(3 * Primo) +
+           ", " + std::to_string(Primo - 1) + ") + 1";
 }
 
 std::string TTabelaProva::DigestoLinha(TLado lado) const
@@ -182,7 +219,7 @@ std::string TTabelaProva::DobraChave(TLado lado) const
     for (std::size_t k = 0; k < Chave.size(); ++k) {
         const TColunaProva& coluna = Colunas[Chave[k]];
         soma += std::string(k ? " + " : "") + "coalesce(" +
-                Dobra(Partes(coluna.Classe, Valor(lado, coluna)), PesoChave, k) + ", 0)";
+                Dobra(Partes(coluna, Valor(lado, coluna)), PesoChave, k) + ", 0)";
     }
     return "abs(mod(" + (soma.empty() ? std::string("0") : soma) + ", " + P + "))";
 }

@@ -13,12 +13,13 @@ class TConexao;
 // a double through 16 digits).
 enum class TClasseValor {
     Inteiro,   // smallint, integer, bigint: the value itself
+    Decimal,   // exact numbers with decimals: the integer part and the decimals as an integer
     Flutuante, // float, double precision: the binary mantissa and exponent, every bit
     Data,      // the day's number
     Hora,      // tenths of a millisecond since midnight
     DataHora,  // tenths of a millisecond since 2000-01-01
     Logico,    // boolean
-    Texto,     // char, varchar, blobs and exact numbers with decimals: the text hashed both ways
+    Texto,     // char, varchar, blobs: the text hashed both ways, and its length
 };
 
 // One column a run copies, as the proof reads it on each side.
@@ -27,6 +28,8 @@ struct TColunaProva {
     std::string TipoOrigem;  // cast of the source's value ("numeric(15,2)"...); empty: none
     std::string TipoDestino; // cast of the destination's value; empty: none
     TClasseValor Classe = TClasseValor::Texto;
+    bool Largo = false; // an exact number stored in 64 bits
+    int Escala = 0;     // an exact number's decimals
     bool SimNao = false; // the yes/no domain: the run fills the source's NULLs with 'N'
     int PosicaoChave = -1; // position in the primary key, -1 outside it
 };
