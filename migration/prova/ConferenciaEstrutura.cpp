@@ -176,8 +176,8 @@ std::vector<std::string> CompararChaves(const TEstrutura& origem, const TEstrutu
         return true;
     });
 
-    // A key over the same columns on both sides that differs elsewhere (its rules, what it
-    // references) is one difference, shown side by side.
+    // A key over the same columns in the destination that differs elsewhere (its rules, what
+    // it references) is shown beside the source's.
     std::vector<std::string> diferencas;
     std::set<const TChaveEstrangeira*> pareadas;
     for (const TChaveEstrangeira* chave : soOrigem) {
@@ -197,10 +197,6 @@ std::vector<std::string> CompararChaves(const TEstrutura& origem, const TEstrutu
                                  chave->SQLCriar() + ".");
         }
     }
-    for (const TChaveEstrangeira* chave : soDestino)
-        if (!pareadas.count(chave))
-            diferencas.push_back("Chave estrangeira do DESTINO ausente na ORIGEM: " +
-                                 chave->SQLCriar() + ".");
     return diferencas;
 }
 
@@ -216,14 +212,10 @@ std::vector<std::string> CompararGatilhos(const TEstrutura& origem, const TEstru
     for (const auto& tabela : CriarTabelasReplicacao())
         replicacao[tabela->NomeGatilhoReplicacao()] = tabela->Nome();
 
-    const auto comparado = [&replicacao](const std::string& nome, const TGatilho& gatilho,
-                                         const std::set<std::string>& tabelasDoOutro) {
-        return !replicacao.count(nome) &&
-               (gatilho.Tabela.empty() || tabelasDoOutro.count(gatilho.Tabela));
-    };
     std::vector<std::string> diferencas;
     for (const auto& [nome, gatilho] : origem.Gatilhos) {
-        if (!comparado(nome, gatilho, destino.Tabelas))
+        if (replicacao.count(nome) ||
+            (!gatilho.Tabela.empty() && !destino.Tabelas.count(gatilho.Tabela)))
             continue;
         const auto achado = destino.Gatilhos.find(nome);
         if (achado == destino.Gatilhos.end()) {
@@ -247,10 +239,6 @@ std::vector<std::string> CompararGatilhos(const TEstrutura& origem, const TEstru
             diferencas.push_back("Gatilho " + ComTabela(nome, gatilho) + " diferente no DESTINO: " +
                                  Juntar(partes, "; ") + ".");
     }
-    for (const auto& [nome, gatilho] : destino.Gatilhos)
-        if (comparado(nome, gatilho, origem.Tabelas) && !origem.Gatilhos.count(nome))
-            diferencas.push_back("Gatilho do DESTINO ausente na ORIGEM: " +
-                                 ComTabela(nome, gatilho) + ".");
 
     if (origem.Replicacao)
         for (const auto& [nome, tabela] : replicacao) {

@@ -118,14 +118,6 @@ INSTANTIATE_TEST_SUITE_P(
                        "PEDIDOS (PEDIDO) on delete CASCADE; DESTINO alter table PEDIDOS_ITENS add "
                        "constraint FK_PEDIDOS_ITENS_PEDIDO foreign key (PEDIDO) references PEDIDOS "
                        "(PEDIDO)."},
-        // A second key of an existing definition: keys are counted, not only looked up.
-        TCasoEstrutura{"ChaveRepetidaSoNoDestino",
-                       {"alter table PEDIDOS_ITENS add constraint FK_ITENS_PRODUTO_DE_NOVO "
-                        "foreign key (EMPRESA, PRO_CODIGO) references PRODUTOS (EMPRESA, "
-                        "PRO_CODIGO)"},
-                       "Chave estrangeira do DESTINO ausente na ORIGEM: alter table PEDIDOS_ITENS "
-                       "add constraint FK_ITENS_PRODUTO_DE_NOVO foreign key (EMPRESA,PRO_CODIGO) "
-                       "references PRODUTOS (EMPRESA,PRO_CODIGO)."},
         TCasoEstrutura{"GatilhoExcluido",
                        {"drop trigger MARCAS_BI"},
                        "Gatilho da ORIGEM ausente no DESTINO: MARCAS_BI (MARCAS)."},
@@ -137,9 +129,6 @@ INSTANTIATE_TEST_SUITE_P(
                        {"alter trigger PEDIDOS_BI before insert or update position 5"},
                        "Gatilho PEDIDOS_BI (PEDIDOS) diferente no DESTINO: tipo (ORIGEM before "
                        "insert, DESTINO before insert or update); posição (ORIGEM 0, DESTINO 5)."},
-        TCasoEstrutura{"GatilhoSoNoDestino",
-                       {"create trigger EVENTOS_AI for EVENTOS after insert as begin end"},
-                       "Gatilho do DESTINO ausente na ORIGEM: EVENTOS_AI (EVENTOS)."},
         // The fixture's companies replicate: the run installed PRODUTOS_RPL.
         TCasoEstrutura{"GatilhoDaReplicacaoExcluido",
                        {"drop trigger PRODUTOS_RPL"},
