@@ -119,6 +119,8 @@ create table ICMS (EMPRESA smallint not null, UF char(2) not null, ALIQUOTA nume
 create table TIPOS_TITULO (EMPRESA smallint not null, TT_CODIGO integer not null,
   primary key (EMPRESA, TT_CODIGO));
 )";
+    // The check before the run refuses the table without a key; the run must meet it.
+    FMigracao.DispensarVerificacao(true);
     ASSERT_EQ(Migrar(EsquemaBase + tabelas, EsquemaBase + tabelas), TResultadoMigracao::Falhou)
         << FRelatorio.Linhas.back();
 
