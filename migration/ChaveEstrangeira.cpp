@@ -58,3 +58,12 @@ std::string TChaveEstrangeira::Identidade() const
 {
     return NomeGerado() ? SQLCriar() : NomeSql(Tabela) + " " + NomeSql(Nome);
 }
+
+std::string TChaveEstrangeira::Definicao() const
+{
+    // A character no name holds keeps the parts apart.
+    const char separador = '\x1f';
+    return Tabela + separador + ListaNomes(Campos) + separador + TabelaReferenciada + separador +
+           ListaNomes(CamposReferenciados) + separador + RegraAtualizacao + separador +
+           RegraExclusao;
+}

@@ -29,4 +29,7 @@ struct TChaveEstrangeira {
     // Tells two readings of the same key apart from other keys: by table and name where the
     // name is a user's, by definition where the server made it up.
     std::string Identidade() const;
+    // What makes two keys the same key, whatever each is named: the table and its columns,
+    // what they reference, both rules.
+    std::string Definicao() const;
 };

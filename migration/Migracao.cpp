@@ -2,6 +2,7 @@
 
 #include "ErroBancoDados.h"
 #include "IdentidadeArquivo.h"
+#include "ListaTextos.h"
 #include "RegistroChavesPendentes.h"
 
 #include <algorithm>
@@ -313,20 +314,31 @@ void TMigracao::ExecutarPassos()
     ConexaoDestino.Commit();
     FAcompanhamento.Avancar(TBarra::Total);
     FEscritaForcada.Restaurar();
-    // Everything else is done; the keys that could not be created and the indexes that could
-    // not be rebuilt fail the run.
+    // Everything else is done; the keys that could not be created, the indexes that could
+    // not be rebuilt and the replication triggers that could not be installed fail the run,
+    // all of them counted in its last line.
+    std::vector<std::string> falhas;
     const std::size_t naoRecriadas = FChavesEstrangeiras.NaoRecriadas().size();
     if (naoRecriadas > 0)
-        throw std::runtime_error(
+        falhas.push_back(
             "Chaves estrangeiras não recriadas: " + std::to_string(naoRecriadas) +
             " (listadas acima). Elas continuam registradas no DESTINO; corrija o que impede "
             "cada uma e importe novamente para recriá-las.");
     const std::size_t naoReativados = FPassosTabelas.IndicesNaoReativados().size();
     if (naoReativados > 0)
-        throw std::runtime_error(
+        falhas.push_back(
             "Índices não reativados: " + std::to_string(naoReativados) +
             " (listados acima). Eles continuam registrados no DESTINO; corrija o que impede "
             "cada um e importe novamente para reativá-los.");
+    const std::vector<std::string>& gatilhos = FReplicacao.NaoCriados();
+    if (!gatilhos.empty())
+        falhas.push_back("Gatilhos da replicação não criados: " +
+                         std::to_string(gatilhos.size()) + " (tabelas " +
+                         Juntar(gatilhos, ", ") +
+                         "). Corrija o que impede cada um (mensagens acima) e importe "
+                         "novamente para criá-los.");
+    if (!falhas.empty())
+        throw std::runtime_error(Juntar(falhas, "\r\n"));
     FCancelamento.Verificar();
     const TListaTextos& tabelas = FPassosTabelas.Tabelas();
     std::vector<std::string> mantidas;

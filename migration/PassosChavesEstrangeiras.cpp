@@ -144,7 +144,10 @@ TPassosChavesEstrangeiras::ConferirPendentes(const TCatalogoRelacoes& destino)
     FIndicesPendentes.clear();
     std::vector<TImpedimentoTabela> problemas;
     TLeituraChavesPendentes leitura = TRegistroChavesPendentes(FContexto.ConexaoDestino).Ler();
-    for (std::string& dano : leitura.Danos)
+    std::vector<std::string> danos = leitura.Danos;
+    for (TChaveEstrangeira& chave : Recuperar(leitura, danos))
+        leitura.Chaves.push_back(std::move(chave));
+    for (std::string& dano : danos)
         problemas.push_back({TRegistroChavesPendentes::Tabela, {}, std::move(dano)});
     if (!leitura.Chaves.empty()) {
         std::set<std::string> existentes;
@@ -167,6 +170,59 @@ TPassosChavesEstrangeiras::ConferirPendentes(const TCatalogoRelacoes& destino)
     FIndicesPendentes = IndicesExistentes(std::move(leitura.Indices), &problemas);
     FConferidas = true;
     return problemas;
+}
+
+// A key the record names only in damaged entries would be lost with them: the source, of the
+// destination's schema version, has it too. A name of the user's is looked up as it is; a name
+// the server made up (INTEG_n), or none, stands for the source's keys over that table that the
+// destination lacks and the record does not hold readably. Each damaged part's sentence gets
+// the statement of each key it stood for, or says that none is known.
+std::vector<TChaveEstrangeira>
+TPassosChavesEstrangeiras::Recuperar(const TLeituraChavesPendentes& leitura,
+                                     std::vector<std::string>& danos)
+{
+    std::vector<TChaveEstrangeira> recuperadas;
+    std::vector<TChaveEstrangeira> daOrigem;
+    std::set<std::string> conhecidas; // definitions the destination or the record hold
+    bool origemLida = false;
+    std::set<std::string> acrescentadas;
+    for (const TChaveIlegivel& ilegivel : leitura.Ilegiveis) {
+        std::string& dano = danos.at(ilegivel.Dano);
+        const auto guardada = std::find_if(
+            leitura.Chaves.begin(), leitura.Chaves.end(), [&ilegivel](const TChaveEstrangeira& c) {
+                return !ilegivel.Nome.empty() && c.Tabela == ilegivel.Tabela &&
+                       c.Nome == ilegivel.Nome;
+            });
+        if (guardada != leitura.Chaves.end()) {
+            dano += " A outra cópia do registro guarda a chave: " + guardada->SQLCriar() + ".";
+            continue;
+        }
+        if (!origemLida) {
+            daOrigem = ChavesDe(FContexto.ConexaoOrigem);
+            for (const TChaveEstrangeira& chave : LerChavesEstrangeiras())
+                conhecidas.insert(chave.Definicao());
+            for (const TChaveEstrangeira& chave : leitura.Chaves)
+                conhecidas.insert(chave.Definicao());
+            origemLida = true;
+        }
+        TChaveEstrangeira procurada;
+        procurada.Nome = ilegivel.Nome;
+        const bool porNome = !ilegivel.Nome.empty() && !procurada.NomeGerado();
+        std::vector<const TChaveEstrangeira*> achadas;
+        for (const TChaveEstrangeira& chave : daOrigem)
+            if (chave.Tabela == ilegivel.Tabela &&
+                (porNome ? chave.Nome == ilegivel.Nome : !conhecidas.count(chave.Definicao())))
+                achadas.push_back(&chave);
+        if (achadas.empty())
+            dano += " A ORIGEM não tem essa chave para a tabela " + ilegivel.Tabela +
+                    ": nenhum comando é conhecido para recriá-la.";
+        for (const TChaveEstrangeira* chave : achadas) {
+            dano += " A chave é recriada como na ORIGEM: " + chave->SQLCriar() + ".";
+            if (acrescentadas.insert(chave->Identidade()).second)
+                recuperadas.push_back(*chave);
+        }
+    }
+    return recuperadas;
 }
 
 // The recorded indexes the destination still has on their tables; each of the others is a

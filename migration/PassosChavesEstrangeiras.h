@@ -6,6 +6,7 @@
 #include "ContextoMigracao.h"
 #include "ErroBancoDados.h"
 #include "IndicePendente.h"
+#include "RegistroChavesPendentes.h"
 #include "VerificacaoPrevia.h"
 
 #include <string>
@@ -34,8 +35,10 @@ public:
     // against the destination's catalogue: every damaged part, and every key whose tables or
     // columns the destination no longer has, or whose referenced columns no primary or unique
     // key holds, is one item, naming the file, the row or the key. The keys that can be
-    // created are what the run creates again with the destination's own. A recorded index the
-    // destination no longer has is an item too. Changes nothing.
+    // created are what the run creates again with the destination's own. A key whose entry is
+    // damaged in both copies is taken from the source's catalogue, when it has that key; the
+    // damaged part's item gives the statement. A recorded index the destination no longer has
+    // is an item too. Changes nothing.
     std::vector<TImpedimentoTabela> ConferirPendentes(const TCatalogoRelacoes& destino);
 
     void ExcluirChavesEstrangeiras();
@@ -60,6 +63,8 @@ public:
 
 private:
     std::vector<TChaveEstrangeira> LerChavesEstrangeiras();
+    std::vector<TChaveEstrangeira> Recuperar(const TLeituraChavesPendentes& leitura,
+                                             std::vector<std::string>& danos);
     std::vector<TChaveEstrangeira> ComPendentes(const std::vector<TChaveEstrangeira>& existentes);
     std::vector<TIndicePendente> IndicesExistentes(std::vector<TIndicePendente> indices,
                                                    std::vector<TImpedimentoTabela>* problemas);

@@ -240,29 +240,40 @@ TLeituraChavesPendentes TRegistroChavesPendentes::LerArquivo(const std::string& 
                     std::to_string(erro.offset));
     if (!documento.isObject() || !documento.object()["chaves"].isArray())
         return dano("falta a lista \"chaves\"");
+    // A damaged file gives none of its keys; those it still names are told to the caller.
+    const auto danoComNomes = [&](const std::string& motivo) {
+        for (const QJsonValue& valor : documento.object()["chaves"].toArray()) {
+            const QJsonObject objeto = valor.toObject();
+            const QJsonValue tabela = objeto["tabela"];
+            if (tabela.isString() && !tabela.toString().isEmpty())
+                leitura.Ilegiveis.push_back({tabela.toString().toStdString(),
+                                             objeto["nome"].toString().toStdString(), 0});
+        }
+        return dano(motivo);
+    };
     std::set<std::string> achadas;
     TLeituraChavesPendentes lidas;
     for (const QJsonValue& valor : documento.object()["chaves"].toArray()) {
         TChaveEstrangeira chave;
         std::string motivo;
         if (!DeJson(valor, chave, motivo))
-            return dano(motivo);
+            return danoComNomes(motivo);
         AcrescentarChave(lidas, achadas, std::move(chave));
     }
     const QJsonValue indices = documento.object()["indices"];
     if (!indices.isUndefined() && !indices.isArray())
-        return dano("\"indices\" não é uma lista");
+        return danoComNomes("\"indices\" não é uma lista");
     std::set<std::string> achados;
     for (const QJsonValue& valor : indices.toArray()) {
         TIndicePendente indice;
         std::string motivo;
         if (!DeJson(valor, indice, motivo))
-            return dano(motivo);
+            return danoComNomes(motivo);
         AcrescentarIndice(lidas, achados, std::move(indice));
     }
     const QJsonValue escritaForcada = documento.object().value("escritaForcada");
     if (!escritaForcada.isUndefined() && !escritaForcada.isBool())
-        return dano("\"escritaForcada\" não é verdadeiro nem falso");
+        return danoComNomes("\"escritaForcada\" não é verdadeiro nem falso");
     lidas.EscritaForcada = escritaForcada.toBool();
     return lidas;
 }
@@ -273,7 +284,7 @@ TLeituraChavesPendentes TRegistroChavesPendentes::Ler()
     std::set<std::string> achadas;
     std::set<std::string> achados;
     if (TabelaExiste()) {
-        TConsulta consulta(&FDestino, std::string("select TABELA, NOME, DEFINICAO from ") +
+        TConsulta consulta(&FDestino, std::string("select TABELA, NOME, DEFINICAO, SQL from ") +
                                           Tabela + " order by TABELA, NOME");
         try {
             consulta.Abrir();
@@ -310,11 +321,18 @@ TLeituraChavesPendentes TRegistroChavesPendentes::Ler()
                 AcrescentarIndice(leitura, achados, std::move(indice));
             else if (motivo.empty())
                 AcrescentarChave(leitura, achadas, std::move(chave));
-            else
+            else {
+                // An index's row is told by the statement the record writes for it, the
+                // forced writes' by its names.
+                if (!ehIndice && !tabela.empty() &&
+                    consulta.Campo("SQL").ComoTexto().rfind("alter index ", 0) != 0 &&
+                    !(tabela == TabelaEscritaForcada && nome == NomeEscritaForcada))
+                    leitura.Ilegiveis.push_back({tabela, nome, leitura.Danos.size()});
                 leitura.Danos.push_back(std::string("A tabela ") + Tabela +
                                         " do DESTINO, que registra as chaves estrangeiras "
                                         "pendentes, tem uma linha danificada (TABELA " +
                                         tabela + ", NOME " + nome + "): " + motivo + ".");
+            }
         }
     }
     TLeituraChavesPendentes arquivo = LerArquivo(FArquivo);
@@ -323,6 +341,10 @@ TLeituraChavesPendentes TRegistroChavesPendentes::Ler()
     for (TIndicePendente& indice : arquivo.Indices)
         AcrescentarIndice(leitura, achados, std::move(indice));
     leitura.EscritaForcada = leitura.EscritaForcada || arquivo.EscritaForcada;
+    for (TChaveIlegivel& ilegivel : arquivo.Ilegiveis) {
+        ilegivel.Dano += leitura.Danos.size();
+        leitura.Ilegiveis.push_back(std::move(ilegivel));
+    }
     for (std::string& dano : arquivo.Danos)
         leitura.Danos.push_back(std::move(dano));
     return leitura;

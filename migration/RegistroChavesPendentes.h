@@ -3,10 +3,19 @@
 #include "ChaveEstrangeira.h"
 #include "IndicePendente.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 class TConexao;
+
+// A key's entry of the record that could not be read, but whose table (and name, when
+// readable) still can: a damaged row of the table, or a key of a damaged file.
+struct TChaveIlegivel {
+    std::string Tabela;
+    std::string Nome;    // empty when unreadable
+    std::size_t Dano = 0; // the sentence of Danos that tells the damage
+};
 
 // What a reading of the record found: the pending keys of both copies, merged, and a sentence
 // for each part that could not be read (naming the file, or the table and its row).
@@ -16,6 +25,8 @@ struct TLeituraChavesPendentes {
     // A run switched the destination's forced writes off, and they are not on again yet.
     bool EscritaForcada = false;
     std::vector<std::string> Danos;
+    // The keys the damaged parts still name, whether or not the other copy holds them.
+    std::vector<TChaveIlegivel> Ilegiveis;
 };
 
 // The foreign keys dropped from one destination and not yet created again. They are kept in

@@ -123,7 +123,12 @@ void TReplicacaoCadastros::MarcarChavePrimaria()
 // One company alone has no one to share with: replication needs at least two.
 bool TReplicacaoCadastros::TemReplicacao()
 {
-    TConsulta consulta(&FConexao, SQLEmpresasReplicando);
+    return EmUso(FConexao);
+}
+
+bool TReplicacaoCadastros::EmUso(TConexao& conexao)
+{
+    TConsulta consulta(&conexao, SQLEmpresasReplicando);
     consulta.Abrir();
     return consulta.Campo(0).ComoInteiro() > 1;
 }

@@ -21,6 +21,8 @@ public:
 
     // Whether replication is in use: more than one active company in a replication group.
     bool TemReplicacao();
+    // The same answer from a database whose catalogue is not needed.
+    static bool EmUso(TConexao& conexao);
 
     const TListaTabelas& Lista() const noexcept { return FLista; }
 

@@ -46,6 +46,11 @@ void TReplicacaoTabela::MarcarChavePrimaria()
                         [&](const auto& chave) { return chave->Nome() == campo->Nome(); });
 }
 
+std::string TReplicacaoTabela::NomeGatilhoReplicacao() const
+{
+    return (EhVazio(FNomeGatilho) ? FNome : FNomeGatilho) + "_RPL";
+}
+
 // The statement is built line by line from fixed pieces and the loaded names only, so the same
 // table always gives the same text and a rerun rewrites the trigger in place.
 //
@@ -56,11 +61,10 @@ void TReplicacaoTabela::MarcarChavePrimaria()
 // being raised again unchanged.
 std::string TReplicacaoTabela::GetSQLGatilho() const
 {
-    const std::string& base = EhVazio(FNomeGatilho) ? FNome : FNomeGatilho;
     const std::string contexto = "'USER_TRANSACTION', 'RPL_" + FNome + "'";
 
     const std::string itens[] = {
-        "CREATE OR ALTER TRIGGER " + base + "_RPL FOR " + FNome,
+        "CREATE OR ALTER TRIGGER " + NomeGatilhoReplicacao() + " FOR " + FNome,
         "ACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 32766",
         "AS",
         "  declare variable vEmpresaOrigem smallint;",

@@ -30,6 +30,8 @@ public:
 
     // The complete "create or alter trigger" statement for this table.
     std::string GetSQLGatilho() const;
+    // The name that statement gives the trigger.
+    std::string NomeGatilhoReplicacao() const;
 
 protected:
     // Filled while the catalogue loads the database's metadata.

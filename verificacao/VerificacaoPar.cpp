@@ -255,19 +255,22 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::VerificarReplicacao(
     std::vector<TProblemaVerificacao> problemas;
     for (const auto& tabela : catalogo.Lista()) {
         const std::string& nome = tabela->Nome();
-        // The run reports the refused trigger and goes on: a warning.
         TProblemaVerificacao problema;
-        problema.Aviso = true;
-        problema.MostradoPelaImportacao = true;
         problema.Tabela = nome;
-        if (!destino.count(nome))
+        // A table the destination lacks has nothing to replicate: the run reports the refused
+        // trigger and goes on, a warning. A table without its trigger fails the run once its
+        // other steps are done.
+        if (!destino.count(nome)) {
+            problema.Aviso = true;
+            problema.MostradoPelaImportacao = true;
             problema.Descricao = "tabela da replicação que o DESTINO não tem; o gatilho da "
                                  "replicação seria recusado";
-        else if (!chaves.count(nome) || !chaves.at(nome).front().Primaria)
+        } else if (!chaves.count(nome) || !chaves.at(nome).front().Primaria) {
             problema.Descricao = "tabela da replicação sem chave primária no DESTINO; o gatilho "
-                                 "da replicação seria recusado";
-        else
+                                 "da replicação seria recusado e a importação falharia";
+        } else {
             continue;
+        }
         problemas.push_back(std::move(problema));
     }
     return problemas;

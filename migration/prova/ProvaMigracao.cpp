@@ -1,5 +1,6 @@
 #include "ProvaMigracao.h"
 
+#include "ConferenciaEstrutura.h"
 #include "Conexao.h"
 #include "Consulta.h"
 #include "LeituraProva.h"
@@ -397,6 +398,7 @@ TResultadoProva TProvaMigracao::Provar(const std::vector<std::string>& tabelas,
     acrescentar(ConferirIndices());
     acrescentar(ConferirEscritaForcada());
     acrescentar(ConferirGatilhos());
+    acrescentar(TConferenciaEstrutura(FOrigem, FDestino).Diferencas());
     return resultado;
 }
 

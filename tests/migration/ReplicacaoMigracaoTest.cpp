@@ -105,9 +105,12 @@ TEST_F(ReplicacaoMigracaoTest, DestinoSemExcecoesNaoEConsultadoSemReplicacaoNaOr
 }
 
 // Every refused trigger leaves a log line, in catalogue order, besides its message; the run
-// still ends as concluded. Of the catalogued tables only three exist: one fit, one without a
+// goes on to its other steps and then fails, counting the tables of the destination left
+// without their trigger. Of the catalogued tables only three exist: one fit, one without a
 // primary key, one the server refuses (all its columns are key, so the update sets nothing).
-TEST_F(ReplicacaoMigracaoTest, CadaGatilhoRecusadoDeixaUmaLinhaNoLog)
+// The catalogued tables the destination lacks have nothing to replicate: they are reported,
+// not counted. The comparison of the pair names both triggers missing.
+TEST_F(ReplicacaoMigracaoTest, CadaGatilhoRecusadoDeixaUmaLinhaNoLogEFalhaAExecucao)
 {
     const std::string tabelas = TabelaExcecoes + DuasEmpresas + R"(
 create table FORMAS_PAGTO (EMPRESA smallint not null, FP_CODIGO integer not null,
@@ -116,7 +119,9 @@ create table ICMS (EMPRESA smallint not null, UF char(2) not null, ALIQUOTA nume
 create table TIPOS_TITULO (EMPRESA smallint not null, TT_CODIGO integer not null,
   primary key (EMPRESA, TT_CODIGO));
 )";
-    ASSERT_EQ(Migrar(EsquemaBase + tabelas, EsquemaBase + tabelas), TResultadoMigracao::Concluida)
+    // The check before the run refuses the table without a key; the run must meet it.
+    FMigracao.DispensarVerificacao(true);
+    ASSERT_EQ(Migrar(EsquemaBase + tabelas, EsquemaBase + tabelas), TResultadoMigracao::Falhou)
         << FRelatorio.Linhas.back();
 
     TTextos esperado = {"Criando gatilhos da replicação..."};
@@ -130,13 +135,24 @@ create table TIPOS_TITULO (EMPRESA smallint not null, TT_CODIGO integer not null
     const TTextos log = FRelatorio.Textos();
     EXPECT_EQ(Trecho(log, "Criando gatilhos da replicação...", "Excluindo sequenciadores..."),
               esperado);
-    EXPECT_EQ(log.back(), "Importação concluída.");
+    EXPECT_EQ(log.back(), "Ocorreu um erro: \r\nGatilhos da replicação não criados: 2 (tabelas "
+                          "TIPOS_TITULO, ICMS). Corrija o que impede cada um (mensagens acima) e "
+                          "importe novamente para criá-los.");
+    EXPECT_TRUE(FRelatorio.EmVermelho);
 
     ASSERT_EQ(FRelatorio.FalhasGatilho.size(), recusadas.size());
     for (std::size_t i = 0; i < recusadas.size(); ++i)
         EXPECT_TRUE(FRelatorio.FalhasGatilho[i].starts_with(recusadas[i] + "\r\n"))
             << FRelatorio.FalhasGatilho[i];
     EXPECT_EQ(Gatilhos(FPar.ConexaoDestino).count("FORMAS_PAGTO_RPL"), 1u);
+
+    FPar.Desconectar();
+    EXPECT_EQ(FMigracao.Comparar(FPar.Origem.Caminho(), FPar.Destino.Caminho()),
+              TResultadoComparacao::Diferentes);
+    const TResultadoProva& prova = FMigracao.UltimaProva();
+    EXPECT_EQ(prova.OutrasDiferencas,
+              TTextos({"Gatilho da replicação ausente no DESTINO: ICMS_RPL (ICMS).",
+                       "Gatilho da replicação ausente no DESTINO: TIPOS_TITULO_RPL (TIPOS_TITULO)."}));
 }
 
 } // namespace

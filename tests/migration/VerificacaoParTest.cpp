@@ -158,10 +158,11 @@ TEST(VerificacaoParTest, ParLimpoNaoTemProblemas)
 }
 
 // When the source's companies share a replication group, the run installs a trigger per
-// catalogued table; the server would refuse it for a table the destination lacks or one
-// without a primary key there, and the run says so and goes on: warnings. A destination
+// catalogued table; the server would refuse it for a table the destination lacks, which has
+// nothing to replicate, and the run says so and goes on: a warning. A table without a primary
+// key there would be left without its trigger, which fails the run at its end; a destination
 // without the table of replication exceptions, or a source without its companies, fails the
-// whole step instead: an error.
+// whole step: errors.
 TEST(VerificacaoParTest, GatilhosDaReplicacaoQueSeriamRecusados)
 {
     // A table the step reads missing from one side: the whole step would fail (and the
@@ -209,15 +210,15 @@ TEST(VerificacaoParTest, GatilhosDaReplicacaoQueSeriamRecusados)
     TRelatorioGravado relatorio;
     TMigracao migracao(relatorio);
     EXPECT_EQ(migracao.Verificar(par.Origem.Caminho(), par.Destino.Caminho()),
-              TResultadoVerificacao::SemProblemas);
+              TResultadoVerificacao::ComProblemas);
     const auto problemas = Problemas(relatorio);
     const auto contem = [&problemas](const std::string& linha) {
         return std::find(problemas.begin(), problemas.end(), linha) != problemas.end();
     };
     EXPECT_TRUE(contem("Aviso: FORNECEDORES: tabela da replicação que o DESTINO não tem; o "
                        "gatilho da replicação seria recusado."));
-    EXPECT_TRUE(contem("Aviso: ICMS: tabela da replicação sem chave primária no DESTINO; o "
-                       "gatilho da replicação seria recusado."));
+    EXPECT_TRUE(contem("Erro: ICMS: tabela da replicação sem chave primária no DESTINO; o "
+                       "gatilho da replicação seria recusado e a importação falharia."));
     EXPECT_FALSE(contem("Aviso: PRODUTOS: tabela da replicação que o DESTINO não tem; o gatilho "
                         "da replicação seria recusado."));
 }
