@@ -102,9 +102,13 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     if (!FDispensarVerificacao) {
         std::vector<TProblemaVerificacao> problemas;
         try {
-            problemas = FVerificacaoPar.Verificar(true);
+            problemas = VerificarPar(true);
         } catch (const std::exception& erro) {
             FAcompanhamento.LimparLog();
+            if (FCancelamento.Solicitado()) {
+                RegistrarInterrupcao(TEtapaParada::AntesDaImportacao);
+                return TResultadoMigracao::Interrompida;
+            }
             RegistrarErro(erro, TMomentoFalha::AntesDeAlterar);
             return TResultadoMigracao::Falhou;
         }
@@ -123,6 +127,7 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     FAcompanhamento.LimparLog();
     FAcompanhamento.DefinirPosicao(TBarra::Total, 0);
     FAcompanhamento.DefinirMaximo(TBarra::Total, 11);
+    FEtapa = TEtapaParada::Importacao;
     for (const std::string& aviso : previa.Avisos)
         FAcompanhamento.AdicionarLog(aviso);
     // The check lists the pre-flight's warnings as well: they are logged once, above.
@@ -139,7 +144,7 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
         // A stop asked for may surface as whatever the statement under way was told by the
         // server (a cancelled operation, a connection shut down): it is the stop all the same.
         if (FCancelamento.Solicitado()) {
-            FAcompanhamento.AdicionarResultado(LinhaInterrupcao);
+            RegistrarInterrupcao(FEtapa);
             return TResultadoMigracao::Interrompida;
         }
         RegistrarErro(erro, TMomentoFalha::Importacao);
@@ -164,7 +169,7 @@ TResultadoVerificacao TMigracao::Verificar(const std::string& arquivoOrigem,
     FAcompanhamento.LimparLog();
     FAcompanhamento.DefinirPosicao(TBarra::Total, 0);
     try {
-        const std::vector<TProblemaVerificacao> problemas = FVerificacaoPar.Verificar();
+        const std::vector<TProblemaVerificacao> problemas = VerificarPar(false);
         FAcompanhamento.PararCronometro();
         const bool erro = std::any_of(problemas.begin(), problemas.end(),
                                       [](const TProblemaVerificacao& problema) {
@@ -174,7 +179,7 @@ TResultadoVerificacao TMigracao::Verificar(const std::string& arquivoOrigem,
     } catch (const std::exception& erro) {
         FAcompanhamento.PararCronometro();
         if (FCancelamento.Solicitado()) {
-            FAcompanhamento.AdicionarResultado(LinhaInterrupcaoVerificacao);
+            RegistrarInterrupcao(TEtapaParada::Verificacao);
             return TResultadoVerificacao::Interrompida;
         }
         RegistrarErro(erro, TMomentoFalha::Verificacao);
@@ -201,9 +206,21 @@ TResultadoComparacao TMigracao::Comparar(const std::string& arquivoOrigem,
         const bool iguais = ProvarResultado(FProva.TabelasCopiadas(FPassosTabelas.Excecoes()), {});
         return iguais ? TResultadoComparacao::Iguais : TResultadoComparacao::Diferentes;
     } catch (const std::exception& erro) {
+        if (FCancelamento.Solicitado()) {
+            RegistrarInterrupcao(TEtapaParada::Comparacao);
+            return TResultadoComparacao::Interrompida;
+        }
         RegistrarErro(erro, TMomentoFalha::Verificacao);
         return TResultadoComparacao::Falhou;
     }
+}
+
+// The check of the pair, stopped mid-statement by a stop request: it only reads.
+std::vector<TProblemaVerificacao> TMigracao::VerificarPar(bool silenciosa)
+{
+    const TConexao::TEscopoInterrompivel origem(ConexaoOrigem, FCancelamento);
+    const TConexao::TEscopoInterrompivel destino(ConexaoDestino, FCancelamento);
+    return FVerificacaoPar.Verificar(silenciosa);
 }
 
 // The proof of the destination against the source, logged: one line per difference, or the
@@ -212,7 +229,16 @@ bool TMigracao::ProvarResultado(const std::vector<std::string>& tabelas,
                                 const std::vector<std::string>& mantidas)
 {
     FAcompanhamento.AdicionarLog("Conferindo o DESTINO com a ORIGEM...");
-    FUltimaProva = FProva.Provar(tabelas, mantidas);
+    TResultadoProva prova;
+    {
+        // The proof only reads: a stop ends it mid-statement.
+        const TConexao::TEscopoInterrompivel origem(ConexaoOrigem, FCancelamento);
+        const TConexao::TEscopoInterrompivel destino(ConexaoDestino, FCancelamento);
+        prova = FProva.Provar(tabelas, mantidas);
+    }
+    // A digest the stop cut short reads as a table that differs: the stop is what happened.
+    FCancelamento.Verificar();
+    FUltimaProva = std::move(prova);
     const std::vector<std::string> diferencas = FUltimaProva.Linhas();
     for (const std::string& diferenca : diferencas)
         FAcompanhamento.AdicionarLog(diferenca);
@@ -222,6 +248,37 @@ bool TMigracao::ProvarResultado(const std::vector<std::string>& tabelas,
                                  std::to_string(FUltimaProva.Tabelas.size()) +
                                  " tabelas iguais às da ORIGEM.");
     return true;
+}
+
+void TMigracao::RegistrarInterrupcao(TEtapaParada etapa)
+{
+    FAcompanhamento.AdicionarResultado(LinhaInterrupcao(etapa, FMotivoParada.load()));
+}
+
+std::string TMigracao::LinhaInterrupcao(TEtapaParada etapa, TMotivoParada motivo)
+{
+    const std::string por = motivo == TMotivoParada::CtrlC ? "pelo usuário (Ctrl+C)"
+                            : motivo == TMotivoParada::Termino
+                                ? "por um pedido de término do processo (SIGTERM)"
+                                : "pelo usuário";
+    switch (etapa) {
+    case TEtapaParada::Verificacao:
+        return "Verificação interrompida " + por + ". Nada foi alterado.";
+    case TEtapaParada::Comparacao:
+        return "Comparação interrompida " + por + ". Nada foi alterado.";
+    case TEtapaParada::AntesDaImportacao:
+        return "Importação interrompida " + por +
+               " antes de alterar os bancos de dados. Nada foi alterado.";
+    case TEtapaParada::Conferencia:
+        return "Importação interrompida " + por +
+               " durante a conferência. Todas as linhas foram copiadas, mas o DESTINO não foi "
+               "conferido com a ORIGEM; a próxima importação nele, ou --comparar na linha de "
+               "comando, o confere.";
+    case TEtapaParada::Importacao:
+        break;
+    }
+    return "Importação interrompida " + por +
+           ". O banco de dados de DESTINO ficou incompleto; a próxima importação nele o completa.";
 }
 
 // The log turns red and ends with the error line: what happened and what to do, in plain
@@ -326,6 +383,7 @@ void TMigracao::ExecutarPassos()
             " (listados acima). Eles continuam registrados no DESTINO; corrija o que impede "
             "cada um e importe novamente para reativá-los.");
     FCancelamento.Verificar();
+    FEtapa = TEtapaParada::Conferencia;
     const TListaTextos& tabelas = FPassosTabelas.Tabelas();
     std::vector<std::string> mantidas;
     for (const TVereditoTabela& veredito : FPassosTabelas.Mantidas())
@@ -363,8 +421,11 @@ void TMigracao::ManterEscritaForcada(bool manter) noexcept
     FEscritaForcada.DefinirManter(manter);
 }
 
-void TMigracao::SolicitarParada() noexcept
+void TMigracao::SolicitarParada(TMotivoParada motivo) noexcept
 {
+    // The first request names the stop.
+    if (!FCancelamento.Solicitado())
+        FMotivoParada.store(motivo);
     FCancelamento.Solicitar();
 }
 
