@@ -86,7 +86,8 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
         return TResultadoMigracao::Ocupada;
     FUltimaProva = {};
     FPassosTabelas.Resumo().Limpar();
-    if (!Abrir(arquivoOrigem, arquivoDestino))
+    // The run fills the source's NULL yes/no values and refills the destination.
+    if (!Abrir(arquivoOrigem, arquivoDestino, TAcessoArquivo::LeituraEscrita))
         return TResultadoMigracao::Abandonada;
     const TLogComando log(FAcompanhamento, TArquivoLog::TComando::Importacao, ConexaoOrigem,
                           ConexaoDestino);
@@ -160,7 +161,7 @@ TResultadoVerificacao TMigracao::Verificar(const std::string& arquivoOrigem,
     TMarcaExecucao marca(FEmExecucao);
     if (!marca.Adquirida())
         return TResultadoVerificacao::Ocupada;
-    if (!Abrir(arquivoOrigem, arquivoDestino))
+    if (!Abrir(arquivoOrigem, arquivoDestino, TAcessoArquivo::Leitura))
         return TResultadoVerificacao::Abandonada;
     const TLogComando log(FAcompanhamento, TArquivoLog::TComando::Verificacao, ConexaoOrigem,
                           ConexaoDestino);
@@ -194,7 +195,7 @@ TResultadoComparacao TMigracao::Comparar(const std::string& arquivoOrigem,
     if (!marca.Adquirida())
         return TResultadoComparacao::Ocupada;
     FUltimaProva = {};
-    if (!Abrir(arquivoOrigem, arquivoDestino))
+    if (!Abrir(arquivoOrigem, arquivoDestino, TAcessoArquivo::Leitura))
         return TResultadoComparacao::Abandonada;
     const TLogComando log(FAcompanhamento, TArquivoLog::TComando::Comparacao, ConexaoOrigem,
                           ConexaoDestino);
@@ -299,13 +300,14 @@ void TMigracao::RegistrarErro(const std::exception& erro, TMomentoFalha momento)
 // versions compared. False when the command was abandoned with a message. Both paths are made
 // absolute first, so that the checks, the record of pending keys and the server all see the one
 // file the caller named.
-bool TMigracao::Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino)
+bool TMigracao::Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino,
+                      TAcessoArquivo acesso)
 {
     FCancelamento.Limpar();
     FAcompanhamento.ZerarCronometro();
     const std::string origem = CaminhoAbsoluto(arquivoOrigem);
     const std::string destino = CaminhoAbsoluto(arquivoDestino);
-    if (!ValidarArquivos(origem, destino))
+    if (!ValidarArquivos(origem, destino, acesso))
         return false;
     ConexaoOrigem.DefinirBanco(origem);
     ConexaoDestino.DefinirBanco(destino);
@@ -321,9 +323,10 @@ bool TMigracao::Abrir(const std::string& arquivoOrigem, const std::string& arqui
 }
 
 // The texts are compared first, then the files they name: two texts for one file would make
-// the run empty the very database it copies from.
+// the run empty the very database it copies from. Then the user's rights on each file: the
+// server, which opens them, would not ask.
 bool TMigracao::ValidarArquivos(const std::string& arquivoOrigem,
-                                const std::string& arquivoDestino)
+                                const std::string& arquivoDestino, TAcessoArquivo acesso)
 {
     IRelatorioMigracao& relatorio = FAcompanhamento.Relatorio();
     if (arquivoOrigem.empty()) {
@@ -338,6 +341,12 @@ bool TMigracao::ValidarArquivos(const std::string& arquivoOrigem,
         relatorio.Abandonar("Banco de dados de ORIGEM e DESTINO não podem ser iguais.", true);
         return false;
     }
+    for (const auto& [arquivo, papel] :
+         {std::pair{&arquivoOrigem, "ORIGEM"}, std::pair{&arquivoDestino, "DESTINO"}})
+        if (const std::string recusa = RecusaAcesso(*arquivo, papel, acesso); !recusa.empty()) {
+            relatorio.Abandonar(recusa, true);
+            return false;
+        }
     return true;
 }
 

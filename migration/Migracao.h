@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AcessoArquivo.h"
 #include "AcompanhamentoMigracao.h"
 #include "Cancelamento.h"
 #include "Conexao.h"
@@ -147,9 +148,11 @@ public:
     static std::string ArquivoChavesPendentes(const std::string& arquivoDestino);
 
 private:
-    bool Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino);
+    bool Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino,
+               TAcessoArquivo acesso);
     void RegistrarErro(const std::exception& erro, TMomentoFalha momento);
-    bool ValidarArquivos(const std::string& arquivoOrigem, const std::string& arquivoDestino);
+    bool ValidarArquivos(const std::string& arquivoOrigem, const std::string& arquivoDestino,
+                         TAcessoArquivo acesso);
     void ExecutarPassos();
     void RegistrarResumo();
     bool ProvarResultado(const std::vector<std::string>& tabelas,

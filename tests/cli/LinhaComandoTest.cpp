@@ -14,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <pwd.h>
 #include <regex>
 #include <spawn.h>
 #include <csignal>
@@ -73,10 +74,12 @@ void Encerrar(pid_t processo, const std::vector<std::string>& bancos)
 }
 
 // Runs the command line with these arguments, its two streams going to files (not a
-// terminal, so no progress line), in the given working folder or in this process's. With a
-// signal, it is sent as soon as its condition holds.
+// terminal, so no progress line), in the given working folder or in this process's, through
+// the given command when there is one (another user's rights, say). With a signal, it is sent
+// as soon as its condition holds.
 TExecucao Executar(const std::vector<std::string>& argumentos, const std::string& pasta = {},
-                   const std::optional<TSinalTeste>& sinal = {})
+                   const std::optional<TSinalTeste>& sinal = {},
+                   const std::vector<std::string>& atraves = {})
 {
     const std::string base = TBancoTeste::Pasta() + "/" + NomeTesteAtual();
     const std::string saida = base + ".saida";
@@ -87,14 +90,17 @@ TExecucao Executar(const std::vector<std::string>& argumentos, const std::string
     posix_spawn_file_actions_addopen(&acoes, 2, erros.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (!pasta.empty())
         posix_spawn_file_actions_addchdir_np(&acoes, pasta.c_str());
-    std::vector<char*> argv{const_cast<char*>(VOREL_CLI)};
+    std::vector<char*> argv;
+    for (const std::string& parte : atraves)
+        argv.push_back(const_cast<char*>(parte.c_str()));
+    argv.push_back(const_cast<char*>(VOREL_CLI));
     for (const std::string& argumento : argumentos)
         argv.push_back(const_cast<char*>(argumento.c_str()));
     argv.push_back(nullptr);
 
     TExecucao execucao;
     pid_t processo = 0;
-    const int erro = posix_spawn(&processo, VOREL_CLI, &acoes, nullptr, argv.data(), environ);
+    const int erro = posix_spawn(&processo, argv.front(), &acoes, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&acoes);
     if (erro != 0)
         throw std::runtime_error("não foi possível iniciar " + std::string(VOREL_CLI));
@@ -621,6 +627,85 @@ TEST(LinhaComandoTest, CaminhoGuardaSeusBytes)
               0u)
         << execucao.Erros;
 }
+
+// The server opens every file as its own user: the command line, run by a user who may not
+// read a database, or not write one that a run would change, refuses it before anything else,
+// naming the file and the right, and touches nothing. Root, who may do everything, runs the
+// command as nobody here, on files the server can reach.
+struct TCasoAcesso {
+    std::string Nome;
+    std::vector<std::string> Opcoes;
+    std::filesystem::perms Origem;
+    std::filesystem::perms Destino;
+    int Codigo;
+    std::string Recusa; // the right and the database, as the refusal names them
+};
+
+void PrintTo(const TCasoAcesso& caso, std::ostream* saida)
+{
+    *saida << caso.Nome;
+}
+
+class AcessoTest : public ::testing::TestWithParam<TCasoAcesso> {};
+
+TEST_P(AcessoTest, RecusaOArquivoQueQuemExecutaNaoPodeUsar)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "só root executa o comando como outro usuário";
+    const TCasoAcesso& caso = GetParam();
+    TParMigracao par;
+    const auto origemAntes = Retrato(par.ConexaoOrigem);
+    const auto destinoAntes = Retrato(par.ConexaoDestino);
+    par.Desconectar();
+    namespace fs = std::filesystem;
+    // The server's own user keeps reading and writing them, as their owner.
+    const passwd* servidor = getpwnam("firebird");
+    ASSERT_NE(servidor, nullptr);
+    for (const auto& [banco, outros] : {std::pair{&par.Origem, caso.Origem},
+                                        std::pair{&par.Destino, caso.Destino}}) {
+        ASSERT_EQ(chown(banco->Caminho().c_str(), servidor->pw_uid, servidor->pw_gid), 0);
+        fs::permissions(banco->Caminho(), fs::perms::owner_read | fs::perms::owner_write | outros);
+    }
+
+    std::vector<std::string> argumentos = caso.Opcoes;
+    argumentos.push_back(par.Origem.Caminho());
+    argumentos.push_back(par.Destino.Caminho());
+    const TExecucao execucao = Executar(
+        argumentos, {}, {},
+        {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+    EXPECT_EQ(execucao.Codigo, caso.Codigo) << execucao.Saida << execucao.Erros;
+    if (!caso.Recusa.empty()) {
+        const std::string& arquivo =
+            caso.Recusa.ends_with("ORIGEM") ? par.Origem.Caminho() : par.Destino.Caminho();
+        EXPECT_EQ(execucao.Erros,
+                  "O usuário nobody não tem permissão de " + caso.Recusa + ": " + arquivo + "\n");
+        EXPECT_EQ(execucao.Saida, "");
+    }
+    EXPECT_EQ(Retrato(par.ConexaoOrigem), origemAntes);
+    EXPECT_EQ(Retrato(par.ConexaoDestino), destinoAntes);
+}
+
+constexpr auto SoLer = std::filesystem::perms::others_read;
+constexpr auto LerEGravar = std::filesystem::perms::others_read | std::filesystem::perms::others_write;
+constexpr auto Nada = std::filesystem::perms::none;
+
+INSTANTIATE_TEST_SUITE_P(
+    LinhaComando, AcessoTest,
+    ::testing::Values(
+        TCasoAcesso{"ImportacaoOrigemIlegivel", {}, Nada, LerEGravar, 2,
+                    "leitura no arquivo do banco de dados de ORIGEM"},
+        TCasoAcesso{"ImportacaoDestinoSoLeitura", {}, LerEGravar, SoLer, 2,
+                    "escrita no arquivo do banco de dados de DESTINO"},
+        // The run sets the source's NULL yes/no values to 'N'.
+        TCasoAcesso{"ImportacaoOrigemSoLeitura", {}, SoLer, LerEGravar, 2,
+                    "escrita no arquivo do banco de dados de ORIGEM"},
+        TCasoAcesso{"VerificacaoDestinoIlegivel", {"--verificar"}, SoLer, Nada, 2,
+                    "leitura no arquivo do banco de dados de DESTINO"},
+        TCasoAcesso{"ComparacaoOrigemIlegivel", {"--comparar"}, Nada, SoLer, 2,
+                    "leitura no arquivo do banco de dados de ORIGEM"},
+        // Reading is all a comparison needs: it runs, and finds the fresh pair different.
+        TCasoAcesso{"ComparacaoSoLeitura", {"--comparar"}, SoLer, SoLer, 1, ""}),
+    [](const auto& info) { return info.param.Nome; });
 
 // Ctrl+C, or a request to end the process (SIGTERM), stops a command wherever it comes,
 // whatever the statement under way is told meanwhile: the log ends with the stop's own line,
