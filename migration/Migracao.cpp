@@ -362,7 +362,7 @@ void TMigracao::ExecutarPassos()
     passo([this] { FChavesEstrangeiras.ExcluirChavesEstrangeiras(); });
     ConexaoDestino.Commit();
     FAcompanhamento.Avancar(TBarra::Total);
-    if (const std::string aviso = FEscritaForcada.Suspender(); !aviso.empty())
+    for (const std::string& aviso : FEscritaForcada.Suspender())
         FAcompanhamento.AdicionarLog(aviso);
     passo([this] { FPassosTabelas.CarregarTabelas(); });
     passo([this] {
