@@ -8,14 +8,14 @@
 
 #include <QCommandLineParser>
 
-#include <firebird/Interface.h>
-
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
 #include <iostream>
 #include <mutex>
+#include <optional>
+#include <pthread.h>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -46,7 +46,10 @@ const char* const Ajuda =
     "progresso (etapa, posição na etapa, linhas copiadas e linhas por segundo) saem\n"
     "na saída de erros. Ctrl+C interrompe a importação no próximo ponto seguro; o log\n"
     "termina então com a linha da interrupção, e a próxima importação completa o\n"
-    "DESTINO (um segundo Ctrl+C encerra o programa de imediato).\n"
+    "DESTINO (um segundo Ctrl+C encerra o programa de imediato). A verificação, a\n"
+    "comparação e a conferência do fim da importação, que só leem, param na hora. Um\n"
+    "pedido de término do processo (SIGTERM) faz o mesmo que Ctrl+C, e a linha da\n"
+    "interrupção o diz.\n"
     "\n"
     "Cada importação, verificação e comparação guarda o seu log inteiro, gravado à\n"
     "medida que ele cresce, em um arquivo próprio (data, hora e nome do DESTINO) na pasta\n"
@@ -122,61 +125,70 @@ const char* const Ajuda =
     "     encontrados, ou a verificação não pôde terminar (o erro é a última linha);\n"
     "     na comparação, diferenças encontradas, uma linha por tabela (nome,\n"
     "     contagens, até cinco chaves), ou a comparação não pôde terminar\n"
-    "  2  uso incorreto, banco não informado, bancos iguais, versões diferentes ou\n"
-    "     bancos recusados pela conferência; nada foi alterado\n"
+    "  2  uso incorreto, banco não informado, bancos iguais, versões diferentes,\n"
+    "     bancos recusados pela conferência ou um arquivo que o usuário não pode ler\n"
+    "     (ou, na importação, gravar); nada foi alterado\n"
     "  3  um dos bancos de dados não pôde ser acessado; nada foi alterado\n"
     "  4  falha inesperada do programa; a mensagem sai na saída de erros\n"
-    "  5  interrompida com Ctrl+C; na importação, o DESTINO ficou incompleto e a\n"
-    "     próxima importação o completa\n";
+    "  5  interrompida com Ctrl+C ou SIGTERM; na importação, o DESTINO ficou incompleto\n"
+    "     (ou, na conferência do fim, não foi conferido) e a próxima importação o\n"
+    "     completa\n";
 
-// A run or a check stopped with Ctrl+C.
+// A command stopped with Ctrl+C or SIGTERM.
 constexpr int CodigoInterrompida = 5;
 
-std::atomic<TMigracao*> MigracaoEmCurso{nullptr};
-
-// The first Ctrl+C asks the run to stop at its next safe point; a second one ends the process
-// at once, as a terminal user expects.
-void AoInterromper(int)
+// Ctrl+C and a request to end the process (SIGTERM).
+sigset_t SinaisParada()
 {
-    if (TMigracao* migracao = MigracaoEmCurso.load())
-        migracao->SolicitarParada();
-    std::signal(SIGINT, SIG_DFL);
+    sigset_t sinais;
+    sigemptyset(&sinais);
+    sigaddset(&sinais, SIGINT);
+    sigaddset(&sinais, SIGTERM);
+    return sinais;
 }
 
-// The Firebird client library takes SIGINT for itself and, unless told otherwise, shuts every
-// connection down, which would end the run with "connection shutdown" instead of its stop. The
-// first interrupt it sees is turned into the stop and the shutdown refused; a later one is let
-// through, and the run, already told to stop, still ends as stopped.
-std::atomic<int> InterrupcoesDoCliente{0};
-
-int AoDesligarCliente(const int motivo, const int, void*)
-{
-    if (motivo != fb_shutrsn_signal)
-        return 0;
-    if (InterrupcoesDoCliente.fetch_add(1) > 0)
-        return 0;
-    if (TMigracao* migracao = MigracaoEmCurso.load())
-        migracao->SolicitarParada();
-    return 1;
-}
-
-// Points the interrupt at the run for as long as the engine lives.
+// The stop signals, blocked in every thread from the start of the process, are taken here by
+// a thread of their own: neither a signal handler, which could not tell the server to cancel a
+// statement, nor the Firebird client library, which would shut every connection down, ever
+// meets them. The first asks the command to stop, naming the signal, and asks again until the
+// command ends, so that one that came before the command began is not lost; a second one ends
+// the process at once, as a terminal user expects.
 class TInterrupcao {
 public:
-    explicit TInterrupcao(TMigracao& migracao)
+    explicit TInterrupcao(TMigracao& migracao) : FLinha([this, &migracao] { Esperar(migracao); })
     {
-        MigracaoEmCurso = &migracao;
-        std::signal(SIGINT, AoInterromper);
-        ISC_STATUS_ARRAY status{};
-        fb_shutdown_callback(status, AoDesligarCliente, fb_shut_confirmation, nullptr);
     }
     ~TInterrupcao()
     {
-        std::signal(SIGINT, SIG_DFL);
-        MigracaoEmCurso = nullptr;
+        FFim.store(true);
+        FLinha.join();
     }
     TInterrupcao(const TInterrupcao&) = delete;
     TInterrupcao& operator=(const TInterrupcao&) = delete;
+
+private:
+    void Esperar(TMigracao& migracao)
+    {
+        const sigset_t sinais = SinaisParada();
+        std::optional<TMotivoParada> motivo;
+        while (!FFim.load()) {
+            const timespec espera{0, 100'000'000};
+            const int sinal = sigtimedwait(&sinais, nullptr, &espera);
+            if (sinal > 0 && motivo) {
+                // The second: the signal's own default action ends the process.
+                std::signal(sinal, SIG_DFL);
+                raise(sinal);
+                pthread_sigmask(SIG_UNBLOCK, &sinais, nullptr);
+            }
+            if (sinal > 0)
+                motivo = sinal == SIGTERM ? TMotivoParada::Termino : TMotivoParada::CtrlC;
+            if (motivo)
+                migracao.SolicitarParada(*motivo);
+        }
+    }
+
+    std::atomic<bool> FFim{false};
+    std::thread FLinha;
 };
 
 void MostrarChavesPendentes(TRelatorioLinhaComando& relatorio, const std::string& destino)
@@ -329,6 +341,8 @@ int CodigoComparacao(TResultadoComparacao resultado)
         return 0;
     case TResultadoComparacao::Abandonada:
         return 2;
+    case TResultadoComparacao::Interrompida:
+        return CodigoInterrompida;
     case TResultadoComparacao::Diferentes:
     case TResultadoComparacao::Falhou:
     case TResultadoComparacao::Ocupada:
@@ -405,6 +419,9 @@ int Executar(int argc, char* argv[])
 // No failure ends the process without its message and an exit code that --help lists.
 int main(int argc, char* argv[])
 {
+    // Before any thread exists, so that every thread inherits it (see TInterrupcao).
+    const sigset_t sinais = SinaisParada();
+    pthread_sigmask(SIG_BLOCK, &sinais, nullptr);
     try {
         return Executar(argc, argv);
     } catch (const std::exception& erro) {

@@ -1,15 +1,27 @@
 #include "Conexao.h"
 
+#include "Cancelamento.h"
 #include "Consulta.h"
 #include "Firebird.h"
 #include "ObservadorOcupado.h"
 #include "Texto.h"
 
+#include <mutex>
+
 using namespace Firebird;
 
+// The attachment is set and let go under the lock, so that Interromper, from another thread,
+// never meets a handle on its way out.
 struct TConexao::TEstado {
     fb::TAnexo Anexo;
     fb::TTransacao Transacao;
+    std::mutex TravaAnexo;
+
+    fb::TAnexo Soltar() noexcept
+    {
+        std::lock_guard trava(TravaAnexo);
+        return std::move(Anexo);
+    }
 };
 
 namespace {
@@ -31,17 +43,10 @@ TConexao::TConexao(TPerfilConexao perfil)
 TConexao::~TConexao()
 {
     FecharConsultas();
-    if (FEstado->Transacao) {
-        // A destructor cannot report a failed commit; the owner's deleter rolls back then.
-        IStatus* bruto = fb::Master()->getStatus();
-        CheckStatusWrapper status(bruto);
-        FEstado->Transacao->commit(&status);
-        if (!(status.getState() & IStatus::STATE_ERRORS))
-            FEstado->Transacao.release();
-        bruto->dispose();
-        FEstado->Transacao.reset();
-    }
-    FEstado->Anexo.reset();
+    // The owner rolls back: a transaction nobody committed (a copy that failed half way) must
+    // leave nothing behind.
+    FEstado->Transacao.reset();
+    const fb::TAnexo anexo = FEstado->Soltar();
 }
 
 void TConexao::DefinirBanco(const std::string& caminho)
@@ -53,21 +58,54 @@ void TConexao::DefinirBanco(const std::string& caminho)
 void TConexao::Desconectar()
 {
     FecharConsultas();
-    if (!FEstado->Anexo)
+    fb::TAnexo anexo = FEstado->Soltar();
+    if (!anexo)
         return;
     fb::TStatus status;
     try {
         if (FEstado->Transacao)
-            fb::Commit(FEstado->Transacao, status);
-        FEstado->Anexo->detach(&status);
-        FEstado->Anexo.release();
+            fb::Rollback(FEstado->Transacao, status);
+        anexo->detach(&status);
+        anexo.release();
     } catch (...) {
         // The failure is reported once; the handles go either way, so the next operation
         // attaches anew instead of failing on them again.
         FEstado->Transacao.reset();
-        FEstado->Anexo.reset();
         throw;
     }
+}
+
+void TConexao::Interromper() noexcept
+{
+    std::lock_guard trava(FEstado->TravaAnexo);
+    if (!FEstado->Anexo)
+        return;
+    // Between two statements the server answers that there is nothing to cancel; the next
+    // statement refuses by itself then (VerificarInterrupcao).
+    IStatus* bruto = fb::Master()->getStatus();
+    CheckStatusWrapper status(bruto);
+    FEstado->Anexo->cancelOperation(&status, fb_cancel_raise);
+    bruto->dispose();
+}
+
+void TConexao::VerificarInterrupcao() const
+{
+    if (const TCancelamento* cancelamento = FInterrupcao.load())
+        cancelamento->Verificar();
+}
+
+TConexao::TEscopoInterrompivel::TEscopoInterrompivel(TConexao& conexao,
+                                                     TCancelamento& cancelamento)
+    : FConexao(conexao), FCancelamento(cancelamento)
+{
+    FConexao.FInterrupcao.store(&cancelamento);
+    FCancelamento.Vincular(conexao);
+}
+
+TConexao::TEscopoInterrompivel::~TEscopoInterrompivel()
+{
+    FCancelamento.Desvincular(FConexao);
+    FConexao.FInterrupcao.store(nullptr);
 }
 
 void TConexao::EsquecerSePerdida(const EBancoDados& erro) noexcept
@@ -78,15 +116,15 @@ void TConexao::EsquecerSePerdida(const EBancoDados& erro) noexcept
     // answering on it again: the rollback and the frees the handles' owners send would then
     // wait forever. Closing the client's side first makes each of them fail at once, and the
     // handles are released all the same; the server rolls back what the attachment left.
-    if (FEstado->Anexo) {
+    const fb::TAnexo anexo = FEstado->Soltar();
+    if (anexo) {
         IStatus* bruto = fb::Master()->getStatus();
         CheckStatusWrapper status(bruto);
-        FEstado->Anexo->cancelOperation(&status, fb_cancel_abort);
+        anexo->cancelOperation(&status, fb_cancel_abort);
         bruto->dispose();
     }
     FecharConsultas();
     FEstado->Transacao.reset();
-    FEstado->Anexo.reset();
 }
 
 bool TConexao::Conectado() const noexcept
@@ -117,8 +155,11 @@ IAttachment* TConexao::Anexar(const std::optional<std::pair<unsigned char, int>>
 
 IAttachment* TConexao::Anexo()
 {
-    if (!FEstado->Anexo)
-        FEstado->Anexo.reset(Anexar(std::nullopt));
+    if (!FEstado->Anexo) {
+        fb::TAnexo anexo(Anexar(std::nullopt));
+        std::lock_guard trava(FEstado->TravaAnexo);
+        FEstado->Anexo = std::move(anexo);
+    }
     return FEstado->Anexo.get();
 }
 
@@ -148,6 +189,7 @@ ITransaction* TConexao::Transacao() const noexcept
 
 void TConexao::Executar(const std::string& sql)
 {
+    VerificarInterrupcao();
     TTrabalhoBanco trabalho;
     const std::string texto = ConverterParaBanco(sql);
     TEscopoTransacao escopo(*this);

@@ -2,6 +2,7 @@
 
 #include "ErroBancoDados.h"
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <set>
@@ -13,6 +14,7 @@ class IAttachment;
 class ITransaction;
 }
 
+class TCancelamento;
 class TConsulta;
 
 // Where and as whom a connection attaches. The tool always uses the defaults; tests point a
@@ -27,7 +29,8 @@ struct TPerfilConexao {
 // One attachment to one Firebird database with the tool's fixed profile: server 127.0.0.1 on
 // the default port, SYSDBA, character set WIN1252, dialect 3, no prompt. It attaches on
 // demand, holds at most one transaction, and stays attached until the file changes or it is
-// destroyed. Used from one thread at a time.
+// destroyed. A transaction still open then is rolled back: only an explicit Commit makes work
+// permanent. Used from one thread at a time, but Interromper.
 class TConexao {
 public:
     explicit TConexao(TPerfilConexao perfil = {});
@@ -39,7 +42,7 @@ public:
     static constexpr int Dialeto = 3;
 
     // Stores the path of the database file. An attached connection is closed first: its open
-    // transaction is committed and its open queries are closed.
+    // transaction is rolled back and its open queries are closed.
     void DefinirBanco(const std::string& caminho);
     const std::string& Banco() const noexcept { return FBanco; }
     const TPerfilConexao& Perfil() const noexcept { return FPerfil; }
@@ -65,8 +68,28 @@ public:
     void Rollback(); // does nothing when no transaction is open
     bool EmTransacao() const noexcept;
 
-    // Closes the attachment (committing an open transaction). The next operation attaches anew.
+    // Closes the attachment (rolling back an open transaction). The next operation attaches
+    // anew.
     void Desconectar();
+
+    // Asks the server to cancel the statement under way on this attachment, which then fails
+    // with the server's word for it; from any thread. Nothing happens when none is under way.
+    void Interromper() noexcept;
+
+    // Binds the connection to a stop request for as long as it lives: the request, once made,
+    // interrupts the statement under way, and every statement after it refuses to start
+    // (EOperacaoCancelada). Scopes of one connection do not nest.
+    class TEscopoInterrompivel {
+    public:
+        TEscopoInterrompivel(TConexao& conexao, TCancelamento& cancelamento);
+        ~TEscopoInterrompivel();
+        TEscopoInterrompivel(const TEscopoInterrompivel&) = delete;
+        TEscopoInterrompivel& operator=(const TEscopoInterrompivel&) = delete;
+
+    private:
+        TConexao& FConexao;
+        TCancelamento& FCancelamento;
+    };
 
     // Whether the server writes each changed page through to the disk before it goes on
     // (forced writes), as the database's header says. Switching it needs the database's owner
@@ -114,6 +137,8 @@ public:
 private:
     friend class TConsulta;
     void Iniciar(const unsigned char* parametros, unsigned tamanho);
+    // Throws EOperacaoCancelada when the stop request the connection is bound to was made.
+    void VerificarInterrupcao() const;
     Firebird::IAttachment* Anexar(const std::optional<std::pair<unsigned char, int>>& extra) const;
     void EsquecerSePerdida(const EBancoDados& erro) noexcept;
     void RegistrarConsulta(TConsulta* consulta);
@@ -125,4 +150,5 @@ private:
     std::string FBanco;
     std::unique_ptr<TEstado> FEstado;
     std::set<TConsulta*> FConsultas;
+    std::atomic<const TCancelamento*> FInterrupcao{nullptr};
 };

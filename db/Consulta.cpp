@@ -104,6 +104,7 @@ void TConsulta::Abrir()
     if (!FConexao)
         throw EBancoDados::DaCamada("A consulta não tem conexão.");
     Fechar();
+    FConexao->VerificarInterrupcao();
     TTrabalhoBanco trabalho;
     auto [texto, ordem] = TrocarParametros(FSQL);
     TConexao::TEscopoTransacao escopo(*FConexao);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class TConexao;
 
@@ -21,10 +22,12 @@ public:
     // run left them recorded as switched off. The destination's connection attaches anew, so
     // that it writes the new way whatever the server's kind. A server that refuses the switch
     // (a user who is not the database's owner, say) leaves them on: the run goes on at the
-    // usual pace, and the line returned, empty otherwise, says why.
-    std::string Suspender();
-    // Switches them on again, checks with the server that they are, and takes them out of the
-    // record. Does nothing when Suspender did not switch them off.
+    // usual pace. The lines returned are the run's to log: what an earlier run's record means
+    // for the file and how to validate it, and why they could not be switched off.
+    std::vector<std::string> Suspender();
+    // Switches them on again, checks with the server that they are, flushes the file to the
+    // disk, and only then takes them out of the record. Does nothing when Suspender did not
+    // switch them off.
     void Restaurar();
     // Restaurar for a run that failed or was stopped: never throws. Returns the line to log
     // when they could not be switched on again (they stay recorded for the next run).
@@ -38,6 +41,8 @@ public:
     bool LigadaAntes() const noexcept { return FLigadaAntes; }
 
 private:
+    bool DesligadaTalvez() noexcept;
+
     TConexao& FDestino;
     bool FManter = false;
     bool FLigadaAntes = false;

@@ -87,7 +87,8 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
         return TResultadoMigracao::Ocupada;
     FUltimaProva = {};
     FPassosTabelas.Resumo().Limpar();
-    if (!Abrir(arquivoOrigem, arquivoDestino))
+    // The run fills the source's NULL yes/no values and refills the destination.
+    if (!Abrir(arquivoOrigem, arquivoDestino, TAcessoArquivo::LeituraEscrita))
         return TResultadoMigracao::Abandonada;
     const TLogComando log(FAcompanhamento, TArquivoLog::TComando::Importacao, ConexaoOrigem,
                           ConexaoDestino);
@@ -103,9 +104,13 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     if (!FDispensarVerificacao) {
         std::vector<TProblemaVerificacao> problemas;
         try {
-            problemas = FVerificacaoPar.Verificar(true);
+            problemas = VerificarPar(true);
         } catch (const std::exception& erro) {
             FAcompanhamento.LimparLog();
+            if (FCancelamento.Solicitado()) {
+                RegistrarInterrupcao(TEtapaParada::AntesDaImportacao);
+                return TResultadoMigracao::Interrompida;
+            }
             RegistrarErro(erro, TMomentoFalha::AntesDeAlterar);
             return TResultadoMigracao::Falhou;
         }
@@ -124,6 +129,7 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
     FAcompanhamento.LimparLog();
     FAcompanhamento.DefinirPosicao(TBarra::Total, 0);
     FAcompanhamento.DefinirMaximo(TBarra::Total, 11);
+    FEtapa = TEtapaParada::Importacao;
     for (const std::string& aviso : previa.Avisos)
         FAcompanhamento.AdicionarLog(aviso);
     for (const TTabelaNaoCopiada& naoCopiada : previa.NaoCopiadas)
@@ -142,7 +148,7 @@ TResultadoMigracao TMigracao::Iniciar(const std::string& arquivoOrigem,
         // A stop asked for may surface as whatever the statement under way was told by the
         // server (a cancelled operation, a connection shut down): it is the stop all the same.
         if (FCancelamento.Solicitado()) {
-            FAcompanhamento.AdicionarResultado(LinhaInterrupcao);
+            RegistrarInterrupcao(FEtapa);
             return TResultadoMigracao::Interrompida;
         }
         RegistrarErro(erro, TMomentoFalha::Importacao);
@@ -158,7 +164,7 @@ TResultadoVerificacao TMigracao::Verificar(const std::string& arquivoOrigem,
     TMarcaExecucao marca(FEmExecucao);
     if (!marca.Adquirida())
         return TResultadoVerificacao::Ocupada;
-    if (!Abrir(arquivoOrigem, arquivoDestino))
+    if (!Abrir(arquivoOrigem, arquivoDestino, TAcessoArquivo::Leitura))
         return TResultadoVerificacao::Abandonada;
     const TLogComando log(FAcompanhamento, TArquivoLog::TComando::Verificacao, ConexaoOrigem,
                           ConexaoDestino);
@@ -167,7 +173,7 @@ TResultadoVerificacao TMigracao::Verificar(const std::string& arquivoOrigem,
     FAcompanhamento.LimparLog();
     FAcompanhamento.DefinirPosicao(TBarra::Total, 0);
     try {
-        const std::vector<TProblemaVerificacao> problemas = FVerificacaoPar.Verificar();
+        const std::vector<TProblemaVerificacao> problemas = VerificarPar(false);
         FAcompanhamento.PararCronometro();
         const bool erro = std::any_of(problemas.begin(), problemas.end(),
                                       [](const TProblemaVerificacao& problema) {
@@ -177,7 +183,7 @@ TResultadoVerificacao TMigracao::Verificar(const std::string& arquivoOrigem,
     } catch (const std::exception& erro) {
         FAcompanhamento.PararCronometro();
         if (FCancelamento.Solicitado()) {
-            FAcompanhamento.AdicionarResultado(LinhaInterrupcaoVerificacao);
+            RegistrarInterrupcao(TEtapaParada::Verificacao);
             return TResultadoVerificacao::Interrompida;
         }
         RegistrarErro(erro, TMomentoFalha::Verificacao);
@@ -192,7 +198,7 @@ TResultadoComparacao TMigracao::Comparar(const std::string& arquivoOrigem,
     if (!marca.Adquirida())
         return TResultadoComparacao::Ocupada;
     FUltimaProva = {};
-    if (!Abrir(arquivoOrigem, arquivoDestino))
+    if (!Abrir(arquivoOrigem, arquivoDestino, TAcessoArquivo::Leitura))
         return TResultadoComparacao::Abandonada;
     const TLogComando log(FAcompanhamento, TArquivoLog::TComando::Comparacao, ConexaoOrigem,
                           ConexaoDestino);
@@ -204,9 +210,21 @@ TResultadoComparacao TMigracao::Comparar(const std::string& arquivoOrigem,
         const bool iguais = ProvarResultado(FProva.TabelasCopiadas(FPassosTabelas.Excecoes()), {});
         return iguais ? TResultadoComparacao::Iguais : TResultadoComparacao::Diferentes;
     } catch (const std::exception& erro) {
+        if (FCancelamento.Solicitado()) {
+            RegistrarInterrupcao(TEtapaParada::Comparacao);
+            return TResultadoComparacao::Interrompida;
+        }
         RegistrarErro(erro, TMomentoFalha::Verificacao);
         return TResultadoComparacao::Falhou;
     }
+}
+
+// The check of the pair, stopped mid-statement by a stop request: it only reads.
+std::vector<TProblemaVerificacao> TMigracao::VerificarPar(bool silenciosa)
+{
+    const TConexao::TEscopoInterrompivel origem(ConexaoOrigem, FCancelamento);
+    const TConexao::TEscopoInterrompivel destino(ConexaoDestino, FCancelamento);
+    return FVerificacaoPar.Verificar(silenciosa);
 }
 
 // The proof of the destination against the source, logged: one line per difference, or the
@@ -215,7 +233,16 @@ bool TMigracao::ProvarResultado(const std::vector<std::string>& tabelas,
                                 const std::vector<std::string>& mantidas)
 {
     FAcompanhamento.AdicionarLog("Conferindo o DESTINO com a ORIGEM...");
-    FUltimaProva = FProva.Provar(tabelas, mantidas);
+    TResultadoProva prova;
+    {
+        // The proof only reads: a stop ends it mid-statement.
+        const TConexao::TEscopoInterrompivel origem(ConexaoOrigem, FCancelamento);
+        const TConexao::TEscopoInterrompivel destino(ConexaoDestino, FCancelamento);
+        prova = FProva.Provar(tabelas, mantidas);
+    }
+    // A digest the stop cut short reads as a table that differs: the stop is what happened.
+    FCancelamento.Verificar();
+    FUltimaProva = std::move(prova);
     const std::vector<std::string> diferencas = FUltimaProva.Linhas();
     for (const std::string& diferenca : diferencas)
         FAcompanhamento.AdicionarLog(diferenca);
@@ -225,6 +252,37 @@ bool TMigracao::ProvarResultado(const std::vector<std::string>& tabelas,
                                  std::to_string(FUltimaProva.Tabelas.size()) +
                                  " tabelas iguais às da ORIGEM.");
     return true;
+}
+
+void TMigracao::RegistrarInterrupcao(TEtapaParada etapa)
+{
+    FAcompanhamento.AdicionarResultado(LinhaInterrupcao(etapa, FMotivoParada.load()));
+}
+
+std::string TMigracao::LinhaInterrupcao(TEtapaParada etapa, TMotivoParada motivo)
+{
+    const std::string por = motivo == TMotivoParada::CtrlC ? "pelo usuário (Ctrl+C)"
+                            : motivo == TMotivoParada::Termino
+                                ? "por um pedido de término do processo (SIGTERM)"
+                                : "pelo usuário";
+    switch (etapa) {
+    case TEtapaParada::Verificacao:
+        return "Verificação interrompida " + por + ". Nada foi alterado.";
+    case TEtapaParada::Comparacao:
+        return "Comparação interrompida " + por + ". Nada foi alterado.";
+    case TEtapaParada::AntesDaImportacao:
+        return "Importação interrompida " + por +
+               " antes de alterar os bancos de dados. Nada foi alterado.";
+    case TEtapaParada::Conferencia:
+        return "Importação interrompida " + por +
+               " durante a conferência. Todas as linhas foram copiadas, mas o DESTINO não foi "
+               "conferido com a ORIGEM; a próxima importação nele, ou --comparar na linha de "
+               "comando, o confere.";
+    case TEtapaParada::Importacao:
+        break;
+    }
+    return "Importação interrompida " + por +
+           ". O banco de dados de DESTINO ficou incompleto; a próxima importação nele o completa.";
 }
 
 // The log turns red and ends with the error line: what happened and what to do, in plain
@@ -245,13 +303,14 @@ void TMigracao::RegistrarErro(const std::exception& erro, TMomentoFalha momento)
 // versions compared. False when the command was abandoned with a message. Both paths are made
 // absolute first, so that the checks, the record of pending keys and the server all see the one
 // file the caller named.
-bool TMigracao::Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino)
+bool TMigracao::Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino,
+                      TAcessoArquivo acesso)
 {
     FCancelamento.Limpar();
     FAcompanhamento.ZerarCronometro();
     const std::string origem = CaminhoAbsoluto(arquivoOrigem);
     const std::string destino = CaminhoAbsoluto(arquivoDestino);
-    if (!ValidarArquivos(origem, destino))
+    if (!ValidarArquivos(origem, destino, acesso))
         return false;
     ConexaoOrigem.DefinirBanco(origem);
     ConexaoDestino.DefinirBanco(destino);
@@ -267,9 +326,10 @@ bool TMigracao::Abrir(const std::string& arquivoOrigem, const std::string& arqui
 }
 
 // The texts are compared first, then the files they name: two texts for one file would make
-// the run empty the very database it copies from.
+// the run empty the very database it copies from. Then the user's rights on each file: the
+// server, which opens them, would not ask.
 bool TMigracao::ValidarArquivos(const std::string& arquivoOrigem,
-                                const std::string& arquivoDestino)
+                                const std::string& arquivoDestino, TAcessoArquivo acesso)
 {
     IRelatorioMigracao& relatorio = FAcompanhamento.Relatorio();
     if (arquivoOrigem.empty()) {
@@ -284,6 +344,12 @@ bool TMigracao::ValidarArquivos(const std::string& arquivoOrigem,
         relatorio.Abandonar("Banco de dados de ORIGEM e DESTINO não podem ser iguais.", true);
         return false;
     }
+    for (const auto& [arquivo, papel] :
+         {std::pair{&arquivoOrigem, "ORIGEM"}, std::pair{&arquivoDestino, "DESTINO"}})
+        if (const std::string recusa = RecusaAcesso(*arquivo, papel, acesso); !recusa.empty()) {
+            relatorio.Abandonar(recusa, true);
+            return false;
+        }
     return true;
 }
 
@@ -299,7 +365,7 @@ void TMigracao::ExecutarPassos()
     passo([this] { FChavesEstrangeiras.ExcluirChavesEstrangeiras(); });
     ConexaoDestino.Commit();
     FAcompanhamento.Avancar(TBarra::Total);
-    if (const std::string aviso = FEscritaForcada.Suspender(); !aviso.empty())
+    for (const std::string& aviso : FEscritaForcada.Suspender())
         FAcompanhamento.AdicionarLog(aviso);
     passo([this] { FPassosTabelas.CarregarTabelas(); });
     passo([this] {
@@ -340,6 +406,7 @@ void TMigracao::ExecutarPassos()
     if (!falhas.empty())
         throw std::runtime_error(Juntar(falhas, "\r\n"));
     FCancelamento.Verificar();
+    FEtapa = TEtapaParada::Conferencia;
     const TListaTextos& tabelas = FPassosTabelas.Tabelas();
     std::vector<std::string> mantidas;
     for (const TVereditoTabela& veredito : FPassosTabelas.Mantidas())
@@ -377,8 +444,11 @@ void TMigracao::ManterEscritaForcada(bool manter) noexcept
     FEscritaForcada.DefinirManter(manter);
 }
 
-void TMigracao::SolicitarParada() noexcept
+void TMigracao::SolicitarParada(TMotivoParada motivo) noexcept
 {
+    // The first request names the stop.
+    if (!FCancelamento.Solicitado())
+        FMotivoParada.store(motivo);
     FCancelamento.Solicitar();
 }
 

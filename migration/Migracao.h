@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AcessoArquivo.h"
 #include "AcompanhamentoMigracao.h"
 #include "Cancelamento.h"
 #include "Conexao.h"
@@ -50,6 +51,20 @@ enum class TResultadoComparacao {
     Diferentes, // one log line per difference before the closing line
     Falhou,     // the comparison could not finish: the log ends with the error line, red
     Ocupada,    // a run or a check of this engine was under way; nothing was done
+    Interrompida, // stopped by the operator: the log ends with the stop's line
+};
+
+// Who asked a command to stop: the operator in the window, Ctrl+C on the command line, or a
+// request to end the process (SIGTERM). The stop's line says which.
+enum class TMotivoParada { Usuario, CtrlC, Termino };
+
+// Where a command was when it stopped: the stop's line says what that left.
+enum class TEtapaParada {
+    Verificacao,       // the check of a pair
+    Comparacao,        // the comparison of a pair
+    AntesDaImportacao, // a run's check, before anything changed
+    Importacao,        // a run's steps, the destination part way
+    Conferencia,       // a run's proof, every row copied
 };
 
 // The migration engine: what the main window owns for a run (the two connections, the
@@ -106,8 +121,10 @@ public:
 
     // Asks a run under way to stop at its next safe point (between two statements or two
     // batches of a row copy); the run then ends as Interrompida with the stop's own line,
-    // whatever the statement under way reported on its way out.
-    void SolicitarParada() noexcept;
+    // whatever the statement under way reported on its way out. A check, a comparison and a
+    // run's proof, which change nothing, stop at once: the server cancels their statement.
+    // From any thread but a signal handler.
+    void SolicitarParada(TMotivoParada motivo = TMotivoParada::Usuario) noexcept;
     bool EmExecucao() const noexcept;
 
     // The bars as the engine last set them.
@@ -117,12 +134,9 @@ public:
     // the rows of the copy.
     TSituacaoExecucao Situacao() const;
 
-    // The last line of a stopped run or check.
-    static constexpr const char* LinhaInterrupcao =
-        "Importação interrompida pelo usuário. O banco de dados de DESTINO ficou incompleto; a "
-        "próxima importação nele o completa.";
-    static constexpr const char* LinhaInterrupcaoVerificacao =
-        "Verificação interrompida pelo usuário. Nada foi alterado.";
+    // The last line of a command stopped there for that reason.
+    static std::string LinhaInterrupcao(TEtapaParada etapa,
+                                        TMotivoParada motivo = TMotivoParada::Usuario);
 
     // The statements of the foreign keys a run dropped from that destination and that were
     // not recreated (a run that ended between dropping and recreating them, or keys that
@@ -134,16 +148,22 @@ public:
     static std::string ArquivoChavesPendentes(const std::string& arquivoDestino);
 
 private:
-    bool Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino);
+    bool Abrir(const std::string& arquivoOrigem, const std::string& arquivoDestino,
+               TAcessoArquivo acesso);
     void RegistrarErro(const std::exception& erro, TMomentoFalha momento);
-    bool ValidarArquivos(const std::string& arquivoOrigem, const std::string& arquivoDestino);
+    bool ValidarArquivos(const std::string& arquivoOrigem, const std::string& arquivoDestino,
+                         TAcessoArquivo acesso);
     void ExecutarPassos();
     void RegistrarResumo();
     bool ProvarResultado(const std::vector<std::string>& tabelas,
                          const std::vector<std::string>& mantidas);
+    std::vector<TProblemaVerificacao> VerificarPar(bool silenciosa);
+    void RegistrarInterrupcao(TEtapaParada etapa);
 
     TAcompanhamentoMigracao FAcompanhamento;
     TCancelamento FCancelamento;
+    std::atomic<TMotivoParada> FMotivoParada{TMotivoParada::Usuario};
+    TEtapaParada FEtapa = TEtapaParada::Importacao;
     std::atomic<bool> FEmExecucao{false};
     bool FDispensarVerificacao = false;
     TConexao ConexaoOrigem;

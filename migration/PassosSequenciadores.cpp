@@ -126,17 +126,17 @@ void TPassosSequenciadores::CriarSequenciadores()
         const std::int64_t valor = sqlValorSequenciador.Campo(0).ComoInteiro64();
         sqlValorSequenciador.Fechar();
 
-        // A new sequence already stands at 0; one that stayed has a value of its own.
-        if (mantido || valor > 0) {
-            const std::int64_t incremento =
-                mantido && FVersaoServidor >= 4
-                    ? ValorUnico(FContexto.ConexaoDestino,
-                                 "select RDB$GENERATOR_INCREMENT from RDB$GENERATORS "
-                                 "where RDB$GENERATOR_NAME = " + LiteralSql(nome))
-                    : 1;
-            FContexto.ConexaoDestino.Executar("alter sequence " + NomeSql(nome) +
-                                              Reinicio(valor, incremento));
-        }
+        // Every one restarts at the source's value, 0 and below included: where a new
+        // sequence stands depends on the server's version, and one that stayed has a value of
+        // its own.
+        const std::int64_t incremento =
+            mantido && FVersaoServidor >= 4
+                ? ValorUnico(FContexto.ConexaoDestino,
+                             "select RDB$GENERATOR_INCREMENT from RDB$GENERATORS "
+                             "where RDB$GENERATOR_NAME = " + LiteralSql(nome))
+                : 1;
+        FContexto.ConexaoDestino.Executar("alter sequence " + NomeSql(nome) +
+                                          Reinicio(valor, incremento));
         acompanhamento.Avancar(TBarra::Atual);
     }
     sqlSequenciadores.Fechar();

@@ -211,6 +211,9 @@ std::vector<TProblemaVerificacao> TVerificacaoPar::VerificarLendo()
     avancar(TBarra::Atual);
     avancar(TBarra::Total);
 
+    // A statement the stop cut short may have read as a problem found: the stop is what
+    // happened.
+    FContexto.Cancelamento.Verificar();
     std::stable_sort(problemas.begin(), problemas.end(),
                      [](const TProblemaVerificacao& a, const TProblemaVerificacao& b) {
                          return a.Tabela < b.Tabela;

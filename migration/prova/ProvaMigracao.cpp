@@ -402,8 +402,8 @@ TResultadoProva TProvaMigracao::Provar(const std::vector<std::string>& tabelas,
     return resultado;
 }
 
-// Every user sequence of the source exists in the destination at the source's value; a
-// sequence the source has at 0 or below is left at the destination's initial value by a run.
+// Every user sequence of the source exists in the destination at the source's value, 0 and
+// below included.
 std::vector<std::string> TProvaMigracao::ConferirSequenciadores()
 {
     const auto [origem, destino] = NosDoisLados(FOrigem, FDestino, [](TConexao& c, TLado lado) {
@@ -420,7 +420,7 @@ std::vector<std::string> TProvaMigracao::ConferirSequenciadores()
         const auto achado = destino.find(nome);
         if (achado == destino.end())
             diferencas.push_back("Sequenciador " + nome + " ausente no DESTINO.");
-        else if (achado->second != valor && (valor > 0 || achado->second > 0))
+        else if (achado->second != valor)
             diferencas.push_back("Sequenciador " + nome + ": ORIGEM " + std::to_string(valor) +
                                  ", DESTINO " + std::to_string(achado->second) + ".");
     }

@@ -282,7 +282,7 @@ void TOrientacaoJanelaTest::StopFromTheWindowEndsWithItsOwnLine()
 
     QCOMPARE(rotuloDurante, QString("Parar"));
     const QStringList textos = Textos(f.LinhasLog());
-    QCOMPARE(textos.last(), QString(TMigracao::LinhaInterrupcao));
+    QCOMPARE(textos.last(), QString::fromStdString(TMigracao::LinhaInterrupcao(TEtapaParada::Importacao)));
     QVERIFY(textos.filter("Ocorreu um erro").isEmpty());
     QCOMPARE(f.Log()->palette().color(QPalette::Text), QApplication::palette().color(QPalette::Text));
     QCOMPARE(f.Iniciar()->text(), QString("Iniciar"));

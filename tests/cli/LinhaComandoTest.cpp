@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
+#include <pwd.h>
 #include <regex>
 #include <spawn.h>
 #include <csignal>
@@ -36,11 +38,48 @@ std::string Ler(const std::string& caminho)
     return texto.str();
 }
 
+// When to send a signal to the command line, and which: as soon as the condition holds on
+// what its log shows so far (the process's id given, for a look at the server).
+struct TSinalTeste {
+    std::function<bool(const std::string& saida, pid_t processo)> Quando;
+    int Sinal = SIGINT;
+};
+
+// The command's attachments to the database: how many statements of theirs the server is
+// running now whose text contains the mark (any statement, for an empty mark).
+std::int64_t InstrucoesEmCurso(const std::string& banco, pid_t processo, const std::string& marca)
+{
+    TConexao conexao;
+    conexao.DefinirBanco(banco);
+    return Contar(conexao, "select count(*) from MON$STATEMENTS S join MON$ATTACHMENTS A on "
+                           "A.MON$ATTACHMENT_ID = S.MON$ATTACHMENT_ID where S.MON$STATE = 1 "
+                           "and A.MON$REMOTE_PID = " +
+                               std::to_string(processo) + " and S.MON$SQL_TEXT containing '" +
+                               marca + "'");
+}
+
+// A process that outlives its stop by this long did not stop: its statements are ended by the
+// server (its attachments dropped) and the process killed, so nothing runs on after the test.
+constexpr auto PrazoParada = std::chrono::seconds(60);
+
+void Encerrar(pid_t processo, const std::vector<std::string>& bancos)
+{
+    for (const std::string& banco : bancos) {
+        TConexao administrador;
+        administrador.DefinirBanco(banco);
+        administrador.Executar("delete from MON$ATTACHMENTS where MON$REMOTE_PID = " +
+                               std::to_string(processo));
+    }
+    kill(processo, SIGKILL);
+}
+
 // Runs the command line with these arguments, its two streams going to files (not a
-// terminal, so no progress line), in the given working folder or in this process's. With a
-// mark, Ctrl+C is sent to it as soon as its log shows a line that ends with it.
+// terminal, so no progress line), in the given working folder or in this process's, through
+// the given command when there is one (another user's rights, say). With a signal, it is sent
+// as soon as its condition holds.
 TExecucao Executar(const std::vector<std::string>& argumentos, const std::string& pasta = {},
-                   const std::string& interromperEm = {})
+                   const std::optional<TSinalTeste>& sinal = {},
+                   const std::vector<std::string>& atraves = {})
 {
     const std::string base = TBancoTeste::Pasta() + "/" + NomeTesteAtual();
     const std::string saida = base + ".saida";
@@ -51,23 +90,35 @@ TExecucao Executar(const std::vector<std::string>& argumentos, const std::string
     posix_spawn_file_actions_addopen(&acoes, 2, erros.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (!pasta.empty())
         posix_spawn_file_actions_addchdir_np(&acoes, pasta.c_str());
-    std::vector<char*> argv{const_cast<char*>(VOREL_CLI)};
+    std::vector<char*> argv;
+    for (const std::string& parte : atraves)
+        argv.push_back(const_cast<char*>(parte.c_str()));
+    argv.push_back(const_cast<char*>(VOREL_CLI));
     for (const std::string& argumento : argumentos)
         argv.push_back(const_cast<char*>(argumento.c_str()));
     argv.push_back(nullptr);
 
     TExecucao execucao;
     pid_t processo = 0;
-    const int erro = posix_spawn(&processo, VOREL_CLI, &acoes, nullptr, argv.data(), environ);
+    const int erro = posix_spawn(&processo, argv.front(), &acoes, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&acoes);
     if (erro != 0)
         throw std::runtime_error("não foi possível iniciar " + std::string(VOREL_CLI));
     int estado = 0;
-    if (!interromperEm.empty()) {
+    if (sinal) {
         while (waitpid(processo, &estado, WNOHANG) == 0) {
-            const std::string lida = Ler(saida);
-            if (lida.find(interromperEm + "\n") != std::string::npos) {
-                kill(processo, SIGINT);
+            if (sinal->Quando(Ler(saida), processo)) {
+                kill(processo, sinal->Sinal);
+                const auto prazo = std::chrono::steady_clock::now() + PrazoParada;
+                while (waitpid(processo, &estado, WNOHANG) == 0) {
+                    if (std::chrono::steady_clock::now() > prazo) {
+                        ADD_FAILURE() << "o comando não parou em " << PrazoParada.count()
+                                      << " s depois do sinal";
+                        std::vector<std::string> bancos(argumentos.end() - 2, argumentos.end());
+                        Encerrar(processo, bancos);
+                    }
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                }
                 break;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -178,7 +229,7 @@ TEST(LinhaComandoTest, AjudaEmPortugues)
     EXPECT_NE(execucao.Saida.find("--descartar-chaves-pendentes ORIGEM DESTINO\n"),
               std::string::npos);
     EXPECT_NE(execucao.Saida.find("\n  4  "), std::string::npos);
-    EXPECT_NE(execucao.Saida.find("\n  5  interrompida com Ctrl+C; "), std::string::npos);
+    EXPECT_NE(execucao.Saida.find("\n  5  interrompida com Ctrl+C ou SIGTERM; "), std::string::npos);
     EXPECT_NE(execucao.Saida.find("--sem-verificacao ORIGEM DESTINO\n"), std::string::npos);
     EXPECT_NE(execucao.Saida.find("--manter-gravacao-forcada ORIGEM DESTINO\n"),
               std::string::npos);
@@ -577,30 +628,176 @@ TEST(LinhaComandoTest, CaminhoGuardaSeusBytes)
         << execucao.Erros;
 }
 
-// Ctrl+C stops the run wherever it comes, whatever the statement under way is told meanwhile:
-// the log ends with the stop's own line and the exit code is its own. The client library's own
-// reaction to the signal (shutting the connections down) must not turn it into a failure.
-class InterrupcaoTest : public ::testing::TestWithParam<std::string> {};
+// The server opens every file as its own user: the command line, run by a user who may not
+// read a database, or not write one that a run would change, refuses it before anything else,
+// naming the file and the right, and touches nothing. Root, who may do everything, runs the
+// command as nobody here, on files the server can reach.
+struct TCasoAcesso {
+    std::string Nome;
+    std::vector<std::string> Opcoes;
+    std::filesystem::perms Origem;
+    std::filesystem::perms Destino;
+    int Codigo;
+    std::string Recusa; // the right and the database, as the refusal names them
+};
 
-TEST_P(InterrupcaoTest, CtrlCTerminaComALinhaDaInterrupcao)
+void PrintTo(const TCasoAcesso& caso, std::ostream* saida)
 {
+    *saida << caso.Nome;
+}
+
+class AcessoTest : public ::testing::TestWithParam<TCasoAcesso> {};
+
+TEST_P(AcessoTest, RecusaOArquivoQueQuemExecutaNaoPodeUsar)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "só root executa o comando como outro usuário";
+    const TCasoAcesso& caso = GetParam();
+    TParMigracao par;
+    const auto origemAntes = Retrato(par.ConexaoOrigem);
+    const auto destinoAntes = Retrato(par.ConexaoDestino);
+    par.Desconectar();
+    namespace fs = std::filesystem;
+    // The server's own user keeps reading and writing them, as their owner.
+    const passwd* servidor = getpwnam("firebird");
+    ASSERT_NE(servidor, nullptr);
+    for (const auto& [banco, outros] : {std::pair{&par.Origem, caso.Origem},
+                                        std::pair{&par.Destino, caso.Destino}}) {
+        ASSERT_EQ(chown(banco->Caminho().c_str(), servidor->pw_uid, servidor->pw_gid), 0);
+        fs::permissions(banco->Caminho(), fs::perms::owner_read | fs::perms::owner_write | outros);
+    }
+
+    std::vector<std::string> argumentos = caso.Opcoes;
+    argumentos.push_back(par.Origem.Caminho());
+    argumentos.push_back(par.Destino.Caminho());
+    const TExecucao execucao = Executar(
+        argumentos, {}, {},
+        {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+    EXPECT_EQ(execucao.Codigo, caso.Codigo) << execucao.Saida << execucao.Erros;
+    if (!caso.Recusa.empty()) {
+        const std::string& arquivo =
+            caso.Recusa.ends_with("ORIGEM") ? par.Origem.Caminho() : par.Destino.Caminho();
+        EXPECT_EQ(execucao.Erros,
+                  "O usuário nobody não tem permissão de " + caso.Recusa + ": " + arquivo + "\n");
+        EXPECT_EQ(execucao.Saida, "");
+    }
+    EXPECT_EQ(Retrato(par.ConexaoOrigem), origemAntes);
+    EXPECT_EQ(Retrato(par.ConexaoDestino), destinoAntes);
+}
+
+constexpr auto SoLer = std::filesystem::perms::others_read;
+constexpr auto LerEGravar = std::filesystem::perms::others_read | std::filesystem::perms::others_write;
+constexpr auto Nada = std::filesystem::perms::none;
+
+INSTANTIATE_TEST_SUITE_P(
+    LinhaComando, AcessoTest,
+    ::testing::Values(
+        TCasoAcesso{"ImportacaoOrigemIlegivel", {}, Nada, LerEGravar, 2,
+                    "leitura no arquivo do banco de dados de ORIGEM"},
+        TCasoAcesso{"ImportacaoDestinoSoLeitura", {}, LerEGravar, SoLer, 2,
+                    "escrita no arquivo do banco de dados de DESTINO"},
+        // The run sets the source's NULL yes/no values to 'N'.
+        TCasoAcesso{"ImportacaoOrigemSoLeitura", {}, SoLer, LerEGravar, 2,
+                    "escrita no arquivo do banco de dados de ORIGEM"},
+        TCasoAcesso{"VerificacaoDestinoIlegivel", {"--verificar"}, SoLer, Nada, 2,
+                    "leitura no arquivo do banco de dados de DESTINO"},
+        TCasoAcesso{"ComparacaoOrigemIlegivel", {"--comparar"}, Nada, SoLer, 2,
+                    "leitura no arquivo do banco de dados de ORIGEM"},
+        // Reading is all a comparison needs: it runs, and finds the fresh pair different.
+        TCasoAcesso{"ComparacaoSoLeitura", {"--comparar"}, SoLer, SoLer, 1, ""}),
+    [](const auto& info) { return info.param.Nome; });
+
+// Ctrl+C, or a request to end the process (SIGTERM), stops a command wherever it comes,
+// whatever the statement under way is told meanwhile: the log ends with the stop's own line,
+// naming the signal, then the line that says where it was kept, and the exit code is its own.
+// The client library's own reaction to the signal (shutting the connections down) must not
+// turn it into a failure. A check, a comparison and a run's proof only read: the stop ends the
+// statement under way on the server. The check meets a condition the server would take hours
+// to evaluate, and is signalled once the server runs it, so only that can end it.
+struct TCasoInterrupcao {
+    std::string Nome;
+    std::vector<std::string> Opcoes;
+    bool CondicaoSemFim = false; // the destination's CHECK on LANCAMENTOS that the check evaluates
+    std::string Linha;           // the log line after which the signal goes
+    std::string Instrucao;       // and, when not empty, a statement of the command under way
+    int Sinal = SIGINT;
+    TEtapaParada Etapa = TEtapaParada::Importacao;
+};
+
+void PrintTo(const TCasoInterrupcao& caso, std::ostream* saida)
+{
+    *saida << caso.Nome;
+}
+
+class InterrupcaoTest : public ::testing::TestWithParam<TCasoInterrupcao> {};
+
+TEST_P(InterrupcaoTest, TerminaComALinhaDaInterrupcao)
+{
+    const TCasoInterrupcao& caso = GetParam();
     TParMigracao par;
     par.Origem.ExecutarScript(OrigemGrande);
-    par.Destino.ExecutarScript(TabelaGrande);
+    // The comparison reads LANCAMENTOS's rows on both sides, as a run leaves them.
+    par.Destino.ExecutarScript(caso.Etapa == TEtapaParada::Comparacao ? OrigemGrande
+                                                                      : std::string(TabelaGrande));
+    if (caso.CondicaoSemFim)
+        par.Destino.ExecutarScript(
+            "alter table LANCAMENTOS add constraint CK_LANCAMENTOS_LENTA check ((select "
+            "count(*) from LANCAMENTOS LENTO_A, LANCAMENTOS LENTO_B, LANCAMENTOS LENTO_C) >= 0);");
+    const auto origemAntes = Retrato(par.ConexaoOrigem);
+    const auto destinoAntes = Retrato(par.ConexaoDestino);
     par.Desconectar();
 
-    const TExecucao execucao = Executar({par.Origem.Caminho(), par.Destino.Caminho()}, {}, GetParam());
+    std::vector<std::string> argumentos = caso.Opcoes;
+    argumentos.push_back(par.Origem.Caminho());
+    argumentos.push_back(par.Destino.Caminho());
+    // A run's check logs nothing: its statement alone tells it is under way.
+    const std::string linha = " - " + caso.Linha + "\n";
+    const TSinalTeste sinal{[&](const std::string& saida, pid_t processo) {
+                                if (!caso.Linha.empty() && saida.find(linha) == std::string::npos)
+                                    return false;
+                                if (caso.Instrucao.empty())
+                                    return true;
+                                return InstrucoesEmCurso(par.Origem.Caminho(), processo,
+                                                         caso.Instrucao) +
+                                           InstrucoesEmCurso(par.Destino.Caminho(), processo,
+                                                             caso.Instrucao) >
+                                       0;
+                            },
+                            caso.Sinal};
+    const TExecucao execucao = Executar(argumentos, {}, sinal);
     EXPECT_EQ(execucao.Codigo, 5) << execucao.Saida << execucao.Erros;
     const auto linhas = LinhasDoLog(execucao.Saida);
     ASSERT_FALSE(linhas.empty());
-    EXPECT_EQ(linhas.back().substr(11), TMigracao::LinhaInterrupcao) << execucao.Saida;
+    EXPECT_EQ(linhas.back().substr(11),
+              TMigracao::LinhaInterrupcao(caso.Etapa, caso.Sinal == SIGTERM
+                                                          ? TMotivoParada::Termino
+                                                          : TMotivoParada::CtrlC))
+        << execucao.Saida;
     EXPECT_EQ(execucao.Saida.find("Ocorreu um erro"), std::string::npos) << execucao.Saida;
+    if (caso.Etapa != TEtapaParada::Importacao && caso.Etapa != TEtapaParada::Conferencia) {
+        EXPECT_EQ(Retrato(par.ConexaoOrigem), origemAntes);
+        EXPECT_EQ(Retrato(par.ConexaoDestino), destinoAntes);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Momentos, InterrupcaoTest,
-                         ::testing::Values("Excluindo chaves estrangeiras...",
-                                           "Limpando tabela... LANCAMENTOS",
-                                           "Importando tabela... LANCAMENTOS"),
-                         [](const auto& info) { return "Linha" + std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(
+    Momentos, InterrupcaoTest,
+    ::testing::Values(
+        TCasoInterrupcao{"ExcluindoChaves", {}, false, "Excluindo chaves estrangeiras..."},
+        TCasoInterrupcao{"LimpandoTabela", {}, false, "Limpando tabela... LANCAMENTOS", "",
+                         SIGTERM},
+        TCasoInterrupcao{"ImportandoTabela", {}, false, "Importando tabela... LANCAMENTOS"},
+        TCasoInterrupcao{"Verificacao", {"--verificar"}, true, "Verificando tabela... LANCAMENTOS",
+                         "LENTO_A", SIGINT, TEtapaParada::Verificacao},
+        TCasoInterrupcao{"VerificacaoDaImportacao", {}, true, "", "LENTO_A", SIGTERM,
+                         TEtapaParada::AntesDaImportacao},
+        // A proof is under way as soon as it says so; a statement of it may end before a
+        // look at the server would find it.
+        TCasoInterrupcao{"Conferencia", {}, false, "Conferindo o DESTINO com a ORIGEM...", "",
+                         SIGINT, TEtapaParada::Conferencia},
+        TCasoInterrupcao{"Comparacao", {"--comparar"}, false,
+                         "Conferindo o DESTINO com a ORIGEM...", "", SIGTERM,
+                         TEtapaParada::Comparacao}),
+    [](const auto& info) { return info.param.Nome; });
 
 } // namespace

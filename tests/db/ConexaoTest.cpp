@@ -10,6 +10,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 
 namespace {
 
@@ -158,6 +160,27 @@ TEST_F(ConexaoTest, TransacaoExplicitaSoTerminaPorCommitOuRollback)
     FConexao.Executar("delete from ICMS");
     FConexao.Commit();
     EXPECT_EQ(Contar(outra, "ICMS"), 0);
+}
+
+// Work nobody committed (a copy that failed half way, say) never outlives the connection,
+// however it ends.
+TEST_F(ConexaoTest, TransacaoAbertaEhDesfeitaQuandoAConexaoTermina)
+{
+    const std::vector<std::pair<const char*, std::function<void(std::optional<TConexao>&)>>>
+        finais = {
+            {"destruída", [](std::optional<TConexao>& conexao) { conexao.reset(); }},
+            {"desconectada", [](std::optional<TConexao>& conexao) { conexao->Desconectar(); }},
+            {"apontada para outro banco",
+             [this](std::optional<TConexao>& conexao) { conexao->DefinirBanco(FBanco.Caminho()); }},
+        };
+    for (const auto& [nome, terminar] : finais) {
+        std::optional<TConexao> conexao(std::in_place);
+        conexao->DefinirBanco(FBanco.Caminho());
+        conexao->IniciarTransacao();
+        conexao->Executar("delete from ICMS");
+        terminar(conexao);
+        EXPECT_EQ(Contar(FConexao, "ICMS"), 2) << nome;
+    }
 }
 
 TEST_F(ConexaoTest, AnexoDerrubadoPeloServidorEhRefeitoNaProximaOperacao)

@@ -113,8 +113,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.Nome); });
 
 // What a killed run leaves: forced writes off and recorded in the destination. The record
-// travels with the file: on the file moved, the comparison names them, and the next run turns
-// them on and keeps nothing of the record.
+// travels with the file: on the file moved, the comparison names them, and the next run says
+// what they mean for the file and how to validate it, turns them on and keeps nothing of the
+// record.
 TEST(EscritaForcadaRegistroTest, DeixadaDesligadaPorExecucaoMortaEhApontadaERelegada)
 {
     TParMigracao par;
@@ -137,6 +138,14 @@ TEST(EscritaForcadaRegistroTest, DeixadaDesligadaPorExecucaoMortaEhApontadaERele
 
     ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), movido), TResultadoMigracao::Concluida)
         << relatorio.Linhas.back();
+    const auto textos = relatorio.Textos();
+    const auto aviso = std::find_if(textos.begin(), textos.end(), [](const std::string& texto) {
+        return texto.rfind("Atenção: a importação anterior neste DESTINO terminou com a gravação "
+                           "forçada (forced writes) desligada. Se o computador perdeu energia",
+                           0) == 0;
+    });
+    ASSERT_NE(aviso, textos.end()) << ::testing::PrintToString(textos);
+    EXPECT_TRUE(aviso->ends_with("gfix -v -full " + movido)) << *aviso;
     TConexao destino;
     destino.DefinirBanco(movido);
     EXPECT_TRUE(destino.EscritaForcada());

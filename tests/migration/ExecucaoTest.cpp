@@ -70,7 +70,7 @@ TEST(ExecucaoTest, ParadaSolicitadaTerminaNoProximoPontoSeguro)
     EXPECT_TRUE(emExecucao);
     EXPECT_EQ(segundoInicio, TResultadoMigracao::Ocupada);
     EXPECT_FALSE(migracao.EmExecucao());
-    EXPECT_EQ(relatorio.Textos().back(), TMigracao::LinhaInterrupcao);
+    EXPECT_EQ(relatorio.Textos().back(), TMigracao::LinhaInterrupcao(TEtapaParada::Importacao));
     EXPECT_EQ(relatorio.Textos().size(), 5u);
     EXPECT_FALSE(relatorio.EmVermelho);
     EXPECT_EQ(migracao.Posicao(TBarra::Total), 5);

@@ -132,7 +132,7 @@ TEST(ResumoMigracaoTest, SemCopiaSemResumo)
               TResultadoMigracao::Interrompida);
     EXPECT_TRUE(relatorio.TextosResumo().empty());
     EXPECT_EQ(relatorio.Resumos, 1);
-    EXPECT_EQ(relatorio.Resultados.back().Linha, TMigracao::LinhaInterrupcao);
+    EXPECT_EQ(relatorio.Resultados.back().Linha, TMigracao::LinhaInterrupcao(TEtapaParada::Importacao));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "Cancelamento.h"
 #include "InspecaoBanco.h"
 #include "ListaTextos.h"
+#include "Migracao.h"
 #include "ParMigracao.h"
 #include "PassosSequenciadores.h"
 #include "RelatorioGravado.h"
@@ -12,9 +13,9 @@
 
 namespace {
 
-// The destination ends with every source sequence at the source's value, also beyond 32 bits
-// and also where a destination trigger or procedure uses the sequence, which the server will
-// not drop; a destination-only sequence goes unless something uses it.
+// The destination ends with every source sequence at the source's value, also beyond 32 bits,
+// also at 0 or below, and also where a destination trigger or procedure uses the sequence,
+// which the server will not drop; a destination-only sequence goes unless something uses it.
 TEST(SequenciadoresTest, DestinoTerminaComAsSequenciasDaOrigem)
 {
     TParMigracao par;
@@ -22,6 +23,8 @@ TEST(SequenciadoresTest, DestinoTerminaComAsSequenciasDaOrigem)
 create sequence SO_ORIGEM;
 alter sequence SO_ORIGEM restart with 1500;
 create sequence ZERADA;
+create sequence NEGATIVA;
+alter sequence NEGATIVA restart with -7;
 )");
     par.Destino.ExecutarScript(R"(
 create sequence SO_DESTINO;
@@ -40,6 +43,7 @@ alter sequence PEDIDO restart with 3;
 )");
     const auto origem = Sequencias(par.ConexaoOrigem);
     ASSERT_EQ(origem.at("PEDIDO"), 5000000000);
+    ASSERT_EQ(origem.at("NEGATIVA"), -7);
     par.Desconectar();
 
     TRelatorioGravado relatorio;
@@ -69,6 +73,39 @@ alter sequence PEDIDO restart with 3;
     EXPECT_EQ(acompanhamento.Posicao(TBarra::Atual), static_cast<int>(origem.size()));
     EXPECT_EQ(acompanhamento.Maximo(TBarra::Atual), static_cast<int>(origem.size()));
     EXPECT_EQ(acompanhamento.Posicao(TBarra::Total), 2);
+}
+
+// The proof holds every sequence to the source's exact value, 0 and below included.
+TEST(SequenciadoresTest, ProvaComparaOValorExato)
+{
+    TParMigracao par;
+    par.Origem.ExecutarScript(R"(
+create sequence NEGATIVA;
+alter sequence NEGATIVA restart with -5;
+create sequence ZERADA;
+create sequence NEGATIVA_IGUAL;
+alter sequence NEGATIVA_IGUAL restart with -3;
+)");
+    par.Destino.ExecutarScript(R"(
+create sequence NEGATIVA;
+create sequence ZERADA;
+alter sequence ZERADA restart with 3;
+create sequence NEGATIVA_IGUAL;
+alter sequence NEGATIVA_IGUAL restart with -3;
+)");
+    par.Desconectar();
+
+    TRelatorioGravado relatorio;
+    TMigracao migracao(relatorio);
+    ASSERT_EQ(migracao.Comparar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoComparacao::Diferentes);
+    std::vector<std::string> sequenciadores;
+    for (const std::string& linha : migracao.UltimaProva().OutrasDiferencas)
+        if (linha.find("NEGATIVA") != std::string::npos || linha.find("ZERADA") != std::string::npos)
+            sequenciadores.push_back(linha);
+    EXPECT_EQ(sequenciadores,
+              (std::vector<std::string>{"Sequenciador NEGATIVA: ORIGEM -5, DESTINO 0.",
+                                        "Sequenciador ZERADA: ORIGEM 0, DESTINO 3."}));
 }
 
 // After the copy an identity column of a copied table goes on from the source's current value,
