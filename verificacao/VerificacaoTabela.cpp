@@ -60,12 +60,13 @@ std::string UmaLinha(const std::string& texto)
 }
 
 // The sources are read as bytes (OCTETS): the server keeps them in UTF-8, and a character
-// WIN1252 lacks would make the connection refuse the whole list.
+// WIN1252 lacks would make the connection refuse the whole list. Not as blobs: the server
+// converts a text blob to the connection's set as it is read, whatever it was cast to.
 const char* const SQLChecks =
     "  select trim(RC.RDB$RELATION_NAME) as TABELA,\r\n"
     "         trim(RC.RDB$CONSTRAINT_NAME) as NOME,\r\n"
     "         cast(null as varchar(63) character set UNICODE_FSS) as COLUNA,\r\n"
-    "         cast(T.RDB$TRIGGER_SOURCE as blob sub_type text character set OCTETS) as FONTE\r\n"
+    "         cast(T.RDB$TRIGGER_SOURCE as varchar(32765) character set OCTETS) as FONTE\r\n"
     "    from RDB$RELATION_CONSTRAINTS RC\r\n"
     "    join RDB$CHECK_CONSTRAINTS CC\r\n"
     "      on CC.RDB$CONSTRAINT_NAME = RC.RDB$CONSTRAINT_NAME\r\n"
@@ -76,7 +77,7 @@ const char* const SQLChecks =
     "     and T.RDB$TRIGGER_SOURCE is not null\r\n"
     "   union all\r\n"
     "  select trim(RF.RDB$RELATION_NAME), trim(F.RDB$FIELD_NAME), trim(RF.RDB$FIELD_NAME),\r\n"
-    "         cast(F.RDB$VALIDATION_SOURCE as blob sub_type text character set OCTETS)\r\n"
+    "         cast(F.RDB$VALIDATION_SOURCE as varchar(32765) character set OCTETS)\r\n"
     "    from RDB$RELATION_FIELDS RF\r\n"
     "    join RDB$FIELDS F\r\n"
     "      on F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE\r\n"
