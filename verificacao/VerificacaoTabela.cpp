@@ -271,7 +271,9 @@ private:
             if (FTabela.Checks.empty())
                 throw;
             semMudanca.clear();
-            problemas = ExecutarPasso({}, semMudanca);
+            problemas.clear();
+            if (!FConversoes.empty())
+                problemas = ExecutarPasso({}, semMudanca);
             for (const TRestricaoCheck& check : FTabela.Checks)
                 problemas.push_back(AvaliarSozinha(check));
         }
@@ -290,6 +292,8 @@ private:
         try {
             return ExecutarPasso({check}, semMudanca).back();
         } catch (const EBancoDados& erro) {
+            if (erro.PerdaDeConexao())
+                throw;
             return Problema(false, check.Alvo(),
                             "condição que a verificação não pôde avaliar: " +
                                 UmaLinha(check.Fonte) + " (" + UmaLinha(erro.what()) + ")");
