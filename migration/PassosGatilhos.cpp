@@ -56,8 +56,8 @@ void TPassosGatilhos::DesativarGatilhos()
 {
     TConexao& destino = FContexto.ConexaoDestino;
     TRegistroChavesPendentes registro(destino);
-    const std::vector<std::string> registrados = registro.Ler().Gatilhos;
-    const std::set<std::string> nossos(registrados.begin(), registrados.end());
+    const TLeituraChavesPendentes leitura = registro.Ler();
+    const std::set<std::string> nossos(leitura.Gatilhos.begin(), leitura.Gatilhos.end());
     TConsulta consulta(&destino, std::string("select trim(RDB$TRIGGER_NAME), "
                                              "trim(RDB$RELATION_NAME), RDB$TRIGGER_INACTIVE "
                                              "from RDB$TRIGGERS where ") +
@@ -72,7 +72,10 @@ void TPassosGatilhos::DesativarGatilhos()
         else
             desligados.push_back(nome);
     }
-    registro.GravarGatilhos(desligados);
+    // A damaged record is left as it is for the step that drops the keys, which refuses it or
+    // puts it aside; only then could the triggers be written to it.
+    if (leitura.Danos.empty())
+        registro.Gravar(leitura.Chaves, leitura.Indices, leitura.EscritaForcada, desligados);
     static const std::string sql = SQLAlterarGatilhos("inactive");
     Executar("Desativando gatilhos...", sql);
 }

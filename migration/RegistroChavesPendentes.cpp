@@ -372,12 +372,6 @@ void TRegistroChavesPendentes::GravarEscritaForcada(bool escritaForcada)
     Gravar(leitura.Chaves, leitura.Indices, escritaForcada, leitura.Gatilhos);
 }
 
-void TRegistroChavesPendentes::GravarGatilhos(const std::vector<std::string>& gatilhos)
-{
-    const TLeituraChavesPendentes leitura = Ler();
-    Gravar(leitura.Chaves, leitura.Indices, leitura.EscritaForcada, gatilhos);
-}
-
 void TRegistroChavesPendentes::Gravar(const std::vector<TChaveEstrangeira>& chaves,
                                       const std::vector<TIndicePendente>& indices,
                                       bool escritaForcada, const std::vector<std::string>& gatilhos)

@@ -58,12 +58,11 @@ public:
     void Gravar(const std::vector<TChaveEstrangeira>& chaves,
                 const std::vector<TIndicePendente>& indices, bool escritaForcada,
                 const std::vector<std::string>& gatilhos);
-    // Replaces the keys, the indexes, the forced writes or the triggers, keeping what the
-    // record holds of the others.
+    // Replaces the keys, the indexes or the forced writes, keeping what the record holds of
+    // the others.
     void GravarChaves(const std::vector<TChaveEstrangeira>& chaves);
     void GravarIndices(const std::vector<TIndicePendente>& indices);
     void GravarEscritaForcada(bool escritaForcada);
-    void GravarGatilhos(const std::vector<std::string>& gatilhos);
     // One key exists again, or one index is active again: its row goes (the file is brought
     // up to date by the next Gravar).
     void Remover(const TChaveEstrangeira& chave);
