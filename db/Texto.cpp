@@ -82,6 +82,12 @@ std::string ConverterParaBanco(std::string_view utf8)
     return saida;
 }
 
+bool RepresentavelNoBanco(std::string_view utf8)
+{
+    std::string saida;
+    return Ascii(utf8) || ParaBanco().Converter(utf8, saida, nullptr);
+}
+
 std::string ConverterDoBanco(std::string_view win1252)
 {
     if (Ascii(win1252))

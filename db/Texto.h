@@ -9,6 +9,9 @@
 // UTF-8 to WIN1252; a character WIN1252 cannot hold fails with EBancoDados.
 std::string ConverterParaBanco(std::string_view utf8);
 
+// Whether WIN1252 holds every character of the UTF-8 text.
+bool RepresentavelNoBanco(std::string_view utf8);
+
 // WIN1252 to UTF-8; a byte WIN1252 leaves undefined fails with EBancoDados.
 std::string ConverterDoBanco(std::string_view win1252);
 

@@ -309,7 +309,7 @@ void TPassosChavesEstrangeiras::ExcluirChavesEstrangeiras()
     if (FDescartar)
         registro.GuardarArquivoDanificado();
     // Recorded before the first key goes, so that no way of ending the run can lose one.
-    registro.Gravar(FChaves, indices, registrado.EscritaForcada);
+    registro.Gravar(FChaves, indices, registrado.EscritaForcada, registrado.Gatilhos);
     for (const TChaveEstrangeira& chave : existentes) {
         FContexto.Cancelamento.Verificar();
         FContexto.ConexaoDestino.Executar(chave.SQLExcluir());

@@ -15,6 +15,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <set>
 #include <stdexcept>
 
@@ -162,6 +163,14 @@ bool EhEscritaForcada(const QJsonObject& objeto)
     return objeto["tipo"].toString() == "escritaForcada";
 }
 
+// A trigger's row: under the catalogue's table of triggers, which no key or index names.
+const char* const TabelaGatilhos = "RDB$TRIGGERS";
+
+bool EhGatilho(const QJsonObject& objeto)
+{
+    return objeto["tipo"].toString() == "gatilho";
+}
+
 bool DeJson(const QJsonValue& valor, TIndicePendente& indice, std::string& motivo)
 {
     if (!valor.isObject()) {
@@ -275,6 +284,14 @@ TLeituraChavesPendentes TRegistroChavesPendentes::LerArquivo(const std::string& 
     if (!escritaForcada.isUndefined() && !escritaForcada.isBool())
         return danoComNomes("\"escritaForcada\" não é verdadeiro nem falso");
     lidas.EscritaForcada = escritaForcada.toBool();
+    const QJsonValue gatilhos = documento.object().value("gatilhos");
+    if (!gatilhos.isUndefined() && !gatilhos.isArray())
+        return dano("\"gatilhos\" não é uma lista");
+    for (const QJsonValue& gatilho : gatilhos.toArray()) {
+        if (!gatilho.isString() || gatilho.toString().isEmpty())
+            return dano("\"gatilhos\" com um nome vazio");
+        lidas.Gatilhos.push_back(gatilho.toString().toStdString());
+    }
     return lidas;
 }
 
@@ -307,6 +324,11 @@ TLeituraChavesPendentes TRegistroChavesPendentes::Ler()
                 leitura.EscritaForcada = true;
                 continue;
             }
+            if (!documento.isNull() && EhGatilho(documento.object()) &&
+                tabela == TabelaGatilhos) {
+                leitura.Gatilhos.push_back(nome);
+                continue;
+            }
             const bool ehIndice = !documento.isNull() && EhIndice(documento.object());
             std::string motivo;
             if (documento.isNull())
@@ -323,10 +345,11 @@ TLeituraChavesPendentes TRegistroChavesPendentes::Ler()
                 AcrescentarChave(leitura, achadas, std::move(chave));
             else {
                 // An index's row is told by the statement the record writes for it, the
-                // forced writes' by its names.
+                // forced writes' and the triggers' by their names.
                 if (!ehIndice && !tabela.empty() &&
                     consulta.Campo("SQL").ComoTexto().rfind("alter index ", 0) != 0 &&
-                    !(tabela == TabelaEscritaForcada && nome == NomeEscritaForcada))
+                    !(tabela == TabelaEscritaForcada && nome == NomeEscritaForcada) &&
+                    tabela != TabelaGatilhos)
                     leitura.Ilegiveis.push_back({tabela, nome, leitura.Danos.size()});
                 leitura.Danos.push_back(std::string("A tabela ") + Tabela +
                                         " do DESTINO, que registra as chaves estrangeiras "
@@ -345,6 +368,10 @@ TLeituraChavesPendentes TRegistroChavesPendentes::Ler()
         ilegivel.Dano += leitura.Danos.size();
         leitura.Ilegiveis.push_back(std::move(ilegivel));
     }
+    for (std::string& gatilho : arquivo.Gatilhos)
+        if (std::find(leitura.Gatilhos.begin(), leitura.Gatilhos.end(), gatilho) ==
+            leitura.Gatilhos.end())
+            leitura.Gatilhos.push_back(std::move(gatilho));
     for (std::string& dano : arquivo.Danos)
         leitura.Danos.push_back(std::move(dano));
     return leitura;
@@ -353,28 +380,28 @@ TLeituraChavesPendentes TRegistroChavesPendentes::Ler()
 void TRegistroChavesPendentes::GravarChaves(const std::vector<TChaveEstrangeira>& chaves)
 {
     const TLeituraChavesPendentes leitura = Ler();
-    Gravar(chaves, leitura.Indices, leitura.EscritaForcada);
+    Gravar(chaves, leitura.Indices, leitura.EscritaForcada, leitura.Gatilhos);
 }
 
 void TRegistroChavesPendentes::GravarIndices(const std::vector<TIndicePendente>& indices)
 {
     const TLeituraChavesPendentes leitura = Ler();
-    Gravar(leitura.Chaves, indices, leitura.EscritaForcada);
+    Gravar(leitura.Chaves, indices, leitura.EscritaForcada, leitura.Gatilhos);
 }
 
 void TRegistroChavesPendentes::GravarEscritaForcada(bool escritaForcada)
 {
     const TLeituraChavesPendentes leitura = Ler();
-    Gravar(leitura.Chaves, leitura.Indices, escritaForcada);
+    Gravar(leitura.Chaves, leitura.Indices, escritaForcada, leitura.Gatilhos);
 }
 
 void TRegistroChavesPendentes::Gravar(const std::vector<TChaveEstrangeira>& chaves,
                                       const std::vector<TIndicePendente>& indices,
-                                      bool escritaForcada)
+                                      bool escritaForcada, const std::vector<std::string>& gatilhos)
 {
     const bool existe = TabelaExiste();
-    if (chaves.empty() && indices.empty() && !escritaForcada) {
-        GravarArquivo(chaves, indices, escritaForcada);
+    if (chaves.empty() && indices.empty() && !escritaForcada && gatilhos.empty()) {
+        GravarArquivo(chaves, indices, escritaForcada, gatilhos);
         if (existe)
             ExcluirTabela();
         return;
@@ -403,12 +430,18 @@ void TRegistroChavesPendentes::Gravar(const std::vector<TChaveEstrangeira>& chav
                               " (TABELA, NOME, DEFINICAO) values (" +
                               LiteralSql(TabelaEscritaForcada) + ", " +
                               LiteralSql(NomeEscritaForcada) + ", '{\"tipo\":\"escritaForcada\"}')");
+        for (const std::string& gatilho : gatilhos)
+            FDestino.Executar(std::string("insert into ") + Tabela +
+                              " (TABELA, NOME, DEFINICAO, SQL) values (" +
+                              LiteralSql(TabelaGatilhos) + ", " + LiteralSql(gatilho) +
+                              ", '{\"tipo\":\"gatilho\"}', " +
+                              LiteralSql("alter trigger " + NomeSql(gatilho) + " active") + ")");
         FDestino.Commit();
     } catch (...) {
         FDestino.Rollback();
         throw;
     }
-    GravarArquivo(chaves, indices, escritaForcada);
+    GravarArquivo(chaves, indices, escritaForcada, gatilhos);
 }
 
 // With nobody else attached (the run refuses a destination in use) only the server's garbage
@@ -456,13 +489,14 @@ void TRegistroChavesPendentes::GuardarArquivoDanificado()
 
 void TRegistroChavesPendentes::GravarArquivo(const std::vector<TChaveEstrangeira>& chaves,
                                              const std::vector<TIndicePendente>& indices,
-                                             bool escritaForcada) const
+                                             bool escritaForcada,
+                                             const std::vector<std::string>& gatilhos) const
 {
     const auto falha = [this](const QString& motivo) {
         return std::runtime_error("O registro das chaves estrangeiras pendentes (" + FArquivo +
                                   ") não pôde ser gravado: " + motivo.toStdString());
     };
-    if (chaves.empty() && indices.empty() && !escritaForcada) {
+    if (chaves.empty() && indices.empty() && !escritaForcada && gatilhos.empty()) {
         QFile arquivo(Texto(FArquivo));
         if (arquivo.exists() && !arquivo.remove())
             throw falha(arquivo.errorString());
@@ -479,6 +513,8 @@ void TRegistroChavesPendentes::GravarArquivo(const std::vector<TChaveEstrangeira
     QJsonObject documento{{"banco", Texto(FBanco)}, {"chaves", lista}, {"indices", listaIndices}};
     if (escritaForcada)
         documento["escritaForcada"] = true;
+    if (!gatilhos.empty())
+        documento["gatilhos"] = Lista(gatilhos);
 
     // Written aside and renamed over the old record, so that a process killed while writing
     // leaves the old record or the new one, never half of one.

@@ -24,6 +24,8 @@ struct TLeituraChavesPendentes {
     std::vector<TIndicePendente> Indices;
     // A run switched the destination's forced writes off, and they are not on again yet.
     bool EscritaForcada = false;
+    // The destination's triggers a run switched off and has not switched on yet.
+    std::vector<std::string> Gatilhos;
     std::vector<std::string> Danos;
     // The keys the damaged parts still name, whether or not the other copy holds them.
     std::vector<TChaveIlegivel> Ilegiveis;
@@ -37,7 +39,8 @@ struct TLeituraChavesPendentes {
 // table is dropped and the file removed, so that a finished destination keeps nothing of the
 // tool's. The indexes a run sets inactive while a table is refilled are kept the same way,
 // next to the keys, until they are active again; a record written before indexes were kept
-// simply has none. So is the destination's forced writes, while a run holds them off.
+// simply has none. So is the destination's forced writes, while a run holds them off, and so
+// are the triggers a run switches off, until it switches them on again.
 class TRegistroChavesPendentes {
 public:
     // The tool's own table in the destination: none of the run's tables. The table list, the
@@ -60,10 +63,12 @@ public:
     // Only the file: for whoever cannot reach the destination.
     static TLeituraChavesPendentes LerArquivo(const std::string& arquivo);
 
-    // Replaces both copies with these keys, indexes and forced writes: the table's rows in one
-    // transaction, then the file. Nothing pending: the table is dropped and the file removed.
+    // Replaces both copies with these keys, indexes, forced writes and triggers: the table's
+    // rows in one transaction, then the file. Nothing pending: the table is dropped and the
+    // file removed.
     void Gravar(const std::vector<TChaveEstrangeira>& chaves,
-                const std::vector<TIndicePendente>& indices, bool escritaForcada);
+                const std::vector<TIndicePendente>& indices, bool escritaForcada,
+                const std::vector<std::string>& gatilhos);
     // Replaces the keys, the indexes or the forced writes, keeping what the record holds of
     // the others.
     void GravarChaves(const std::vector<TChaveEstrangeira>& chaves);
@@ -81,7 +86,8 @@ private:
     bool TabelaExiste();
     void ExcluirTabela();
     void GravarArquivo(const std::vector<TChaveEstrangeira>& chaves,
-                       const std::vector<TIndicePendente>& indices, bool escritaForcada) const;
+                       const std::vector<TIndicePendente>& indices, bool escritaForcada,
+                       const std::vector<std::string>& gatilhos) const;
 
     TConexao& FDestino;
     std::string FBanco;

@@ -1,5 +1,6 @@
 #include "VerificacaoTabela.h"
 
+#include "CondicaoCheck.h"
 #include "Consulta.h"
 #include "ErroBancoDados.h"
 #include "Estreitamento.h"
@@ -42,22 +43,30 @@ std::string TipoDeclarado(const TColunaCatalogo& coluna)
     return coluna.TipoSql(false);
 }
 
-// The condition as the CHECK's trigger keeps it: "CHECK (...)", the word in any case.
-std::string SemPalavraCheck(const std::string& fonte)
+// A text of several lines, or of runs of blanks, as one line of the log.
+std::string UmaLinha(const std::string& texto)
 {
-    std::size_t inicio = fonte.find_first_not_of(" \t\r\n");
-    if (inicio == std::string::npos)
-        return {};
-    std::string palavra = fonte.substr(inicio, 5);
-    std::transform(palavra.begin(), palavra.end(), palavra.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return palavra == "CHECK" ? fonte.substr(inicio + 5) : fonte.substr(inicio);
+    std::string linha;
+    for (const char c : texto) {
+        const bool branco = std::isspace(static_cast<unsigned char>(c));
+        if (!branco)
+            linha += c;
+        else if (!linha.empty() && linha.back() != ' ')
+            linha += ' ';
+    }
+    while (!linha.empty() && linha.back() == ' ')
+        linha.pop_back();
+    return linha;
 }
 
+// The sources are read as bytes (OCTETS): the server keeps them in UTF-8, and a character
+// WIN1252 lacks would make the connection refuse the whole list. Not as blobs: the server
+// converts a text blob to the connection's set as it is read, whatever it was cast to.
 const char* const SQLChecks =
     "  select trim(RC.RDB$RELATION_NAME) as TABELA,\r\n"
     "         trim(RC.RDB$CONSTRAINT_NAME) as NOME,\r\n"
-    "         T.RDB$TRIGGER_SOURCE as FONTE\r\n"
+    "         cast(null as varchar(63) character set UNICODE_FSS) as COLUNA,\r\n"
+    "         cast(T.RDB$TRIGGER_SOURCE as varchar(32765) character set OCTETS) as FONTE\r\n"
     "    from RDB$RELATION_CONSTRAINTS RC\r\n"
     "    join RDB$CHECK_CONSTRAINTS CC\r\n"
     "      on CC.RDB$CONSTRAINT_NAME = RC.RDB$CONSTRAINT_NAME\r\n"
@@ -66,7 +75,15 @@ const char* const SQLChecks =
     "   where RC.RDB$CONSTRAINT_TYPE = 'CHECK'\r\n"
     "     and T.RDB$TRIGGER_TYPE = 1\r\n"
     "     and T.RDB$TRIGGER_SOURCE is not null\r\n"
-    "order by 1, 2\r\n";
+    "   union all\r\n"
+    "  select trim(RF.RDB$RELATION_NAME), trim(F.RDB$FIELD_NAME), trim(RF.RDB$FIELD_NAME),\r\n"
+    "         cast(F.RDB$VALIDATION_SOURCE as varchar(32765) character set OCTETS)\r\n"
+    "    from RDB$RELATION_FIELDS RF\r\n"
+    "    join RDB$FIELDS F\r\n"
+    "      on F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE\r\n"
+    "   where F.RDB$VALIDATION_SOURCE is not null\r\n"
+    "     and coalesce(RF.RDB$SYSTEM_FLAG, 0) = 0\r\n"
+    "order by 1, 3, 2\r\n";
 
 // One condition the aggregate pass counts, and the problem it stands for.
 struct TCondicao {
@@ -238,35 +255,48 @@ private:
     }
 
     // The PSQL pass: the server assigns each value as the run would write it and evaluates the
-    // destination's CHECK conditions on the results. A condition that cannot even be put to
-    // the source's rows (one that reads what the source lacks) is left out and said so.
+    // destination's CHECK conditions on the results. When a condition cannot be put to the
+    // source's rows (one that reads what the source lacks, say), the values are assigned
+    // without the conditions, and each condition is tried on its own, so that the error names
+    // the one that fails.
     void ConverterPeloServidor()
     {
         if (FConversoes.empty() && FTabela.Checks.empty())
             return;
-        std::vector<TRestricaoCheck> checks = FTabela.Checks;
-        for (;;) {
-            std::vector<TProblemaVerificacao> problemas;
-            std::map<std::size_t, TProblemaVerificacao> semMudanca;
-            try {
-                problemas = ExecutarPasso(checks, semMudanca);
-            } catch (const EBancoDados& erro) {
-                if (checks.empty())
-                    throw;
-                for (const TRestricaoCheck& check : checks)
-                    FProblemas.push_back(Problema(true, "restrição " + check.Nome,
-                                                  std::string("condição que a verificação não "
-                                                              "pôde avaliar (") +
-                                                      erro.what() + ")"));
-                checks.clear();
-                continue;
-            }
-            for (std::size_t p = 0; p < problemas.size(); ++p)
-                if (problemas[p].Linhas > 0)
-                    FProblemas.push_back(std::move(problemas[p]));
-                else if (const auto aviso = semMudanca.find(p); aviso != semMudanca.end())
-                    FProblemas.push_back(std::move(aviso->second));
-            return;
+        std::vector<TProblemaVerificacao> problemas;
+        std::map<std::size_t, TProblemaVerificacao> semMudanca;
+        try {
+            problemas = ExecutarPasso(FTabela.Checks, semMudanca);
+        } catch (const EBancoDados&) {
+            if (FTabela.Checks.empty())
+                throw;
+            semMudanca.clear();
+            problemas.clear();
+            if (!FConversoes.empty())
+                problemas = ExecutarPasso({}, semMudanca);
+            for (const TRestricaoCheck& check : FTabela.Checks)
+                problemas.push_back(AvaliarSozinha(check));
+        }
+        // A condition that could not be evaluated counts no rows.
+        for (std::size_t p = 0; p < problemas.size(); ++p)
+            if (problemas[p].Linhas != 0)
+                FProblemas.push_back(std::move(problemas[p]));
+            else if (const auto aviso = semMudanca.find(p); aviso != semMudanca.end())
+                FProblemas.push_back(std::move(aviso->second));
+    }
+
+    // One condition's problem: the rows it refuses, or that it could not be evaluated.
+    TProblemaVerificacao AvaliarSozinha(const TRestricaoCheck& check)
+    {
+        std::map<std::size_t, TProblemaVerificacao> semMudanca;
+        try {
+            return ExecutarPasso({check}, semMudanca).back();
+        } catch (const EBancoDados& erro) {
+            if (erro.PerdaDeConexao())
+                throw;
+            return Problema(false, check.Alvo(),
+                            "condição que a verificação não pôde avaliar: " +
+                                UmaLinha(check.Fonte) + " (" + UmaLinha(erro.what()) + ")");
         }
     }
 
@@ -374,11 +404,12 @@ private:
             }
             corpo += "if (F = 0) then begin\n";
             for (const TRestricaoCheck& check : checks) {
+                if (check.Condicao.empty())
+                    throw EBancoDados::DaCamada("o texto guardado não tem a forma CHECK (...)");
                 corpo += "if (exists(select 1 from (select " + Juntar(linha, ", ") +
                          " from RDB$DATABASE) " + tabela + " where not (" + check.Condicao +
                          "))) then begin " + contar(problemas.size()) + "end\n";
-                problemas.push_back(Problema(false, "restrição " + check.Nome,
-                                             "linha que a condição da restrição recusa"));
+                problemas.push_back(Problema(false, check.Alvo(), check.Recusada()));
             }
             corpo += "end\n";
         }
@@ -536,15 +567,34 @@ std::string TextoChave(const TConsulta& consulta, const std::vector<std::string>
     return texto;
 }
 
+std::string TRestricaoCheck::Alvo() const
+{
+    return Coluna.empty() ? "restrição " + Nome : "coluna " + Coluna;
+}
+
+std::string TRestricaoCheck::Recusada() const
+{
+    return Coluna.empty() ? "linha que a condição da restrição recusa"
+                          : "valor que a condição do domínio " + Nome + " recusa";
+}
+
 std::map<std::string, std::vector<TRestricaoCheck>> LerRestricoesCheck(TConexao& conexao)
 {
     TConsulta consulta(&conexao, SQLChecks);
     consulta.Abrir();
     std::map<std::string, std::vector<TRestricaoCheck>> checks;
-    for (; !consulta.Eof(); consulta.Proximo())
-        checks[consulta.Campo("TABELA").ComoTexto()].push_back(
-            {consulta.Campo("NOME").ComoTexto(),
-             SemPalavraCheck(consulta.Campo("FONTE").ComoTexto())});
+    for (; !consulta.Eof(); consulta.Proximo()) {
+        const std::string tabela = consulta.Campo("TABELA").ComoTexto();
+        TRestricaoCheck check{consulta.Campo("NOME").ComoTexto(),
+                              consulta.Campo("COLUNA").ComoTexto(),
+                              consulta.Campo("FONTE").ComoTexto(),
+                              {}};
+        // The statement puts the row's values under the table's name.
+        const std::string valor =
+            check.Coluna.empty() ? std::string() : NomeSql(tabela) + "." + NomeSql(check.Coluna);
+        check.Condicao = CondicaoCheck(check.Fonte, valor).value_or(std::string());
+        checks[tabela].push_back(std::move(check));
+    }
     return checks;
 }
 

@@ -12,11 +12,18 @@
 class TConexao;
 class TConsulta;
 
-// A CHECK constraint of the destination: the server tests its condition on every row the run
-// inserts, since the run leaves it active.
+// A CHECK of the destination, a table's constraint or the domain of one of its columns: the
+// server tests its condition on every row the run inserts, since the run leaves it active.
 struct TRestricaoCheck {
-    std::string Nome;
-    std::string Condicao; // the condition as declared, without the word CHECK
+    std::string Nome;   // the constraint's, or the domain's
+    std::string Coluna; // for a domain's CHECK, the column of the table that uses the domain
+    std::string Fonte;  // as the server keeps it
+    // Ready for a statement on the table's row (CondicaoCheck), VALUE standing for the column;
+    // empty when the source holds no condition the check can read.
+    std::string Condicao;
+
+    std::string Alvo() const;      // "restrição X", or "coluna Y"
+    std::string Recusada() const;  // what a refused row is, in the problem's words
 };
 
 // One table the run copies, with what its check needs to know of both databases.
@@ -33,7 +40,8 @@ struct TTabelaVerificada {
     std::vector<TRestricaoCheck> Checks; // the destination's
 };
 
-// Every table's CHECK constraints, by table.
+// Every table's CHECK constraints and the CHECKs of its columns' domains, by table; their
+// sources read as bytes, so that no character of theirs meets the connection's set.
 std::map<std::string, std::vector<TRestricaoCheck>> LerRestricoesCheck(TConexao& conexao);
 
 // The source columns as the run would write them: a yes/no column's NULL as the 'N' the run
@@ -57,8 +65,9 @@ std::string TextoChave(const TConsulta& consulta, const std::vector<std::string>
 // refuses what the column refuses (length, character set, the storage's numeric limit); where
 // the types may narrow (PodeEstreitar), read back into the source's type, so that a value the
 // assignment would change without refusing it is an error, and a narrowing column whose every
-// value comes back whole a warning; the destination's CHECK conditions evaluated on those
-// values in the same pass; rows that collide on a unique key grouped under the destination's collation
+// value comes back whole a warning; the destination's CHECK conditions, its tables' and its
+// domains', evaluated on those values in the same pass (one the server cannot evaluate on
+// the source's rows is an error that names it: what it would refuse is unknown); rows that collide on a unique key grouped under the destination's collation
 // and NULL rule. What the source enforces the same way already needs no look at its rows.
 std::vector<TProblemaVerificacao> VerificarTabela(TConexao& origem,
                                                   const TTabelaVerificada& tabela);

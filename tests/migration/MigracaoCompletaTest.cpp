@@ -103,6 +103,11 @@ alter sequence MARCA restart with 999;
         log.push_back("Chaves estrangeiras criadas: " + std::to_string(chaves.TotalRegistros()) + ".");
 
         log.push_back("Ativando gatilhos...");
+        // The fixture's destination ships its audit trigger off, for the application to
+        // switch on; a run switches it on and says so.
+        if (!Gatilhos(FPar.ConexaoDestino).at("PRODUTOS_AUDITORIA"))
+            log.push_back("Gatilho ativado que estava inativo no DESTINO: PRODUTOS_AUDITORIA "
+                          "(PRODUTOS).");
         log.push_back("Criando gatilhos da replicação...");
         const auto todas = Tabelas(FPar.ConexaoDestino);
         for (const auto& catalogada : CriarTabelasReplicacao())

@@ -1,10 +1,12 @@
 #include "Conexao.h"
+#include "InspecaoBanco.h"
 #include "Migracao.h"
 #include "RelatorioGravado.h"
 #include "Retomada.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <spawn.h>
@@ -117,5 +119,42 @@ INSTANTIATE_TEST_SUITE_P(
                           outra.Desconectar();
                       }}),
     [](const auto& info) { return info.param.Nome; });
+
+// The destination ships its audit trigger off. A run stopped during the copy leaves every
+// trigger off; the next one switches them all on and names only the one that was off before
+// any run of ours, right after saying it switches them on.
+TEST(RetomadaGatilhosTest, SoOGatilhoInativoAntesDasImportacoesENomeado)
+{
+    TParMigracao par;
+    par.Origem.ExecutarScript(OrigemGrande);
+    par.Destino.ExecutarScript(TabelaGrande);
+    const auto antes = Gatilhos(par.ConexaoDestino);
+    ASSERT_FALSE(antes.at("PRODUTOS_AUDITORIA"));
+    ASSERT_TRUE(antes.at("PRODUTOS_BI"));
+    par.Desconectar();
+    ExecutarAte(
+        par,
+        [](TRelatorioGravado& relatorio, TMigracao& migracao) {
+            relatorio.AoCopiar = DuranteACopia([&migracao] { migracao.SolicitarParada(); });
+        },
+        TResultadoMigracao::Interrompida);
+    for (const auto& [gatilho, ativo] : Gatilhos(par.ConexaoDestino))
+        EXPECT_FALSE(ativo) << gatilho;
+    par.Desconectar();
+
+    TRelatorioGravado relatorio;
+    TMigracao migracao(relatorio);
+    ASSERT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Concluida)
+        << relatorio.Textos().back();
+    const auto textos = relatorio.Textos();
+    const auto ativando = std::find(textos.begin(), textos.end(), "Ativando gatilhos...");
+    ASSERT_LT(ativando + 2, textos.end());
+    EXPECT_EQ(ativando[1],
+              "Gatilho ativado que estava inativo no DESTINO: PRODUTOS_AUDITORIA (PRODUTOS).");
+    EXPECT_EQ(ativando[2], "Criando gatilhos da replicação...");
+    for (const auto& [gatilho, ativo] : Gatilhos(par.ConexaoDestino))
+        EXPECT_TRUE(ativo) << gatilho;
+}
 
 } // namespace

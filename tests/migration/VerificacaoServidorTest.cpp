@@ -14,8 +14,8 @@ namespace {
 // it: none when the run stores the rows without a failure.
 struct TCasoPlantado {
     const char* Nome;
-    const char* Origem;
-    const char* Destino;
+    std::string Origem;
+    std::string Destino;
     std::vector<std::string> Linhas;
 };
 
@@ -27,6 +27,61 @@ std::ostream& operator<<(std::ostream& saida, const TCasoPlantado& caso)
 // The source's companies no longer share a replication group, so that the run installs no
 // trigger and the fixture's missing catalogued tables are no problem.
 const char* const SemReplicacao = "update EMPRESAS set ATIVA = 'N' where EMPRESA > 1;\n";
+
+// A table per shape of CHECK source the server keeps (comments before and inside, a string
+// with a parenthesis, the word CHECK in a string, line breaks, a domain's CHECK with VALUE, a
+// condition reading another table, Cyrillic letters in a comment and a string), and rows each
+// of them lets pass.
+const std::string FormasCheckDestino =
+    "create domain D_POSITIVO integer /* domínio */ check (VALUE > 0);"
+    "create table CK_COMENTARIO_ANTES (ID integer not null primary key, Q integer,"
+    "  constraint CK_COMENTARIO_ANTES /* limite */ check (Q >= 0));"
+    "create table CK_COMENTARIO_DENTRO (ID integer not null primary key, Q integer,"
+    "  constraint CK_COMENTARIO_DENTRO check /* teto ( */ (Q < 100 -- limite)\n));"
+    "create table CK_TEXTO_PARENTESE (ID integer not null primary key, S varchar(10),"
+    "  constraint CK_TEXTO_PARENTESE check (S <> 'a)b'));"
+    "create table CK_TEXTO_CHECK (ID integer not null primary key, S varchar(10),"
+    "  constraint CK_TEXTO_CHECK check (S <> 'CHECK (x'));"
+    "create table CK_LINHAS (ID integer not null primary key, Q integer,"
+    "  constraint CK_LINHAS check (\n  Q\n  <>\n  13\n));"
+    "create table CK_DOMINIO (ID integer not null primary key, Q D_POSITIVO);"
+    "create table CK_BLOQUEADOS (CLIENTE integer not null primary key);"
+    "create table CK_OUTRA_TABELA (ID integer not null primary key, CLIENTE integer,"
+    "  constraint CK_OUTRA_TABELA check (not exists (select 1 from CK_BLOQUEADOS B"
+    "  where B.CLIENTE = CK_OUTRA_TABELA.CLIENTE)));"
+    "create table CK_CIRILICO (ID integer not null primary key,"
+    "  S varchar(10) character set UTF8, constraint CK_CIRILICO /* Проверка */ check (S in ('ok', 'Да') -- Привет\n));";
+const std::string FormasCheckOrigem =
+    "create table CK_COMENTARIO_ANTES (ID integer not null primary key, Q integer);"
+    "create table CK_COMENTARIO_DENTRO (ID integer not null primary key, Q integer);"
+    "create table CK_TEXTO_PARENTESE (ID integer not null primary key, S varchar(10));"
+    "create table CK_TEXTO_CHECK (ID integer not null primary key, S varchar(10));"
+    "create table CK_LINHAS (ID integer not null primary key, Q integer);"
+    "create table CK_DOMINIO (ID integer not null primary key, Q integer);"
+    "create table CK_BLOQUEADOS (CLIENTE integer not null primary key);"
+    "create table CK_OUTRA_TABELA (ID integer not null primary key, CLIENTE integer);"
+    "create table CK_CIRILICO (ID integer not null primary key,"
+    "  S varchar(10) character set UTF8);"
+    "insert into CK_COMENTARIO_ANTES values (1, 0);"
+    "insert into CK_COMENTARIO_DENTRO values (1, 99);"
+    "insert into CK_TEXTO_PARENTESE values (1, 'a(b');"
+    "insert into CK_TEXTO_CHECK values (1, 'CHECK');"
+    "insert into CK_LINHAS values (1, 12);"
+    "insert into CK_DOMINIO values (1, 1);"
+    "insert into CK_DOMINIO values (2, null);"
+    "insert into CK_BLOQUEADOS values (7);"
+    "insert into CK_OUTRA_TABELA values (1, 8);"
+    "insert into CK_CIRILICO values (1, 'ok');";
+// A row each condition refuses.
+const std::string FormasCheckRecusadas =
+    "insert into CK_COMENTARIO_ANTES values (2, -1);"
+    "insert into CK_COMENTARIO_DENTRO values (2, 100);"
+    "insert into CK_TEXTO_PARENTESE values (2, 'a)b');"
+    "insert into CK_TEXTO_CHECK values (2, 'CHECK (x');"
+    "insert into CK_LINHAS values (2, 13);"
+    "insert into CK_DOMINIO values (3, 0);"
+    "insert into CK_OUTRA_TABELA values (2, 7);"
+    "insert into CK_CIRILICO values (2, 'x');";
 
 std::vector<std::string> Problemas(const TRelatorioGravado& relatorio)
 {
@@ -218,6 +273,27 @@ INSTANTIATE_TEST_SUITE_P(
                       "  constraint CK_QUANTIDADES check (Q > 0));",
                       {"Erro: QUANTIDADES, restrição CK_QUANTIDADES: linha que a condição da "
                        "restrição recusa; 1 linha (ID=2)."}},
+        TCasoPlantado{"RestricoesCheckDeCadaFormaSatisfeitas", FormasCheckOrigem,
+                      FormasCheckDestino, {}},
+        TCasoPlantado{
+            "RestricoesCheckDeCadaFormaRecusando", FormasCheckOrigem + FormasCheckRecusadas,
+            FormasCheckDestino,
+            {"Erro: CK_CIRILICO, restrição CK_CIRILICO: linha que a condição da restrição "
+             "recusa; 1 linha (ID=2).",
+             "Erro: CK_COMENTARIO_ANTES, restrição CK_COMENTARIO_ANTES: linha que a condição da "
+             "restrição recusa; 1 linha (ID=2).",
+             "Erro: CK_COMENTARIO_DENTRO, restrição CK_COMENTARIO_DENTRO: linha que a condição "
+             "da restrição recusa; 1 linha (ID=2).",
+             "Erro: CK_DOMINIO, coluna Q: valor que a condição do domínio D_POSITIVO recusa; 1 "
+             "linha (ID=3).",
+             "Erro: CK_LINHAS, restrição CK_LINHAS: linha que a condição da restrição recusa; 1 "
+             "linha (ID=2).",
+             "Erro: CK_OUTRA_TABELA, restrição CK_OUTRA_TABELA: linha que a condição da "
+             "restrição recusa; 1 linha (ID=2).",
+             "Erro: CK_TEXTO_CHECK, restrição CK_TEXTO_CHECK: linha que a condição da restrição "
+             "recusa; 1 linha (ID=2).",
+             "Erro: CK_TEXTO_PARENTESE, restrição CK_TEXTO_PARENTESE: linha que a condição da "
+             "restrição recusa; 1 linha (ID=2)."}},
         // A CHECK that reads another table meets that table as the run has filled it:
         // CLIENTES_BLOQUEADOS comes before REMESSAS and holds the source's rows by then.
         TCasoPlantado{"RestricaoCheckQueLeOutraTabela",
@@ -301,6 +377,86 @@ TEST(VerificacaoServidorTest, OutraConexaoAoDestinoListadaComoARecusa)
                                       0),
               0u)
         << problemas.front();
+}
+
+// Catalogue text WIN1252 cannot hold, in both databases: a CHECK's source with Cyrillic letters
+// in a comment and a string, a domain's CHECK and default, a trigger's and a procedure's
+// source, descriptions. The check, the run and the comparison read past it, and the
+// conditions are evaluated all the same.
+TEST(VerificacaoServidorTest, TextoDoCatalogoForaDoWin1252)
+{
+    TParMigracao par;
+    const std::string cirilico =
+        "create domain D_NOME varchar(20) character set UTF8 default 'Без имени'"
+        "  check (VALUE <> 'Нет');"
+        "create table CIRILICO (ID integer not null primary key, NOME D_NOME,"
+        "  constraint CK_CIRILICO /* Проверка */ check (NOME <> 'Да' -- Привет\n));"
+        "comment on table CIRILICO is 'Таблица';"
+        "comment on column CIRILICO.NOME is 'Имя';"
+        "set term ^;"
+        "create trigger CIRILICO_BI for CIRILICO active before insert as"
+        "  begin /* Триггер */ end^"
+        "create procedure CIRILICO_P returns (R varchar(10)) as"
+        "  begin R = 'Ответ'; suspend; end^"
+        "set term ;^";
+    par.Origem.ExecutarScript(std::string(SemReplicacao) + cirilico +
+                              "insert into CIRILICO values (1, 'ok');");
+    par.Destino.ExecutarScript(cirilico);
+    par.Desconectar();
+
+    TRelatorioGravado relatorio;
+    TMigracao migracao(relatorio);
+    EXPECT_EQ(migracao.Verificar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoVerificacao::SemProblemas)
+        << relatorio.Textos().back();
+    EXPECT_EQ(Problemas(relatorio), std::vector<std::string>{});
+    EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Concluida)
+        << relatorio.Textos().back();
+    EXPECT_EQ(migracao.Comparar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoComparacao::Iguais)
+        << relatorio.Textos().back();
+}
+
+// A condition that calls what only the destination has cannot be put to the source's rows:
+// the check names it as an error and still evaluates the table's other conditions, and the
+// run refuses to start, changing nothing.
+TEST(VerificacaoServidorTest, RestricaoCheckQueNaoSeAvaliaRecusaAImportacao)
+{
+    TParMigracao par;
+    par.Origem.ExecutarScript(std::string(SemReplicacao) +
+                              "create table AVALIADAS (ID integer not null primary key, Q integer);"
+                              "insert into AVALIADAS values (1, 5);"
+                              "insert into AVALIADAS values (2, -5);");
+    par.Destino.ExecutarScript(
+        "set term ^;"
+        "create function LIMITE_OK (Q integer) returns integer as begin"
+        "  return iif(Q < 3, 1, 0); end^"
+        "set term ;^"
+        "create table AVALIADAS (ID integer not null primary key, Q integer,"
+        "  constraint CK_AVALIADAS check (LIMITE_OK(Q) = 1),"
+        "  constraint CK_AVALIADAS_POSITIVA check (Q > 0));");
+    const auto destinoAntes = Retrato(par.ConexaoDestino);
+    par.Desconectar();
+
+    TRelatorioGravado relatorio;
+    TMigracao migracao(relatorio);
+    EXPECT_EQ(migracao.Verificar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoVerificacao::ComProblemas);
+    const auto problemas = Problemas(relatorio);
+    ASSERT_EQ(problemas.size(), 2u);
+    const std::string inicio = "Erro: AVALIADAS, restrição CK_AVALIADAS: condição que a "
+                               "verificação não pôde avaliar: check (LIMITE_OK(Q) = 1) (";
+    EXPECT_EQ(problemas[0].substr(0, inicio.size()), inicio) << problemas[0];
+    EXPECT_NE(problemas[0].find("Function unknown LIMITE_OK"), std::string::npos)
+        << problemas[0];
+    EXPECT_EQ(problemas[1], "Erro: AVALIADAS, restrição CK_AVALIADAS_POSITIVA: linha que a "
+                            "condição da restrição recusa; 1 linha (ID=2).");
+
+    relatorio.Linhas.clear();
+    EXPECT_EQ(migracao.Iniciar(par.Origem.Caminho(), par.Destino.Caminho()),
+              TResultadoMigracao::Recusada);
+    EXPECT_EQ(Retrato(par.ConexaoDestino), destinoAntes);
 }
 
 } // namespace
