@@ -23,12 +23,39 @@ namespace {
 // never touches them).
 const char* const SQLGatilhos =
     "  select trim(T.RDB$TRIGGER_NAME), trim(T.RDB$RELATION_NAME), T.RDB$TRIGGER_TYPE,\r\n"
-    "         T.RDB$TRIGGER_SEQUENCE, T.RDB$TRIGGER_SOURCE\r\n"
+    "         T.RDB$TRIGGER_SEQUENCE\r\n"
     "    from RDB$TRIGGERS T\r\n"
     "   where coalesce(T.RDB$SYSTEM_FLAG, 0) = 0\r\n"
     "     and not exists (select 1 from RDB$CHECK_CONSTRAINTS C\r\n"
     "                      where C.RDB$TRIGGER_NAME = T.RDB$TRIGGER_NAME)\r\n"
     "order by 1\r\n";
+
+// The same triggers' sources, as bytes: read as text they would pass through the
+// connection's WIN1252, which refuses any character it lacks. In pieces of 8,000 characters,
+// which a varchar of bytes holds in any character set the server keeps them in.
+const char* const SQLFontesGatilhos =
+    "execute block returns (NOME varchar(63) character set UTF8,\r\n"
+    "                       TEXTO varchar(32765) character set OCTETS)\r\n"
+    "as\r\n"
+    "  declare FONTE blob sub_type text character set UTF8;\r\n"
+    "  declare I integer;\r\n"
+    "begin\r\n"
+    "  for select trim(T.RDB$TRIGGER_NAME), T.RDB$TRIGGER_SOURCE\r\n"
+    "        from RDB$TRIGGERS T\r\n"
+    "       where coalesce(T.RDB$SYSTEM_FLAG, 0) = 0\r\n"
+    "         and T.RDB$TRIGGER_SOURCE is not null\r\n"
+    "       order by 1\r\n"
+    "        into NOME, FONTE do\r\n"
+    "  begin\r\n"
+    "    I = 0;\r\n"
+    "    while (I < char_length(FONTE)) do\r\n"
+    "    begin\r\n"
+    "      TEXTO = substring(FONTE from I + 1 for 8000);\r\n"
+    "      suspend;\r\n"
+    "      I = I + 8000;\r\n"
+    "    end\r\n"
+    "  end\r\n"
+    "end\r\n";
 
 const char* const SQLTabelas = "select trim(RDB$RELATION_NAME) from RDB$RELATIONS "
                                "where RDB$VIEW_BLR is null and coalesce(RDB$SYSTEM_FLAG, 0) = 0";
@@ -109,7 +136,16 @@ TEstrutura LerEstrutura(TConexao& conexao, bool destino)
     for (; !gatilhos.Eof(); gatilhos.Proximo())
         estrutura.Gatilhos[gatilhos.Campo(0).ComoTexto()] = {
             gatilhos.Campo(1).ComoTexto(), gatilhos.Campo(2).ComoInteiro64(),
-            gatilhos.Campo(3).ComoInteiro64(), FonteNormalizada(gatilhos.Campo(4).ComoTexto())};
+            gatilhos.Campo(3).ComoInteiro64(), {}};
+    TConsulta fontes(&conexao, SQLFontesGatilhos);
+    fontes.Abrir();
+    for (; !fontes.Eof(); fontes.Proximo()) {
+        const auto gatilho = estrutura.Gatilhos.find(fontes.Campo(0).ComoTexto());
+        if (gatilho != estrutura.Gatilhos.end())
+            gatilho->second.Fonte += fontes.Campo(1).ComoTexto();
+    }
+    for (auto& [nome, gatilho] : estrutura.Gatilhos)
+        gatilho.Fonte = FonteNormalizada(gatilho.Fonte);
     if (destino) {
         estrutura.Pendentes = TRegistroChavesPendentes(conexao).Ler().Chaves;
     } else {

@@ -1,3 +1,4 @@
+#include "ComparacaoLinhaComando.h"
 #include "Conexao.h"
 #include "InspecaoBanco.h"
 #include "Migracao.h"
@@ -9,34 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <sys/wait.h>
 
 namespace {
-
-struct TComparacaoLinhaComando {
-    int Codigo = -1;
-    std::string Saida;
-};
-
-// The command line's comparison of the pair, as an operator runs it.
-TComparacaoLinhaComando CompararPelaLinhaComando(TParMigracao& par)
-{
-    par.Desconectar();
-    const std::string comando = std::string(VOREL_CLI) + " --comparar '" + par.Origem.Caminho() +
-                                "' '" + par.Destino.Caminho() + "' 2>&1";
-    TComparacaoLinhaComando resultado;
-    FILE* saida = popen(comando.c_str(), "r");
-    if (!saida)
-        return resultado;
-    char bloco[4096];
-    while (std::size_t lidos = fread(bloco, 1, sizeof bloco, saida))
-        resultado.Saida.append(bloco, lidos);
-    const int estado = pclose(saida);
-    resultado.Codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
-    return resultado;
-}
 
 bool Contem(const std::vector<std::string>& textos, const std::string& parte)
 {
