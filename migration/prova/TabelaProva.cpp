@@ -40,11 +40,14 @@ std::int64_t Constante(std::uint64_t finalidade, std::size_t coluna, std::size_t
 
 enum TFinalidade : std::uint64_t { PesoValor = 1, NuloColuna = 2, PesoChave = 3 };
 
-// One integer a value is taken apart into; Reduzida when it already lies within (-P, P), so
-// that a weight below P times it stays below 2^62 without folding it first.
+// One integer a value is taken apart into. Reduzida: it already lies within (-P, P), so that a
+// weight below P times it stays below 2^62 without folding it first. NaoNegativa: never below
+// 0. SemPeso: added as it is (a length, below 2^32).
 struct TParte {
     std::string Sql;
     bool Reduzida = false;
+    bool NaoNegativa = false;
+    bool SemPeso = false;
 };
 
 // A 64-bit integer as two parts within (-P, P).
@@ -74,12 +77,17 @@ std::vector<TParte> Partes(const TColunaProva& coluna, const std::string& v)
         return partes;
     }
     case TClasseValor::Flutuante: {
-        // Scaled by a power of two (exact) so that the mantissa becomes an integer of 59 bits;
-        // in two steps, so that no factor leaves a double's range even for the smallest values.
-        const std::string e = "cast(floor(log(2, abs(" + v + "))) as integer)";
-        const std::string m = "cast(" + v + " * power(2e0, 29 - " + e + " / 2) * power(2e0, 29 - " +
-                              e + " + " + e + " / 2) as bigint)";
-        return {{"iif(" + v + " = 0, 0, mod(" + m + ", " + P + "))", true},
+        // Scaled by a power of two (exact) so that the mantissa becomes an integer of 58 to 60
+        // bits, whichever way the logarithm rounds; below 1e-270 in two steps, so that no
+        // factor leaves a double's range.
+        const std::string e =
+            "cast(floor(ln(abs(" + v + ")) * 1.4426950408889634e0) as integer)";
+        const std::string m = "cast(" + v + " * power(2e0, 58 - " + e + ") as bigint)";
+        const std::string minimo = "cast(" + v + " * power(2e0, 29 - " + e + " / 2) * power(2e0, 29 - " +
+                                   e + " + " + e + " / 2) as bigint)";
+        return {{"iif(" + v + " = 0, 0, mod(iif(abs(" + v + ") < 1e-270, " + minimo + ", " + m +
+                     "), " + P + "))",
+                 true},
                 {"iif(" + v + " = 0, -2000, " + e + ")", true}};
     }
     case TClasseValor::Data:
@@ -97,21 +105,38 @@ std::vector<TParte> Partes(const TColunaProva& coluna, const std::string& v)
     }
     // hash() alone lets 'Ab' and 'BR' meet, and loses leading zero bytes; the same hash of the
     // reversed text weighs every byte differently, and the length counts every byte.
-    return {{"hash(" + v + ")", false}, {"hash(reverse(" + v + "))", false},
-            {"octet_length(" + v + ")", false}};
+    return {{"hash(" + v + ")", false, true},
+            {"hash(reverse(" + v + "))", false, true},
+            {"octet_length(" + v + ")", true, true, true}};
 }
 
-// The parts of a value folded into one sum within (-3P, 3P), each by a weight of its own.
-std::string Dobra(const std::vector<TParte>& partes, TFinalidade finalidade, std::size_t coluna)
+// The parts of a value folded into one sum, each by a weight of its own. Two weighted parts
+// and a length stay below 2^63; another weighted part is added to the ones before folded.
+struct TDobra {
+    std::string Sql;
+    bool NaoNegativa = true;
+    bool Pequena = true; // within (-2^62, 2^62)
+};
+
+TDobra Dobra(const std::vector<TParte>& partes, TFinalidade finalidade, std::size_t coluna)
 {
-    std::string soma;
+    TDobra dobra;
     for (std::size_t j = 0; j < partes.size(); ++j) {
-        const std::string parte =
-            partes[j].Reduzida ? partes[j].Sql : "mod(" + partes[j].Sql + ", " + P + ")";
-        soma += std::string(j ? " + " : "") + "mod(" +
-                std::to_string(Constante(finalidade, coluna, j)) + " * " + parte + ", " + P + ")";
+        const TParte& parte = partes[j];
+        const std::string valor = parte.Reduzida ? parte.Sql : "mod(" + parte.Sql + ", " + P + ")";
+        const std::string termo =
+            parte.SemPeso ? valor
+                          : std::to_string(Constante(finalidade, coluna, j)) + " * " + valor;
+        if (j == 0)
+            dobra.Sql = termo;
+        else if (j == 1 || parte.SemPeso)
+            dobra.Sql += " + " + termo;
+        else
+            dobra.Sql = "mod(" + dobra.Sql + ", " + P + ") + " + termo;
+        dobra.NaoNegativa = dobra.NaoNegativa && parte.NaoNegativa;
+        dobra.Pequena = j == 0 && !parte.SemPeso;
     }
-    return soma;
+    return dobra;
 }
 
 TClasseValor Classe(const TColunaCatalogo& coluna)
@@ -193,13 +218,17 @@ std::string TTabelaProva::Valor(TLado lado, const TColunaProva& coluna) const
 }
 
 // The column's factor, between 1 and the prime less 1: never 0, so no other factor of the
-// row can hide behind it. The fold lies above -3P: 3P moves it above 0.
+// row can hide behind it. A fold that may be negative is moved above 0 first: by 2^62 when it
+// is small enough, else folded by the prime and moved by it.
 std::string TTabelaProva::Fator(TLado lado, std::size_t c) const
 {
     const TColunaProva& coluna = Colunas[c];
-    return "mod(coalesce(" + Dobra(Partes(coluna, Valor(lado, coluna)), PesoValor, c) + ", " +
-           std::to_string(Constante(NuloColuna, c, 0)) + ") + " + std::to_string(3 * Primo) +
-           ", " + std::to_string(Primo - 1) + ") + 1";
+    const TDobra dobra = Dobra(Partes(coluna, Valor(lado, coluna)), PesoValor, c);
+    std::string valor = "coalesce(" + dobra.Sql + ", " + std::to_string(Constante(NuloColuna, c, 0)) + ")";
+    if (!dobra.NaoNegativa)
+        valor = dobra.Pequena ? valor + " + 4611686018427387904"
+                              : "mod(" + valor + ", " + P + ") + " + P;
+    return "mod(" + valor + ", " + std::to_string(Primo - 1) + ") + 1";
 }
 
 std::string TTabelaProva::DigestoLinha(TLado lado) const
@@ -218,8 +247,8 @@ std::string TTabelaProva::DobraChave(TLado lado) const
     std::string soma;
     for (std::size_t k = 0; k < Chave.size(); ++k) {
         const TColunaProva& coluna = Colunas[Chave[k]];
-        soma += std::string(k ? " + " : "") + "coalesce(" +
-                Dobra(Partes(coluna, Valor(lado, coluna)), PesoChave, k) + ", 0)";
+        soma += std::string(k ? " + " : "") + "coalesce(mod(" +
+                Dobra(Partes(coluna, Valor(lado, coluna)), PesoChave, k).Sql + ", " + P + "), 0)";
     }
     return "abs(mod(" + (soma.empty() ? std::string("0") : soma) + ", " + P + "))";
 }

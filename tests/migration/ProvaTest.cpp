@@ -266,7 +266,7 @@ TEST(ProvaTest, EscritorMaisAntigoQueACopiaNaoEscapaDaProva)
 // A column whose type differs between the two databases: the copy converts on purpose what
 // comes back the same (wider types, another character set), and that compares equal; what the
 // destination's type lost compares different, although the source cast to that type would
-// look the same.
+// look the same. Doubles of the same type, at the ends of their range, too.
 TEST(ProvaTest, ColunaDeOutroTipoComparaOQueOsDoisGuardam)
 {
     struct TCaso {
@@ -289,6 +289,11 @@ TEST(ProvaTest, ColunaDeOutroTipoComparaOQueOsDoisGuardam)
         {"bigint", "9007199254740993", "double precision", "9007199254740993", false},
         {"varchar(10)", "'0012'", "integer", "12", false},
         {"varchar(10)", "'12'", "integer", "12", true},
+        // Doubles at both ends of their range, and the smallest one's last bit.
+        {"double precision", "1e-300", "double precision", "1e-300", true},
+        {"double precision", "-1.7e308", "double precision", "-1.7e308", true},
+        {"double precision", "1e-300", "double precision",
+         "1e-300 * (1e0 + 2.220446049250313e-16)", false},
     };
     TParMigracao par(TBancoTeste::TConteudo::Vazio);
     std::vector<std::string> tabelas;
