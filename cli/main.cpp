@@ -376,6 +376,7 @@ int Executar(int argc, char* argv[])
     relatorio.DefinirSituacao([&migracao] { return migracao.Situacao(); });
     TInterrupcao interrupcao(migracao);
     migracao.DispensarVerificacao(argumentos.SemVerificacao);
+    migracao.DefinirInterface(TInterfaceComando::LinhaComando);
 
     const std::string& origem = argumentos.Bancos[0];
     const std::string& destino = argumentos.Bancos[1];

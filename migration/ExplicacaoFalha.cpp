@@ -76,25 +76,30 @@ std::string Tabela(const EBancoDados& erro, const std::string& daMensagem)
 }
 
 // What the next command does after the operator has corrected the cause.
-std::string Proximo(TMomentoFalha momento)
+std::string Proximo(TMomentoFalha momento, TInterfaceComando interface)
 {
+    const bool janela = interface == TInterfaceComando::Janela;
     switch (momento) {
     case TMomentoFalha::AntesDeAlterar:
-        return "clique em \"Iniciar\" novamente; nada foi alterado.";
+        return janela ? "clique em \"Iniciar\" novamente; nada foi alterado."
+                      : "execute o comando novamente; nada foi alterado.";
     case TMomentoFalha::Verificacao:
-        return "clique em \"Verificar\" novamente; nada foi alterado.";
+        return janela ? "clique em \"Verificar\" novamente; nada foi alterado."
+                      : "execute a verificação novamente; nada foi alterado.";
     case TMomentoFalha::Importacao:
         break;
     }
-    return "clique em \"Iniciar\" novamente; a próxima importação completa o DESTINO.";
+    return janela ? "clique em \"Iniciar\" novamente; a próxima importação completa o DESTINO."
+                  : "execute o comando novamente; a próxima importação completa o DESTINO.";
 }
 
 } // namespace
 
-std::string TExplicacaoFalha::Explicar(const EBancoDados& erro, TMomentoFalha momento)
+std::string TExplicacaoFalha::Explicar(const EBancoDados& erro, TMomentoFalha momento,
+                                       TInterfaceComando interface)
 {
     const std::string texto = erro.what();
-    const std::string proximo = Proximo(momento);
+    const std::string proximo = Proximo(momento, interface);
 
     if (erro.TemCodigo(isc_string_truncation)) {
         const std::string tabela = Tabela(erro, {});

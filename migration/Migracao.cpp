@@ -291,7 +291,7 @@ void TMigracao::RegistrarErro(const std::exception& erro, TMomentoFalha momento)
 {
     std::string explicacao;
     if (const auto* banco = dynamic_cast<const EBancoDados*>(&erro))
-        explicacao = TExplicacaoFalha::Explicar(*banco, momento);
+        explicacao = TExplicacaoFalha::Explicar(*banco, momento, FInterface);
     FAcompanhamento.MarcarFalha();
     FAcompanhamento.AdicionarResultado(std::string("Ocorreu um erro: \r\n") +
                                            (explicacao.empty() ? "" : explicacao + "\r\n") +
@@ -318,7 +318,7 @@ bool TMigracao::Abrir(const std::string& arquivoOrigem, const std::string& arqui
         return FVerificacoes.ValidarVersao();
     } catch (EBancoDados& erro) {
         const std::string explicacao =
-            TExplicacaoFalha::Explicar(erro, TMomentoFalha::AntesDeAlterar);
+            TExplicacaoFalha::Explicar(erro, TMomentoFalha::AntesDeAlterar, FInterface);
         if (!explicacao.empty())
             erro.DefinirOrientacao(explicacao);
         throw;

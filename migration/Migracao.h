@@ -93,6 +93,8 @@ public:
 
     // For the day the check is wrong: the runs that follow skip it. Not while a run is under way.
     void DispensarVerificacao(bool dispensar) noexcept { FDispensarVerificacao = dispensar; }
+    // How the operator gives commands, for the next step a failure's explanation tells.
+    void DefinirInterface(TInterfaceComando interface) noexcept { FInterface = interface; }
 
     // The check of a pair: the same validation and version check as Iniciar, then every
     // problem the run would meet, listed in the log; nothing is changed in either database.
@@ -166,6 +168,7 @@ private:
     TEtapaParada FEtapa = TEtapaParada::Importacao;
     std::atomic<bool> FEmExecucao{false};
     bool FDispensarVerificacao = false;
+    TInterfaceComando FInterface = TInterfaceComando::Janela;
     TConexao ConexaoOrigem;
     TConexao ConexaoDestino;
     TContextoMigracao FContexto;

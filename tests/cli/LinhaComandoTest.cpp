@@ -306,6 +306,11 @@ TEST(LinhaComandoTest, VersoesDiferentesEBancoInacessivel)
             << inacessivel.Erros;
         EXPECT_NE(inacessivel.Erros.find(EBancoDados::Prefixo), std::string::npos)
             << inacessivel.Erros;
+        // The next step in the command line's words: there is no button to click.
+        EXPECT_NE(inacessivel.Erros.find("execute o comando novamente; nada foi alterado."),
+                  std::string::npos)
+            << inacessivel.Erros;
+        EXPECT_EQ(inacessivel.Erros.find("clique"), std::string::npos) << inacessivel.Erros;
     }
 }
 
@@ -427,6 +432,10 @@ TEST(LinhaComandoTest, ImportacaoQueFalhaMostraAsChavesPendentes)
     EXPECT_EQ((erro + 1)->rfind("Restrição CHECK violada: uma linha da tabela EMPRESAS", 0), 0u)
         << *(erro + 1);
     EXPECT_EQ((erro + 2)->rfind("Corrija esse valor na ORIGEM", 0), 0u) << *(erro + 2);
+    EXPECT_NE((erro + 2)->find("execute o comando novamente; a próxima importação completa o "
+                               "DESTINO."),
+              std::string::npos)
+        << *(erro + 2);
     EXPECT_EQ((erro + 3)->rfind(EBancoDados::Prefixo, 0), 0u);
     EXPECT_EQ(linhas.back().find(" - "), std::string::npos) << "a mensagem é o fim do log";
 
