@@ -52,3 +52,10 @@ bool PodeEstreitar(const TColunaCatalogo& origem, const TColunaCatalogo& destino
         return destino.Tipo == 12 || destino.Tipo == 13;
     return false;
 }
+
+bool MesmoArmazenamento(const TColunaCatalogo& origem, const TColunaCatalogo& destino)
+{
+    return origem.Tipo == destino.Tipo && origem.SubTipo == destino.SubTipo &&
+           origem.Caracteres == destino.Caracteres && origem.Escala == destino.Escala &&
+           origem.ConjuntoCaracteres == destino.ConjuntoCaracteres;
+}

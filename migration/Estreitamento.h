@@ -11,3 +11,8 @@
 // storage) and what always comes back intact (int to bigint, float to double, date to
 // timestamp, more decimals, a longer text) is no narrowing.
 bool PodeEstreitar(const TColunaCatalogo& origem, const TColunaCatalogo& destino);
+
+// Whether the two store a value alike, so that an assignment of the one to the other can
+// neither fail nor change it: the same storage, length, scale and character set. The
+// collation plays no part in it.
+bool MesmoArmazenamento(const TColunaCatalogo& origem, const TColunaCatalogo& destino);

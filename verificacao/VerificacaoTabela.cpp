@@ -25,15 +25,6 @@ bool TextoOuTextoLongo(const TColunaCatalogo& coluna)
     return coluna.Texto() || coluna.TextoLongo();
 }
 
-// Whether an assignment of the one to the other can fail or change the value: any difference
-// of storage, length, scale or character set. The collation plays no part in it.
-bool MesmoArmazenamento(const TColunaCatalogo& origem, const TColunaCatalogo& destino)
-{
-    return origem.Tipo == destino.Tipo && origem.SubTipo == destino.SubTipo &&
-           origem.Caracteres == destino.Caracteres && origem.Escala == destino.Escala &&
-           origem.ConjuntoCaracteres == destino.ConjuntoCaracteres;
-}
-
 // The declared type as the operator knows it, for the messages.
 std::string TipoDeclarado(const TColunaCatalogo& coluna)
 {

@@ -162,12 +162,6 @@ TClasseValor Classe(const TColunaCatalogo& coluna)
     }
 }
 
-bool MesmoArmazenamento(const TColunaCatalogo& a, const TColunaCatalogo& b)
-{
-    return a.Tipo == b.Tipo && a.SubTipo == b.SubTipo && a.Caracteres == b.Caracteres &&
-           a.Escala == b.Escala && a.ConjuntoCaracteres == b.ConjuntoCaracteres;
-}
-
 // The type a cast names; for a blob only a text blob's character set, binary blobs are read
 // as they are.
 std::string TipoCast(const TColunaCatalogo& coluna)
